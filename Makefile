@@ -1,0 +1,42 @@
+# The two commands of the README: `make demo` and `make test`. Both set up everything they
+# need on a fresh Debian machine (packages, configure, build).
+BUILD ?= build
+SAN_BUILD ?= build-sanitize
+JOBS ?= $(shell nproc)
+WERROR ?= $(if $(CI),ON,OFF)
+CMAKE_FLAGS ?=
+
+.PHONY: deps configure build demo test test-sanitize bench format format-check clean
+
+deps:
+	@scripts/install-deps.sh
+
+configure: deps
+	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORTIVA_WERROR=$(WERROR) $(CMAKE_FLAGS)
+
+build: configure
+	cmake --build $(BUILD) -j $(JOBS)
+
+demo: build
+	$(BUILD)/bin/ortiva demo
+
+test: build
+	scripts/run-tests.sh $(BUILD)
+
+test-sanitize: deps
+	cmake -S . -B $(SAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DORTIVA_WERROR=$(WERROR) \
+	    -DORTIVA_SANITIZE=address,undefined -DORTIVA_BUILD_BENCH=OFF $(CMAKE_FLAGS)
+	cmake --build $(SAN_BUILD) -j $(JOBS)
+	scripts/run-tests.sh $(SAN_BUILD)
+
+bench: build
+	scripts/run-bench.sh $(BUILD)
+
+format:
+	git ls-files '*.cpp' '*.hpp' | xargs clang-format -i
+
+format-check:
+	git ls-files '*.cpp' '*.hpp' | xargs clang-format --dry-run --Werror
+
+clean:
+	rm -rf $(BUILD) $(SAN_BUILD)

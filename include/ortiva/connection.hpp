@@ -1,0 +1,56 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "ortiva/variant.hpp"
+
+namespace ortiva {
+
+namespace detail {
+class ConnectionDriver;
+}
+class Recordset;
+
+/// Connection states as State reports them.
+enum ObjectState : int32_t { adStateClosed = 0, adStateOpen = 1 };
+
+/// A database connection of the data-access seam. A new connection is unopened; Open reads the
+/// connection string and picks the driver:
+///   - "Provider=SQLite", or a "Data Source=" without another provider: the embedded SQLite
+///     driver ("Data Source=:memory:" works; "Mode=Read" opens read-only). SQLite has no
+///     logins, so the user id and password are accepted and not used.
+///   - "Driver=..." or "DSN=...": the ODBC driver, when the library was built with it.
+/// Connections are shared through std::shared_ptr so that one connection can serve several
+/// holders. A Connection is used from one thread at a time.
+class Connection : public std::enable_shared_from_this<Connection> {
+public:
+    static std::shared_ptr<Connection> create();
+    ~Connection();
+
+    /// Opens synchronously. Fails with 3705 when already open, with the driver's error when
+    /// the database cannot be opened, and with 3706 naming an unknown provider.
+    void Open(const std::string& connection_string, const std::string& user_id = {},
+              const std::string& password = {}, int32_t options = -1);
+    /// Runs any statement. Returns an open forward-only recordset on the first row for a
+    /// statement that yields rows, and a closed recordset otherwise.
+    std::shared_ptr<Recordset> Execute(const std::string& sql, int32_t options = -1);
+    /// Returns the new nesting level (1 for the outermost transaction).
+    int32_t BeginTrans();
+    void CommitTrans();
+    void RollbackTrans();
+    /// adStateClosed (0) or adStateOpen (1).
+    int32_t State() const;
+    /// Closes the connection; closing a closed connection fails with 3704.
+    void Close();
+
+    /// The driver behind an open connection; fails with 3709 when not open.
+    detail::ConnectionDriver& driver();
+
+private:
+    Connection() = default;
+    std::unique_ptr<detail::ConnectionDriver> driver_;
+};
+
+}  // namespace ortiva

@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# Installs the Debian packages Ortiva builds and tests with; skips what is already present.
+set -euo pipefail
+
+packages=(
+    build-essential cmake ninja-build pkg-config clang-format
+    libsqlite3-dev sqlite3
+    libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev
+    unixodbc-dev odbc-postgresql libsqliteodbc postgresql-15
+    qt6-base-dev libqt6sql6-sqlite xvfb xauth
+)
+
+missing=()
+for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+sudo=""
+[ "$(id -u)" -ne 0 ] && sudo="sudo"
+echo "Installing: ${missing[*]}"
+$sudo apt-get update -qq
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"

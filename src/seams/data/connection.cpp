@@ -1,0 +1,55 @@
+#include "ortiva/connection.hpp"
+
+#include "ortiva/error_info.hpp"
+#include "ortiva/recordset.hpp"
+#include "seams/data_driver.hpp"
+
+namespace ortiva {
+
+namespace {
+constexpr const char* source = "Ortiva.Connection";
+}
+
+std::shared_ptr<Connection> Connection::create() {
+    return std::shared_ptr<Connection>(new Connection());
+}
+
+Connection::~Connection() {
+    if (!driver_) return;
+    try {
+        driver_->close();
+    } catch (...) {
+        // A destructor never throws; the driver has released what it could.
+    }
+}
+
+void Connection::Open(const std::string& connection_string, const std::string& user_id,
+                      const std::string& password, int32_t /*options*/) {
+    if (driver_) raise(err::ado_object_open, source);
+    driver_ = detail::open_driver(connection_string, user_id, password);
+}
+
+detail::ConnectionDriver& Connection::driver() {
+    if (!driver_) raise(err::ado_connection_unusable, source);
+    return *driver_;
+}
+
+std::shared_ptr<Recordset> Connection::Execute(const std::string& sql, int32_t /*options*/) {
+    auto cursor = driver().execute(sql);
+    if (!cursor) return std::make_shared<Recordset>();
+    return Recordset::adopt(std::move(cursor), shared_from_this());
+}
+
+int32_t Connection::BeginTrans() { return driver().begin_trans(); }
+void Connection::CommitTrans() { driver().commit_trans(); }
+void Connection::RollbackTrans() { driver().rollback_trans(); }
+
+int32_t Connection::State() const { return driver_ ? adStateOpen : adStateClosed; }
+
+void Connection::Close() {
+    if (!driver_) raise(err::ado_object_closed, source);
+    auto driver = std::move(driver_);
+    driver->close();
+}
+
+}  // namespace ortiva
