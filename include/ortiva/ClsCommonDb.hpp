@@ -1,0 +1,105 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "ortiva/connection.hpp"
+#include "ortiva/date.hpp"
+#include "ortiva/host_object.hpp"
+#include "ortiva/recordset.hpp"
+#include "ortiva/variant.hpp"
+
+namespace ortiva {
+
+/// Database helpers over one connection: the current table, the server's date, the last SQL
+/// text; next numbers, single values and caller-owned record sets; record writes; bulk inserts
+/// from grids and list views; filling combo boxes, list boxes, list views and tree views.
+///
+/// The connection is created unopened on first use and opened by SetPropertyValues, or
+/// replaced through adocon; the object never closes it and only releases its reference when
+/// it goes, so a connection shared with other holders stays usable. SQL is built by plain
+/// concatenation of the caller's texts and is stored as LastExecutedSql just before it is
+/// sent. Every failure is an ErrorInfo; operations that work on the current table add the
+/// connection hint to error 3709.
+///
+/// C++ callers create their own objects: there is no predeclared, process-wide instance.
+/// An object is used from one thread at a time.
+class ClsCommonDb {
+public:
+    ClsCommonDb();
+    ~ClsCommonDb();
+    ClsCommonDb(const ClsCommonDb&) = delete;
+    ClsCommonDb& operator=(const ClsCommonDb&) = delete;
+
+    // ---- Connection and object state ----
+    const std::string& strTableName() const { return table_; }
+    void strTableName(const std::string& table) { table_ = table; }
+    void SetPropertyValues(const std::string& strConnectionString, const std::string& strUserId,
+                           const std::string& strPassword,
+                           const std::string& strDefaultTable = {});
+    /// The server's date and time read by the last successful SetPropertyValues.
+    Date dtSystemDate() const { return system_date_; }
+    void BeginTrans();
+    void CommitTrans();
+    void RollBackTrans();
+    /// The connection's State (0 closed, 1 open), creating an unopened connection if none.
+    int16_t ConState();
+    /// Holds the given connection instead of the current one (nullptr: none).
+    void adocon(std::shared_ptr<Connection> connection);
+    const std::string& LastExecutedSql() const { return last_sql_; }
+    /// Always fails with 387; the stored text keeps its value.
+    [[noreturn]] void LastExecutedSql(const std::string& value);
+
+    // ---- Queries and lookups ----
+    int32_t fnGetNextMaxNo(const std::string& strFieldName);
+    Variant fnReturnField(const std::string& strFieldName,
+                          const Variant& strWhereCond = Variant::missing());
+    /// An open keyset, optimistic recordset on strQuery, owned by the caller.
+    std::shared_ptr<Recordset> fnReturnRecords(const std::string& strQuery);
+
+    // ---- Record writes ----
+    bool fnInsertRecord(const VariantArray& values);
+    bool fnUpdateSelectedRecord(const std::string& strRecordSelCreteira,
+                                const VariantArray& VarFieldNameAndValuesAlternatively);
+    bool fnDeleteSelectedRecord(const std::string& strRecordSelCreteira);
+
+    // ---- Bulk insert from grid and list view ----
+    /// Running-number pairs are advanced in varColindexorValues.
+    bool fnInsertGridDetails(HostObject& mfgGrid, VariantArray& varColindexorValues);
+    bool fnUpdateListViewDetails(HostObject& lvwCntrl, VariantArray& varColindexorValues);
+
+    // ---- Combo and list population ----
+    void PopulateComboOrList(HostObject& cboCntrl, const std::string& strFieldCode,
+                             const std::string& strFieldName,
+                             const Variant& strWhereCondition = Variant::missing());
+
+    // ---- List-view rows ----
+    /// intIndex 0 appends, and receives the new row's position.
+    bool fnInsertListview(HostObject& lvwCntrl, int16_t& intIndex, const VariantArray& ArrFields);
+    bool fnDeleteListview(bool blnIsListIndex, HostObject& lvwCntrl, bool blnNoTobeRenumbered,
+                          const Variant& strCriteria = Variant::missing(), int16_t intColNo = 0);
+
+    // ---- List-view population ----
+    /// strCondition is trimmed in place.
+    void PopulateListview(HostObject& lvwCntrl, const std::string& strTable,
+                          std::string& strCondition, const VariantArray& ArrFields);
+
+    // ---- Tree population ----
+    /// Never raises: every failing step is skipped.
+    void PopulateTree(HostObject& tvwCntrl, const std::string& strQuery,
+                      const std::string& strTitle, const VariantArray& strFieldNamesAsNodes);
+
+private:
+    /// The held connection, created unopened on first use.
+    const std::shared_ptr<Connection>& connection();
+    /// Index of the first entry equal to text, trimmed and case-blind on both sides, or -1.
+    int32_t FindListIndex(HostObject& control, const std::string& text);
+
+    std::string table_;
+    Date system_date_;
+    std::shared_ptr<Connection> connection_;
+    std::string last_sql_;
+};
+
+}  // namespace ortiva
