@@ -9,6 +9,7 @@
 #include <functional>
 #include <map>
 #include <ostream>
+#include <stdexcept>
 #include <string>
 #include <unistd.h>
 
