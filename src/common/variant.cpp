@@ -1,5 +1,7 @@
 #include "ortiva/variant.hpp"
 
+#include <utility>
+
 #include "ortiva/error_info.hpp"
 
 namespace ortiva {
