@@ -2,8 +2,10 @@
 
 #include <cfloat>
 #include <charconv>
+#include <clocale>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <limits>
 
 #include "ortiva/error_info.hpp"
@@ -99,16 +101,19 @@ void accumulate(uint64_t& v, int digit, int radix) {
 // Reads "[sign]digits[.digits][E|D[sign]digits]" already stripped of blanks.
 double decimal_value(std::string number) {
     for (char& c : number) {
-        if (c == 'D' || c == 'd') c = 'E';
+        if (c == 'D' || c == 'd' || c == 'e') c = 'E';
     }
     const char* first = number.data();
     if (*first == '+') ++first;
     double value = 0;
     const auto [ptr, ec] = std::from_chars(first, number.data() + number.size(), value);
     if (ec == std::errc::result_out_of_range) {
-        // Underflow reads as 0, overflow is an error.
-        if (std::fabs(value) > 1) raise(err::overflow);
-        return 0;
+        // Too large is an overflow; too small reads as the nearest value strtod gives (0 or
+        // a subnormal). The C locale keeps the point as the decimal separator.
+        static const locale_t c_locale = newlocale(LC_ALL_MASK, "C", nullptr);
+        const double v = strtod_l(first, nullptr, c_locale);
+        if (!std::isfinite(v)) raise(err::overflow);
+        return v;
     }
     if (ec != std::errc() || !std::isfinite(value)) raise(err::overflow);
     return value == 0 ? 0.0 : value;

@@ -1,0 +1,102 @@
+#include <gtest/gtest.h>
+
+#include <new>
+#include <stdexcept>
+
+#include "ortiva/error_info.hpp"
+
+namespace ortiva {
+namespace {
+
+TEST(ErrorInfo, StandardTexts) {
+    struct Case {
+        int32_t number;
+        const char* text;
+    };
+    const Case cases[] = {
+        {5, "Invalid procedure call or argument"},
+        {6, "Overflow"},
+        {9, "Subscript out of range"},
+        {13, "Type mismatch"},
+        {91, "Object variable or With block variable not set"},
+        {94, "Invalid use of Null"},
+        {424, "Object required"},
+        {438, "Object doesn't support this property or method"},
+        {12345, "Application-defined or object-defined error"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(standard_description(c.number), c.text);
+}
+
+TEST(ErrorInfo, RaiseCarriesNumberSourceAndText) {
+    try {
+        raise(err::overflow, "Src");
+    } catch (const ErrorInfo& e) {
+        EXPECT_EQ(e.number(), 6);
+        EXPECT_EQ(e.source(), "Src");
+        EXPECT_STREQ(e.what(), "Overflow");
+    }
+    try {
+        raise(1, "", "Custom");
+    } catch (const ErrorInfo& e) {
+        EXPECT_EQ(e.number(), 1);
+        EXPECT_EQ(e.description(), "Custom");
+        EXPECT_EQ(e.help_context(), 0);
+    }
+}
+
+ErrorInfo hinted(const ErrorInfo& e) {
+    try {
+        raise_with_hint(e);
+    } catch (const ErrorInfo& out) {
+        return out;
+    }
+    return {};
+}
+
+TEST(ErrorInfo, HintOnlyFor3709) {
+    const ErrorInfo closed(3709, "Provider", "Closed.", "help.chm", 42);
+    const ErrorInfo h = hinted(closed);
+    EXPECT_EQ(h.number(), 3709);
+    EXPECT_EQ(h.source(), "Provider");
+    EXPECT_EQ(h.description(), "Closed.\rHINT: Check whether Properties assigned");
+    EXPECT_EQ(h.help_file(), "help.chm");
+    EXPECT_EQ(h.help_context(), 42);
+
+    const ErrorInfo other(3704, "Provider", "Closed.", "help.chm", 42);
+    const ErrorInfo same = hinted(other);
+    EXPECT_EQ(same.number(), 3704);
+    EXPECT_EQ(same.description(), "Closed.");
+    EXPECT_EQ(same.help_file(), "help.chm");
+}
+
+TEST(ErrorInfo, CurrentErrorTurnsAnyFailureIntoErrorInfo) {
+    try {
+        throw ErrorInfo(9, "S", "D").with_native(19, "23000");
+    } catch (...) {
+        const ErrorInfo e = current_error();
+        EXPECT_EQ(e.number(), 9);
+        EXPECT_EQ(e.native_error(), 19);
+        EXPECT_EQ(e.sqlstate(), "23000");
+    }
+    try {
+        throw std::runtime_error("boom");
+    } catch (...) {
+        const ErrorInfo e = current_error();
+        EXPECT_EQ(e.number(), err::invalid_call);
+        EXPECT_EQ(e.description(), "boom");
+    }
+    try {
+        throw 42;
+    } catch (...) {
+        EXPECT_EQ(current_error().number(), err::invalid_call);
+    }
+    try {
+        throw std::bad_alloc();
+    } catch (...) {
+        EXPECT_THROW(current_error(), std::bad_alloc);
+    }
+}
+
+}  // namespace
+}  // namespace ortiva

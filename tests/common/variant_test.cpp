@@ -1,0 +1,105 @@
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "ortiva/error_info.hpp"
+#include "ortiva/variant.hpp"
+
+namespace ortiva {
+namespace {
+
+int error_number(const std::function<void()>& f) {
+    try {
+        f();
+    } catch (const ErrorInfo& e) {
+        return e.number();
+    }
+    return 0;
+}
+
+TEST(Variant, KindFollowsTheConstructor) {
+    EXPECT_EQ(Variant().kind(), VariantKind::Empty);
+    EXPECT_EQ(Variant::null().kind(), VariantKind::Null);
+    EXPECT_EQ(Variant(int16_t{1}).kind(), VariantKind::Integer);
+    EXPECT_EQ(Variant(int32_t{1}).kind(), VariantKind::Long);
+    EXPECT_EQ(Variant(1.0f).kind(), VariantKind::Single);
+    EXPECT_EQ(Variant(1.0).kind(), VariantKind::Double);
+    EXPECT_EQ(Variant(Date(1)).kind(), VariantKind::Date);
+    EXPECT_EQ(Variant("x").kind(), VariantKind::String);
+    EXPECT_EQ(Variant(std::string_view("x")).kind(), VariantKind::String);
+    EXPECT_EQ(Variant(true).kind(), VariantKind::Boolean);
+    EXPECT_EQ(Variant(std::shared_ptr<HostObject>()).kind(), VariantKind::Object);
+    EXPECT_EQ(Variant(VariantArray{}).kind(), VariantKind::Array);
+    EXPECT_EQ(Variant::error(5).kind(), VariantKind::Error);
+    EXPECT_EQ(Variant(int16_t{-3}).integer(), -3);
+    EXPECT_EQ(Variant("héllo").str(), "héllo");
+    EXPECT_EQ(error_number([] { Variant(int16_t{1}).long_value(); }), err::type_mismatch);
+    EXPECT_EQ(error_number([] { Variant().str(); }), err::type_mismatch);
+}
+
+TEST(Variant, MissingMarker) {
+    const Variant m = Variant::missing();
+    EXPECT_TRUE(m.is_missing());
+    EXPECT_EQ(m.kind(), VariantKind::Error);
+    EXPECT_EQ(static_cast<uint32_t>(m.error_code()), 0x80020004u);
+    EXPECT_FALSE(Variant::error(5).is_missing());
+    EXPECT_FALSE(Variant().is_missing());
+    EXPECT_FALSE(Variant(int32_t{missing_code}).is_missing());  // a Long, not an Error
+}
+
+TEST(Variant, CopyingAnArrayCopiesItsElements) {
+    Variant a(VariantArray{1, "two"});
+    Variant b = a;
+    b.array().at(0) = Variant(9.0);
+    EXPECT_EQ(a.array().at(0), Variant(int32_t{1}));
+    EXPECT_EQ(b.array().at(0), Variant(9.0));
+    EXPECT_NE(a, b);
+}
+
+TEST(VariantArray, BoundsAndElementAccess) {
+    const VariantArray never;
+    EXPECT_FALSE(never.allocated());
+    EXPECT_EQ(error_number([&] { never.lbound(); }), err::subscript);
+    EXPECT_EQ(error_number([&] { never.ubound(); }), err::subscript);
+    EXPECT_EQ(error_number([&] { never.at(0); }), err::subscript);
+
+    const VariantArray empty(std::vector<Variant>{});
+    EXPECT_EQ(empty.lbound(), 0);
+    EXPECT_EQ(empty.ubound(), -1);
+    EXPECT_EQ(error_number([&] { empty.at(0); }), err::subscript);
+
+    const VariantArray list{"a", "b", "c"};
+    EXPECT_EQ(list.ubound(), 2);
+    EXPECT_EQ(list.at(2), Variant("c"));
+    EXPECT_EQ(error_number([&] { list.at(3); }), err::subscript);
+    EXPECT_EQ(error_number([&] { list.at(-1); }), err::subscript);
+    EXPECT_EQ(error_number([&] { list.ubound(2); }), err::subscript);
+    EXPECT_EQ(error_number([&] { list.lbound(0); }), err::subscript);
+
+    const VariantArray one_based({"x", "y"}, 1);
+    EXPECT_EQ(one_based.lbound(), 1);
+    EXPECT_EQ(one_based.ubound(), 2);
+    EXPECT_EQ(one_based.at(1), Variant("x"));
+    EXPECT_EQ(error_number([&] { one_based.at(0); }), err::subscript);
+}
+
+TEST(VariantArray, TwoDimensions) {
+    VariantArray grid = VariantArray::with_bounds({{0, 2}, {1, 3}});
+    EXPECT_EQ(grid.dimensions(), 2);
+    EXPECT_EQ(grid.size(), 9u);
+    EXPECT_EQ(grid.lbound(2), 1);
+    EXPECT_EQ(grid.ubound(2), 3);
+    grid.at({2, 1}) = Variant(int32_t{21});
+    grid.at({0, 3}) = Variant(int32_t{3});
+    EXPECT_EQ(grid.items()[2], Variant(int32_t{21}));  // first subscript fastest
+    EXPECT_EQ(grid.items()[6], Variant(int32_t{3}));
+    EXPECT_TRUE(grid.at({1, 2}).is_empty());
+    EXPECT_EQ(error_number([&] { grid.at(0); }), err::subscript);
+    EXPECT_EQ(error_number([&] { grid.at({3, 1}); }), err::subscript);
+    EXPECT_EQ(error_number([&] { grid.at({0, 0}); }), err::subscript);
+    EXPECT_EQ(error_number([&] { grid.at({0, 1, 1}); }), err::subscript);
+    EXPECT_EQ(error_number([] { VariantArray::with_bounds({{5, 3}}); }), err::subscript);
+}
+
+}  // namespace
+}  // namespace ortiva
