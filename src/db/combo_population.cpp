@@ -1,0 +1,60 @@
+#include <cstdint>
+#include <string>
+
+#include "db/support.hpp"
+#include "ortiva/ClsCommonDb.hpp"
+#include "ortiva/connection.hpp"
+#include "ortiva/conversions.hpp"
+#include "ortiva/error_info.hpp"
+#include "ortiva/recordset.hpp"
+#include "ortiva/text.hpp"
+
+namespace ortiva {
+
+namespace {
+
+// The condition is a text parameter: anything else fails the way passing it would.
+const std::string& condition_text(const Variant& condition) {
+    static const std::string empty;
+    if (condition.is_string()) return condition.str();
+    if (condition.is_empty()) return empty;
+    raise(condition.is_null() ? err::invalid_null : err::type_mismatch);
+}
+
+}  // namespace
+
+void ClsCommonDb::PopulateComboOrList(HostObject& cboCntrl, const std::string& strFieldCode,
+                                      const std::string& strFieldName,
+                                      const Variant& strWhereCondition) {
+    db::with_hint([&] {
+        const std::string remembered = to_text(cboCntrl.get("Text"));
+        cboCntrl.call("Clear");
+
+        std::string query = "select " + strFieldCode + ", " + strFieldName + " from " + table_;
+        if (!strWhereCondition.is_missing()) query += " where " + condition_text(strWhereCondition);
+        last_sql_ = query;
+
+        const auto rs = connection()->Execute(query, -1);
+        auto& fields = rs->Fields();
+        while (!rs->Eof()) {
+            cboCntrl.call("AddItem", {fields.Item(1).Value()});
+            const Variant index = cboCntrl.get("NewIndex");
+            cboCntrl.let("ItemData", fields.Item(0).Value(), {index});
+            rs->MoveNext();
+        }
+        cboCntrl.let("ListIndex", Variant(FindListIndex(cboCntrl, remembered)));
+    });
+}
+
+int32_t ClsCommonDb::FindListIndex(HostObject& control, const std::string& text) {
+    const std::string wanted = text::upper(text::trim(text));
+    const int32_t last = to_int32(control.get("ListCount")) - 1;
+    for (int32_t i = 0; i <= last; ++i) {
+        if (text::upper(text::trim(to_text(control.get("List", {Variant(i)})))) == wanted) {
+            return i;
+        }
+    }
+    return -1;
+}
+
+}  // namespace ortiva
