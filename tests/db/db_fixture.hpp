@@ -16,6 +16,7 @@
 #include "conformance/db_context.hpp"
 #include "ortiva/ClsCommonDb.hpp"
 #include "ortiva/connection.hpp"
+#include "ortiva/conversions.hpp"
 #include "ortiva/error_info.hpp"
 #include "ortiva/recordset.hpp"
 #include "ortiva/variant.hpp"
@@ -132,10 +133,37 @@ class DbTest : public ::testing::TestWithParam<DbContext> {
         return r.empty() || r.front().empty() ? Variant() : r.front().front();
     }
 
+    /// Each row of a query as its values joined by '|', NULL shown as NULL.
+    std::vector<std::string> texts(const std::string& sql) {
+        std::vector<std::string> out;
+        for (const Row& row : rows(sql)) {
+            std::string line;
+            for (std::size_t i = 0; i < row.size(); ++i) {
+                if (i) line += '|';
+                line += row[i].is_null() ? std::string("NULL") : to_text(row[i]);
+            }
+            out.push_back(std::move(line));
+        }
+        return out;
+    }
+
     /// "create table name (columns)" with the context's column types spelled in columns by
     /// the caller, e.g. create_table("Items", "Code " + ctx().int_type + ", Name " + ...).
     void create_table(const std::string& name, const std::string& columns) {
         exec("create table " + name + " (" + columns + ")");
+    }
+
+    /// What the data-access layer itself raises opening a recordset on sql (second connection).
+    ErrorInfo seam_error(const std::string& sql, int32_t cursor_type = adOpenForwardOnly,
+                         int32_t lock_type = adLockReadOnly) {
+        try {
+            Recordset rs;
+            rs.Open(sql, other, cursor_type, lock_type);
+        } catch (const ErrorInfo& e) {
+            return e;
+        }
+        ADD_FAILURE() << sql << "\n  was expected to fail";
+        return {};
     }
 
     std::string connection_string;
@@ -153,6 +181,15 @@ ErrorInfo raised_by(F&& call) {
     }
     ADD_FAILURE() << "expected an ErrorInfo, nothing was raised";
     return {};
+}
+
+/// The five values a caller relies on are those of expected.
+inline void expect_same_failure(const ErrorInfo& actual, const ErrorInfo& expected) {
+    EXPECT_EQ(actual.number(), expected.number());
+    EXPECT_EQ(actual.source(), expected.source());
+    EXPECT_EQ(actual.description(), expected.description());
+    EXPECT_EQ(actual.help_file(), expected.help_file());
+    EXPECT_EQ(actual.help_context(), expected.help_context());
 }
 
 }  // namespace ortiva::testing

@@ -1,0 +1,227 @@
+// ClsCommonDb: connecting, the object's state reports, shared connections and transactions.
+
+#include <cmath>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "db/db_fixture.hpp"
+#include "ortiva/conversions.hpp"
+#include "ortiva/date.hpp"
+
+namespace ortiva::testing {
+namespace {
+
+const std::string hint = "\rHINT: Check whether Properties assigned";
+
+/// What the data-access layer raises for an operation on an unopened connection.
+ErrorInfo closed_connection_error() {
+    return raised_by([] { Connection::create()->BeginTrans(); });
+}
+
+void expect_same_values(const ErrorInfo& actual, const ErrorInfo& expected,
+                        const std::string& description) {
+    EXPECT_EQ(actual.number(), expected.number());
+    EXPECT_EQ(actual.source(), expected.source());
+    EXPECT_EQ(actual.description(), description);
+    EXPECT_EQ(actual.help_file(), expected.help_file());
+    EXPECT_EQ(actual.help_context(), expected.help_context());
+}
+
+// ---- An object that never connected ----
+
+TEST(CommonDbUnconnected, ReportsClosedAndEpochDate) {
+    ClsCommonDb db;
+    EXPECT_EQ(db.dtSystemDate().serial, 0.0);
+    EXPECT_EQ(db.strTableName(), "");
+    EXPECT_EQ(db.LastExecutedSql(), "");
+    EXPECT_EQ(db.ConState(), 0);
+    EXPECT_EQ(db.ConState(), 0);
+}
+
+struct UnconnectedCase {
+    const char* name;
+    std::function<void(ClsCommonDb&)> call;
+    bool hinted;
+    const char* last_sql;
+};
+
+TEST(CommonDbUnconnected, FailsWith3709HintedOnlyByTableOperations) {
+    const std::vector<UnconnectedCase> cases = {
+        {"fnGetNextMaxNo", [](ClsCommonDb& db) { db.fnGetNextMaxNo("Id"); }, true,
+         "select max(Id) from Items"},
+        {"fnReturnField", [](ClsCommonDb& db) { db.fnReturnField("Name", Variant("Code = 5")); },
+         true, "select Name from Items where Code = 5"},
+        {"fnReturnRecords", [](ClsCommonDb& db) { db.fnReturnRecords("select 1"); }, true,
+         "select 1"},
+        {"fnInsertRecord",
+         [](ClsCommonDb& db) {
+             db.fnInsertRecord({7, "Nut", 1.5});
+         },
+         true, "Select * from Items"},
+        {"fnUpdateSelectedRecord",
+         [](ClsCommonDb& db) {
+             db.fnUpdateSelectedRecord("Code = 7", {"Name", "Bolt"});
+         },
+         true, "Select * from Items where Code = 7"},
+        {"fnDeleteSelectedRecord", [](ClsCommonDb& db) { db.fnDeleteSelectedRecord("Code = 99"); },
+         true, "delete from Items where Code = 99"},
+        {"BeginTrans", [](ClsCommonDb& db) { db.BeginTrans(); }, false, ""},
+        {"CommitTrans", [](ClsCommonDb& db) { db.CommitTrans(); }, false, ""},
+        {"RollBackTrans", [](ClsCommonDb& db) { db.RollBackTrans(); }, false, ""},
+    };
+    const ErrorInfo closed = closed_connection_error();
+    ASSERT_EQ(closed.number(), 3709);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ClsCommonDb db;
+        db.strTableName("Items");
+        const ErrorInfo e = raised_by([&] { c.call(db); });
+        expect_same_values(e, closed, closed.description() + (c.hinted ? hint : ""));
+        EXPECT_EQ(db.LastExecutedSql(), c.last_sql);
+    }
+}
+
+TEST(CommonDbUnconnected, AssigningLastExecutedSqlFailsWith387) {
+    ClsCommonDb db;
+    db.strTableName("Items");
+    EXPECT_THROW(db.fnGetNextMaxNo("Id"), ErrorInfo);
+    const ErrorInfo e = raised_by([&] { db.LastExecutedSql("delete from Items"); });
+    EXPECT_EQ(e.number(), 387);
+    EXPECT_EQ(e.description(), "Set not permitted");
+    EXPECT_EQ(e.source(), "Ortiva.ClsCommonDb");
+    EXPECT_EQ(db.LastExecutedSql(), "select max(Id) from Items");
+}
+
+// ---- Connecting ----
+
+ORTIVA_DB_SUITE(CommonDbState);
+
+TEST_P(CommonDbState, ConnectingRecordsTheProbeAndTheServerTime) {
+    EXPECT_EQ(db.LastExecutedSql(), "select getdate()");
+    EXPECT_EQ(db.ConState(), 1);
+    const double server_now = to_date(scalar("select getdate()")).serial;
+    // Within five seconds of the server's clock now.
+    EXPECT_LT(std::fabs(db.dtSystemDate().serial - server_now), 5.0 / 86400);
+    EXPECT_GT(db.dtSystemDate().serial, Date::from_fields(2020, 1, 1).serial);
+}
+
+TEST_P(CommonDbState, DefaultTableIsTestedTrimmedButStoredAsPassed) {
+    struct Case {
+        const char* passed;
+        const char* expected;
+    };
+    const std::vector<Case> cases = {{nullptr, "Prev"},
+                                     {"", "Prev"},
+                                     {"   ", "Prev"},
+                                     {" Items ", " Items "},
+                                     {"Items", "Items"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.passed ? std::string("'") + c.passed + "'" : "omitted");
+        ClsCommonDb fresh;
+        fresh.strTableName("Prev");
+        if (c.passed) {
+            fresh.SetPropertyValues(ctx().fresh_database(), ctx().user, ctx().password, c.passed);
+        } else {
+            fresh.SetPropertyValues(ctx().fresh_database(), ctx().user, ctx().password);
+        }
+        EXPECT_EQ(fresh.strTableName(), c.expected);
+    }
+}
+
+TEST_P(CommonDbState, SecondConnectFailsAndKeepsTheState) {
+    db.strTableName("Items");
+    const Date connected_at = db.dtSystemDate();
+    const std::string again = ctx().fresh_database();
+    const ErrorInfo e =
+        raised_by([&] { db.SetPropertyValues(again, ctx().user, ctx().password, "Other"); });
+    EXPECT_EQ(e.number(), 3705);
+    EXPECT_EQ(e.description().find("HINT"), std::string::npos);
+    EXPECT_EQ(db.LastExecutedSql(), again);
+    EXPECT_EQ(db.strTableName(), "Items");
+    EXPECT_EQ(db.dtSystemDate(), connected_at);
+    EXPECT_EQ(db.ConState(), 1);
+    // Still the first database.
+    create_table("Items", "Code " + ctx().int_type);
+    exec("insert into Items (Code) values (4)");
+    EXPECT_EQ(db.fnGetNextMaxNo("Code"), 5);
+}
+
+TEST_P(CommonDbState, FailedOpenLeavesTheConnectionStringAsLastSql) {
+    ClsCommonDb fresh;
+    fresh.strTableName("Prev");
+    const std::string bad = "Provider=NoSuchProvider;Data Source=nowhere";
+    const ErrorInfo e =
+        raised_by([&] { fresh.SetPropertyValues(bad, ctx().user, ctx().password, "Items"); });
+    EXPECT_NE(e.number(), 0);
+    EXPECT_EQ(e.description().find("HINT"), std::string::npos);
+    EXPECT_EQ(fresh.LastExecutedSql(), bad);
+    EXPECT_EQ(fresh.strTableName(), "Prev");
+    EXPECT_EQ(fresh.dtSystemDate().serial, 0.0);
+    EXPECT_EQ(fresh.ConState(), 0);
+}
+
+// ---- Sharing a connection ----
+
+TEST_P(CommonDbState, SharedConnectionOutlivesTheObject) {
+    create_table("Items", "Code " + ctx().int_type + ", Name " + ctx().text_type);
+    auto shared = Connection::create();
+    shared->Open(connection_string, ctx().user, ctx().password);
+    {
+        ClsCommonDb user;
+        user.adocon(shared);
+        EXPECT_EQ(user.ConState(), 1);
+        EXPECT_EQ(user.dtSystemDate().serial, 0.0);
+        EXPECT_EQ(user.LastExecutedSql(), "");
+        user.strTableName("Items");
+        EXPECT_TRUE(user.fnInsertRecord({1, "Nut"}));
+    }
+    EXPECT_EQ(shared->State(), 1);
+    auto rs = shared->Execute("select count(*) from Items");
+    EXPECT_EQ(to_int32(rs->Fields()[0].Value()), 1);
+}
+
+TEST_P(CommonDbState, AssigningNoConnectionStartsOverUnopened) {
+    db.strTableName("Items");
+    db.adocon(nullptr);
+    EXPECT_EQ(db.ConState(), 0);
+    EXPECT_EQ(db.LastExecutedSql(), "select getdate()");
+    EXPECT_EQ(raised_by([&] { db.fnGetNextMaxNo("Id"); }).number(), 3709);
+    // A caller reconnects by assigning none and connecting again.
+    db.SetPropertyValues(connection_string, ctx().user, ctx().password);
+    EXPECT_EQ(db.ConState(), 1);
+}
+
+// ---- Transactions ----
+
+TEST_P(CommonDbState, RollbackLeavesNothingBehindAndCommitKeeps) {
+    create_table("Items", "Code " + ctx().int_type + ", Name " + ctx().text_type);
+    db.strTableName("Items");
+
+    db.BeginTrans();
+    EXPECT_TRUE(db.fnInsertRecord({1, "Nut"}));
+    EXPECT_TRUE(db.fnInsertRecord({2, "Bolt"}));
+    EXPECT_EQ(db.fnGetNextMaxNo("Code"), 3);
+    db.RollBackTrans();
+    EXPECT_TRUE(rows("select Code from Items").empty());
+    EXPECT_EQ(db.fnGetNextMaxNo("Code"), 1);
+
+    db.BeginTrans();
+    EXPECT_TRUE(db.fnInsertRecord({5, "Washer"}));
+    db.CommitTrans();
+    const Rows stored = rows("select Code, Name from Items");
+    ASSERT_EQ(stored.size(), 1u);
+    EXPECT_EQ(to_int32(stored[0][0]), 5);
+    EXPECT_EQ(to_text(stored[0][1]), "Washer");
+}
+
+TEST_P(CommonDbState, CommitWithoutTransactionFailsWithoutHint) {
+    db.strTableName("Items");
+    const ErrorInfo e = raised_by([&] { db.CommitTrans(); });
+    EXPECT_NE(e.number(), 0);
+    EXPECT_EQ(e.description().find("HINT"), std::string::npos);
+    EXPECT_EQ(db.LastExecutedSql(), "select getdate()");
+}
+
+}  // namespace
+}  // namespace ortiva::testing
