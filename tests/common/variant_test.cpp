@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <functional>
 
 #include "ortiva/error_info.hpp"
@@ -99,6 +100,14 @@ TEST(VariantArray, TwoDimensions) {
     EXPECT_EQ(error_number([&] { grid.at({0, 0}); }), err::subscript);
     EXPECT_EQ(error_number([&] { grid.at({0, 1, 1}); }), err::subscript);
     EXPECT_EQ(error_number([] { VariantArray::with_bounds({{5, 3}}); }), err::subscript);
+    // Bounds at the ends of the 32-bit range neither wrap nor allocate the impossible.
+    EXPECT_EQ(error_number([] { VariantArray::with_bounds({{INT32_MIN, INT32_MAX}}); }), 7);
+    EXPECT_EQ(error_number([] { VariantArray({1, 2}, INT32_MAX); }), err::overflow);
+    const VariantArray top({1}, INT32_MAX);
+    EXPECT_EQ(top.at(INT32_MAX), Variant(int32_t{1}));
+    const VariantArray low = VariantArray::with_bounds({{INT32_MIN, INT32_MIN + 1}});
+    EXPECT_EQ(low.size(), 2u);
+    EXPECT_EQ(error_number([&] { low.at(INT32_MAX); }), err::subscript);
 }
 
 }  // namespace
