@@ -6,7 +6,6 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <limits>
 
 #include "ortiva/error_info.hpp"
 #include "ortiva/text.hpp"
@@ -44,6 +43,7 @@ std::string format_significant(double x, int digits) {
     const std::string_view s(buf);
     const auto e = s.find('E');
     const bool negative = s[0] == '-';
+    // Only the digits are kept, so whatever decimal separator the locale prints is dropped.
     std::string mantissa;
     for (char c : s.substr(0, e)) {
         if (is_digit(c)) mantissa += c;

@@ -45,6 +45,8 @@ TEST(Date, FieldsRoundTripAcrossTheEpoch) {
     // The time is rounded to the second, carrying into the next day.
     expect_fields(Date(45352.9999999).fields(), {2024, 3, 2, 0, 0, 0}, 45352.9999999);
     expect_fields(Date(-1.9999999).fields(), {1899, 12, 30, 0, 0, 0}, -1.9999999);
+    // Between -1 and 0 the whole part is day 0, so the time counts from the epoch.
+    expect_fields(Date(-0.25).fields(), {1899, 12, 30, 6, 0, 0}, -0.25);
 }
 
 TEST(Date, FromFieldsRejectsImpossibleFields) {
