@@ -31,42 +31,66 @@ ErrorInfo& ErrorInfo::with_description(std::string description) {
 
 std::string standard_description(int32_t number) {
     switch (number) {
-        case 5: return "Invalid procedure call or argument";
-        case 6: return "Overflow";
-        case 7: return "Out of memory";
-        case 9: return "Subscript out of range";
-        case 11: return "Division by zero";
-        case 13: return "Type mismatch";
-        case 91: return "Object variable or With block variable not set";
-        case 94: return "Invalid use of Null";
-        case 380: return "Invalid property value";
-        case 381: return "Invalid property array index";
-        case 387: return "Set not permitted";
-        case 424: return "Object required";
-        case 438: return "Object doesn't support this property or method";
-        case 449: return "Argument not optional";
-        case 450: return "Wrong number of arguments or invalid property assignment";
+        case 5:
+            return "Invalid procedure call or argument";
+        case 6:
+            return "Overflow";
+        case 7:
+            return "Out of memory";
+        case 9:
+            return "Subscript out of range";
+        case 11:
+            return "Division by zero";
+        case 13:
+            return "Type mismatch";
+        case 91:
+            return "Object variable or With block variable not set";
+        case 94:
+            return "Invalid use of Null";
+        case 380:
+            return "Invalid property value";
+        case 381:
+            return "Invalid property array index";
+        case 387:
+            return "Set not permitted";
+        case 424:
+            return "Object required";
+        case 438:
+            return "Object doesn't support this property or method";
+        case 449:
+            return "Argument not optional";
+        case 450:
+            return "Wrong number of arguments or invalid property assignment";
         case 3001:
             return "Arguments are of the wrong type, are out of acceptable range, or are in "
                    "conflict with one another.";
         case 3021:
             return "Either BOF or EOF is True, or the current record has been deleted. "
                    "Requested operation requires a current record.";
-        case 3251: return "Current Recordset does not support updating.";
+        case 3251:
+            return "Current Recordset does not support updating.";
         case 3265:
             return "Item cannot be found in the collection corresponding to the requested name "
                    "or ordinal.";
-        case 3704: return "Operation is not allowed when the object is closed.";
-        case 3705: return "Operation is not allowed when the object is open.";
-        case 3706: return "Provider cannot be found. It may not be properly installed.";
+        case 3704:
+            return "Operation is not allowed when the object is closed.";
+        case 3705:
+            return "Operation is not allowed when the object is open.";
+        case 3706:
+            return "Provider cannot be found. It may not be properly installed.";
         case 3709:
             return "The connection cannot be used to perform this operation. It is either "
                    "closed or invalid in this context.";
-        case 35600: return "Index out of bounds";
-        case 35601: return "Element not found";
-        case 35602: return "Key is not unique in collection";
-        case 35603: return "Invalid key";
-        default: return "Application-defined or object-defined error";
+        case 35600:
+            return "Index out of bounds";
+        case 35601:
+            return "Element not found";
+        case 35602:
+            return "Key is not unique in collection";
+        case 35603:
+            return "Invalid key";
+        default:
+            return "Application-defined or object-defined error";
     }
 }
 
