@@ -199,6 +199,7 @@ def main():
         ("((((", "x"),
         ("\x00\x05\x0c", ""),
         ("ÿÿÿÿÿÿ", "k"),
+        ("ZZZ.ZZZ.Z.", "k"),
     ]
     for t, k in foreign:
         print("    {%s, %s, %s}," % (literal(t), literal(k), literal(decrypt(t, k))))

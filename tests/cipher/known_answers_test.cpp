@@ -67,6 +67,7 @@ const Row foreign[] = {
     {"(((("sv, "x"sv, "\x7f¿Z"sv},
     {"\x00\x05\x0c"sv, ""sv, "¶º"sv},
     {"ÿÿÿÿÿÿ"sv, "k"sv, "6\x19›a"sv},
+    {"ZZZ.ZZZ.Z."sv, "k"sv, "\x13|þD‰ 8"sv},  // carriers below 59, lows above
 };
 // clang-format on
 
