@@ -1,0 +1,230 @@
+#include "management/sqlite/device_file.hpp"
+
+#include <fcntl.h>
+
+#include <algorithm>
+#include <cstring>
+#include <string_view>
+
+#include "management/sqlite/checksum.hpp"
+#include "management/sqlite/errors.hpp"
+
+namespace ortiva::management::sqlite {
+
+namespace {
+
+std::string read_string(const File& file, uint64_t offset, std::size_t n) {
+    std::string s(n, '\0');
+    s.resize(file.read_at(offset, s.data(), n));
+    return s;
+}
+
+// Opens the device file for writing under an exclusive lock, following a replacement that
+// happened while this process waited for the lock.
+File open_locked(const std::filesystem::path& path) {
+    for (;;) {
+        File f(path, O_RDWR | O_CREAT);
+        f.lock_exclusive();
+        if (f.still_at_path()) return f;
+    }
+}
+
+void refuse_foreign_file(const File& file, const std::string& device_name) {
+    const uint64_t size = file.size();
+    if (size == 0) return;
+    const std::string head = read_string(file, 0, file_header_size);
+    if (!is_file_header(head) && !is_file_header_prefix(head))
+        fail(Error::not_a_device, {file.path().string(), device_name});
+}
+
+void write_set(File& file, uint64_t at, const SetHeader& header, const unsigned char* image,
+               std::size_t image_size) {
+    const std::string head = encode_set_header(header);
+    const uint64_t set_size = head.size() + image_size + trailer_size;
+    const std::string tail = encode_trailer(set_size, stored_header_crc(head));
+    file.write_at(at, head.data(), head.size());
+    if (image_size > 0) file.write_at(at + head.size(), image, image_size);
+    file.write_at(at + head.size() + image_size, tail.data(), tail.size());
+}
+
+void seal(SetHeader& header, const unsigned char* image, std::size_t image_size) {
+    header.image_size = image_size;
+    header.image_crc = crc32c(0, image, image_size);
+}
+
+}  // namespace
+
+DeviceContents scan_device(const File& file, const std::string& device_name) {
+    DeviceContents out;
+    const uint64_t size = file.size();
+    if (size == 0) return out;
+    const std::string head = read_string(file, 0, file_header_size);
+    if (!is_file_header(head)) {
+        if (!is_file_header_prefix(head))
+            fail(Error::not_a_device, {file.path().string(), device_name});
+        out.tail = Tail::torn;
+        return out;
+    }
+    uint64_t at = file_header_size;
+    for (;;) {
+        const uint64_t remain = size - at;
+        if (remain == 0) break;
+        const std::string prefix = read_string(file, at, set_prefix_size);
+        if (prefix.size() < set_prefix_size) {
+            out.tail = Tail::torn;
+            break;
+        }
+        const uint32_t header_size = announced_header_size(prefix);
+        if (header_size == 0) {
+            out.tail = Tail::damaged;
+            break;
+        }
+        if (remain < header_size) {
+            out.tail = Tail::torn;
+            break;
+        }
+        StoredSet set;
+        const std::string bytes = read_string(file, at, header_size);
+        if (!decode_set_header(bytes, set.header) || set.header.position != out.sets.size() + 1) {
+            out.tail = Tail::damaged;
+            break;
+        }
+        if (set.header.image_size > remain - header_size ||
+            remain - header_size - set.header.image_size < trailer_size) {
+            out.tail = Tail::torn;
+            break;
+        }
+        set.offset = at;
+        set.header_size = header_size;
+        set.set_size = header_size + set.header.image_size + trailer_size;
+        const std::string trailer =
+            read_string(file, at + header_size + set.header.image_size, trailer_size);
+        if (!trailer_matches(trailer, set.set_size, stored_header_crc(bytes))) {
+            out.tail = Tail::damaged;
+            break;
+        }
+        at += set.set_size;
+        out.sets.push_back(std::move(set));
+    }
+    out.end = at;
+    return out;
+}
+
+bool set_header_after(const File& file, uint64_t offset) {
+    constexpr std::size_t chunk = 1 << 20;
+    constexpr std::string_view magic = "ORTVSET1";
+    const uint64_t size = file.size();
+    std::string buffer;
+    for (uint64_t at = offset; at < size; at += chunk) {
+        buffer = read_string(file, at, chunk + magic.size() - 1);
+        for (std::size_t hit = buffer.find(magic); hit != std::string::npos && hit < chunk;
+             hit = buffer.find(magic, hit + 1)) {
+            const std::string prefix = read_string(file, at + hit, set_prefix_size);
+            const uint32_t header_size = announced_header_size(prefix);
+            SetHeader ignored;
+            if (header_size != 0 &&
+                decode_set_header(read_string(file, at + hit, header_size), ignored))
+                return true;
+        }
+    }
+    return false;
+}
+
+DeviceContents read_device(const std::filesystem::path& path, const std::string& device_name) {
+    const File file = File::open_existing(path, O_RDONLY);
+    if (!file.is_open()) fail(Error::device_missing, {path.string(), device_name});
+    return scan_device(file, device_name);
+}
+
+SetImage read_set_image(const std::filesystem::path& path, const std::string& device_name,
+                        int64_t position) {
+    const File file = File::open_existing(path, O_RDONLY);
+    if (!file.is_open()) fail(Error::device_missing, {path.string(), device_name});
+    const DeviceContents contents = scan_device(file, device_name);
+    const auto count = static_cast<int64_t>(contents.sets.size());
+    if (position == count + 1 && contents.tail != Tail::clean)
+        fail(Error::backup_set_damaged, {std::to_string(position), device_name,
+                                         contents.tail == Tail::torn ? "the device ends inside it"
+                                                                     : "its header is unreadable"});
+    if (position < 1 || position > count)
+        fail(Error::no_such_backup_set,
+             {std::to_string(position), device_name, std::to_string(count)});
+
+    const StoredSet& set = contents.sets[static_cast<std::size_t>(position - 1)];
+    SetImage image;
+    image.header = set.header;
+    image.size = static_cast<std::size_t>(set.header.image_size);
+    image.data.reset(new unsigned char[std::max<std::size_t>(image.size, 1)]);
+    constexpr std::size_t chunk = 4 << 20;
+    uint32_t crc = 0;
+    for (std::size_t done = 0; done < image.size;) {
+        const std::size_t n = std::min(chunk, image.size - done);
+        if (file.read_at(set.offset + set.header_size + done, image.data.get() + done, n) != n)
+            fail(Error::backup_set_damaged,
+                 {std::to_string(position), device_name, "the device ends inside it"});
+        crc = crc32c(crc, image.data.get() + done, n);
+        done += n;
+    }
+    if (crc != set.header.image_crc)
+        fail(Error::backup_set_damaged,
+             {std::to_string(position), device_name, "its checksum does not match its data"});
+    return image;
+}
+
+void append_set(const std::filesystem::path& path, const std::string& device_name, SetHeader header,
+                const unsigned char* image, std::size_t image_size) {
+    const bool existed = std::filesystem::exists(path);
+    File file = open_locked(path);
+    const DeviceContents contents = scan_device(file, device_name);
+    if (contents.tail == Tail::damaged && set_header_after(file, contents.end + 1))
+        fail(Error::device_damaged, {device_name, std::to_string(contents.sets.size())});
+
+    seal(header, image, image_size);
+    header.position = static_cast<uint32_t>(contents.sets.size() + 1);
+    uint64_t at = contents.end;
+    if (at == 0) {
+        const std::string head = encode_file_header();
+        file.write_at(0, head.data(), head.size());
+        at = head.size();
+    }
+    write_set(file, at, header, image, image_size);
+    const uint64_t end = at + encode_set_header(header).size() + image_size + trailer_size;
+    // Leftovers of a longer torn tail would only be read as a new torn tail; drop them.
+    if (file.size() > end) file.truncate(end);
+    file.sync();
+    if (!existed) sync_directory(parent_of(path));
+}
+
+void start_device(const std::filesystem::path& path, const std::string& device_name,
+                  SetHeader header, const unsigned char* image, std::size_t image_size) {
+    // Holding the old file's lock keeps appenders out until the new file is in place; they
+    // then notice the replacement and append to the new file.
+    File old = File::open_existing(path, O_RDWR);
+    if (old.is_open()) {
+        old.lock_exclusive();
+        refuse_foreign_file(old, device_name);
+    }
+    seal(header, image, image_size);
+    header.position = 1;
+    replace_file(path, [&](File& fresh) {
+        const std::string head = encode_file_header();
+        fresh.write_at(0, head.data(), head.size());
+        write_set(fresh, head.size(), header, image, image_size);
+    });
+}
+
+void create_device_file(const std::filesystem::path& path, const std::string& device_name) {
+    File existing = File::open_existing(path, O_RDONLY);
+    if (existing.is_open()) {
+        refuse_foreign_file(existing, device_name);
+        return;
+    }
+    // O_EXCL: a file that appeared meanwhile is somebody's, not ours to write over.
+    File fresh(path, O_RDWR | O_CREAT | O_EXCL);
+    const std::string head = encode_file_header();
+    fresh.write_at(0, head.data(), head.size());
+    fresh.sync();
+    sync_directory(parent_of(path));
+}
+
+}  // namespace ortiva::management::sqlite

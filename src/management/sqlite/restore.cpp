@@ -1,0 +1,37 @@
+#include <cstring>
+
+#include "management/sqlite/errors.hpp"
+#include "management/sqlite/image.hpp"
+#include "management/sqlite/server.hpp"
+
+namespace ortiva::management::sqlite {
+
+void restore(const ServerConnection& server, const Restore& job) {
+    check_database_name(job.database);
+    const DeviceEntry device = server.device(job.devices);
+    SetImage image =
+        read_set_image(device_file_path(server.dir, device), device.name, job.file_number);
+
+    static constexpr char magic[] = "SQLite format 3";  // with its NUL: 16 bytes
+    if (image.size > 0 &&
+        (image.size < sizeof magic || std::memcmp(image.data.get(), magic, sizeof magic) != 0))
+        fail(Error::backup_set_damaged,
+             {std::to_string(job.file_number), device.name, "it does not hold a database image"});
+
+    const auto database_file = server.database_file(job.database);
+    std::error_code ec;
+    const bool exists = std::filesystem::exists(database_file, ec);
+    // Restoring another database's set over an existing one is nearly always a mix-up of
+    // positions or names; refuse it unless the job asks for it.
+    if (exists && image.header.database != job.database && !job.replace_database)
+        fail(Error::database_mismatch,
+             {std::to_string(job.file_number), device.name, image.header.database, job.database});
+    try {
+        restore_image(database_file, job.database, image.data.get(), image.size, !exists);
+    } catch (...) {
+        if (!exists) std::filesystem::remove(database_file, ec);
+        throw;
+    }
+}
+
+}  // namespace ortiva::management::sqlite
