@@ -17,11 +17,13 @@ using Args = std::vector<Variant>;
 /// property. An argument left out is passed as Variant::missing().
 ///
 /// Failures are ErrorInfo: 438 for a member the object does not have, 13 for an argument of
-/// the wrong kind, and the control's own error for a value it refuses. Collections
-/// ("ListItems", "Nodes", "ColumnHeaders", "Controls", "ListSubItems") are host objects too,
-/// returned as Object variants; "ListItems"(3) is an indexed get.
+/// the wrong kind, 450 for a wrong number of arguments, 383 for a let of a read-only property,
+/// and the control's own error for a value it refuses. Collections ("ListItems", "Nodes",
+/// "ColumnHeaders", "Controls", "ListSubItems") are host objects too, returned as Object
+/// variants; "ListItems"(3) is an indexed get. A member that yields no object (a list view's
+/// "SelectedItem" with no row selected) returns an Object variant holding nullptr (Nothing).
 class HostObject : public std::enable_shared_from_this<HostObject> {
-public:
+  public:
     virtual ~HostObject() = default;
 
     /// The type name the run time reports ("TextBox", "ComboBox", "ListView", ...).
@@ -33,10 +35,12 @@ public:
 
 using HostObjectPtr = std::shared_ptr<HostObject>;
 
-/// The object a Variant holds; fails with 424 when it holds none (or Nothing).
+/// The object a Variant holds. Fails with 91 for Nothing (an Object variant holding nullptr),
+/// as using an unset object variable does, and with 424 for a value that is no object.
 HostObjectPtr object_of(const Variant& v);
 
 /// Shorthands for chained member access: get_object(lvw, "ListItems", {Variant(3)}).
+/// Fails like object_of when the member yields Nothing or no object.
 HostObjectPtr get_object(HostObject& obj, std::string_view member, const Args& index = {});
 
 }  // namespace ortiva

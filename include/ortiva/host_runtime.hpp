@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -12,10 +13,23 @@
 
 namespace ortiva {
 
-/// Message box styles and mouse pointers the library uses.
-inline constexpr int32_t vbInformation = 64;
+/// Message box styles and answers, and mouse pointers, as the classic run time numbers them.
 inline constexpr int32_t vbOKOnly = 0;
+inline constexpr int32_t vbOKCancel = 1;
+inline constexpr int32_t vbAbortRetryIgnore = 2;
+inline constexpr int32_t vbYesNoCancel = 3;
+inline constexpr int32_t vbYesNo = 4;
+inline constexpr int32_t vbRetryCancel = 5;
+inline constexpr int32_t vbInformation = 64;
+inline constexpr int32_t vbDefaultButton2 = 256;
+inline constexpr int32_t vbDefaultButton3 = 512;
 inline constexpr int32_t vbOK = 1;
+inline constexpr int32_t vbCancel = 2;
+inline constexpr int32_t vbAbort = 3;
+inline constexpr int32_t vbRetry = 4;
+inline constexpr int32_t vbIgnore = 5;
+inline constexpr int32_t vbYes = 6;
+inline constexpr int32_t vbNo = 7;
 inline constexpr int32_t vbDefault = 0;
 inline constexpr int32_t vbHourglass = 11;
 
@@ -24,7 +38,7 @@ inline constexpr int32_t vbHourglass = 11;
 /// find-first-entry request. The host installs its own with set_host_runtime; the default is
 /// HeadlessRuntime. The runtime is used from the host's user-interface thread.
 class HostRuntime {
-public:
+  public:
     virtual ~HostRuntime() = default;
 
     /// The host application's loaded forms, in their order.
@@ -37,7 +51,8 @@ public:
     virtual int32_t MousePointer() const = 0;
     virtual void SetMousePointer(int32_t pointer) = 0;
     /// The zero-based index of the first entry of the combo box whose text begins with text,
-    /// compared case-blind, searching the whole list; -1 when none does.
+    /// compared case-blind, searching the whole list; -1 when none does. This default works
+    /// on any control answering "ListCount" and "List"; member failures propagate.
     virtual int32_t FindFirstEntry(HostObject& combo, std::string_view text);
     /// Formats a date with "dd/mm/yyyy", "hh:mm:ss" and the like.
     virtual std::string FormatDate(Date d, std::string_view pattern) { return d.format(pattern); }
@@ -46,40 +61,78 @@ public:
 
 /// The runtime in force (HeadlessRuntime until the host installs another).
 HostRuntime& host_runtime();
+/// The runtime in force, shared, so that a caller can keep it or put it back later.
+std::shared_ptr<HostRuntime> current_host_runtime();
 /// Installs a runtime for the process; nullptr goes back to a fresh HeadlessRuntime.
 void set_host_runtime(std::shared_ptr<HostRuntime> runtime);
 
+/// Installs a runtime for the lifetime of the object and puts the previous one back after.
+/// Not thread-safe; meant for tests and for hosts that swap runtimes around a task.
+class ScopedHostRuntime {
+  public:
+    explicit ScopedHostRuntime(std::shared_ptr<HostRuntime> runtime)
+        : previous_(current_host_runtime()) {
+        set_host_runtime(std::move(runtime));
+    }
+    ~ScopedHostRuntime() { set_host_runtime(std::move(previous_)); }
+    ScopedHostRuntime(const ScopedHostRuntime&) = delete;
+    ScopedHostRuntime& operator=(const ScopedHostRuntime&) = delete;
+
+  private:
+    std::shared_ptr<HostRuntime> previous_;
+};
+
+/// The answer a message box of this style gives when its default button is pressed:
+/// vbOK for OK-only and OK/Cancel, vbAbort, vbYes or vbRetry for the others, moved to the
+/// second or third button by vbDefaultButton2 and vbDefaultButton3.
+int32_t default_answer(int32_t style);
+
 /// A runtime for programs without a screen: a registry of forms the host adds, message boxes
-/// written to standard error (when echo is on) and recorded, DoEvents counted, the mouse
-/// pointer held.
+/// written to standard error (when echo is on), answered and recorded, DoEvents counted, the
+/// mouse pointer held. Every call made to it is also written to a journal, in order, so that
+/// tests can check what a caller asked for and when.
 class HeadlessRuntime : public HostRuntime {
-public:
+  public:
     struct Message {
         std::string prompt;
         int32_t style;
         Variant title;
+        int32_t answer = vbOK;
     };
+    /// Chooses the button pressed for a message box (default: default_answer(style)).
+    using Answerer = std::function<int32_t(const Message&)>;
 
-    std::vector<HostObjectPtr> Forms() override { return forms_; }
+    std::vector<HostObjectPtr> Forms() override;
     int32_t MsgBox(const std::string& prompt, int32_t style, const Variant& title) override;
-    void DoEvents() override { ++do_events_; }
+    void DoEvents() override;
     int32_t MousePointer() const override { return mouse_pointer_; }
     void SetMousePointer(int32_t pointer) override;
+    int32_t FindFirstEntry(HostObject& combo, std::string_view text) override;
 
     void add_form(HostObjectPtr form) { forms_.push_back(std::move(form)); }
     void remove_form(const HostObjectPtr& form);
+    void clear_forms() { forms_.clear(); }
     void set_echo(bool echo) { echo_ = echo; }
+    /// Answers later message boxes with answerer; nullptr goes back to the default answer.
+    void set_answerer(Answerer answerer) { answerer_ = std::move(answerer); }
 
     const std::vector<Message>& messages() const { return messages_; }
     int do_events_count() const { return do_events_; }
     /// Every value the mouse pointer was set to, in order.
     const std::vector<int32_t>& pointer_history() const { return pointer_history_; }
+    /// One line per call, in order: "Forms", "MsgBox 64: <prompt>", "DoEvents",
+    /// "MousePointer 11", "FindFirstEntry <text> -> 2".
+    const std::vector<std::string>& journal() const { return journal_; }
+    /// Forgets messages, DoEvents calls, pointer history and the journal; keeps the forms,
+    /// the mouse pointer and the answerer.
     void reset_records();
 
-private:
+  private:
     std::vector<HostObjectPtr> forms_;
     std::vector<Message> messages_;
     std::vector<int32_t> pointer_history_;
+    std::vector<std::string> journal_;
+    Answerer answerer_;
     int do_events_ = 0;
     int32_t mouse_pointer_ = 0;
     bool echo_ = true;

@@ -5,7 +5,8 @@
 namespace ortiva {
 
 HostObjectPtr object_of(const Variant& v) {
-    if (!v.is_object() || !v.object()) raise(err::object_required);
+    if (!v.is_object()) raise(err::object_required);
+    if (!v.object()) raise(err::object_not_set);
     return v.object();
 }
 

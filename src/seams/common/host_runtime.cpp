@@ -17,7 +17,13 @@ std::shared_ptr<HostRuntime>& current_runtime() {
 
 }  // namespace
 
-HostRuntime& host_runtime() { return *current_runtime(); }
+HostRuntime& host_runtime() {
+    return *current_runtime();
+}
+
+std::shared_ptr<HostRuntime> current_host_runtime() {
+    return current_runtime();
+}
 
 void set_host_runtime(std::shared_ptr<HostRuntime> runtime) {
     current_runtime() = runtime ? std::move(runtime) : std::make_shared<HeadlessRuntime>();
@@ -35,19 +41,50 @@ int32_t HostRuntime::FindFirstEntry(HostObject& combo, std::string_view prefix) 
     return -1;
 }
 
+int32_t default_answer(int32_t style) {
+    static constexpr int32_t buttons[6][3] = {
+        {vbOK, vbOK, vbOK},      {vbOK, vbCancel, vbCancel}, {vbAbort, vbRetry, vbIgnore},
+        {vbYes, vbNo, vbCancel}, {vbYes, vbNo, vbNo},        {vbRetry, vbCancel, vbCancel},
+    };
+    const int kind = style & 7;
+    if (kind > 5) return vbOK;
+    const int which = (style & 0x300) >> 8;  // default button 1, 2 or 3
+    return buttons[kind][std::min(which, 2)];
+}
+
+std::vector<HostObjectPtr> HeadlessRuntime::Forms() {
+    journal_.emplace_back("Forms");
+    return forms_;
+}
+
 int32_t HeadlessRuntime::MsgBox(const std::string& prompt, int32_t style, const Variant& title) {
-    messages_.push_back({prompt, style, title});
+    Message message{prompt, style, title, default_answer(style)};
+    if (answerer_) message.answer = answerer_(message);
+    journal_.push_back("MsgBox " + std::to_string(style) + ": " + prompt);
     if (echo_) {
         const std::string heading = title.is_missing() ? std::string() : join_text(title);
         std::cerr << "[message" << (heading.empty() ? "" : ": " + heading) << "] " << prompt
                   << '\n';
     }
-    return vbOK;
+    messages_.push_back(std::move(message));
+    return messages_.back().answer;
+}
+
+void HeadlessRuntime::DoEvents() {
+    ++do_events_;
+    journal_.emplace_back("DoEvents");
 }
 
 void HeadlessRuntime::SetMousePointer(int32_t pointer) {
     mouse_pointer_ = pointer;
     pointer_history_.push_back(pointer);
+    journal_.push_back("MousePointer " + std::to_string(pointer));
+}
+
+int32_t HeadlessRuntime::FindFirstEntry(HostObject& combo, std::string_view text) {
+    const int32_t found = HostRuntime::FindFirstEntry(combo, text);
+    journal_.push_back("FindFirstEntry " + std::string(text) + " -> " + std::to_string(found));
+    return found;
 }
 
 void HeadlessRuntime::remove_form(const HostObjectPtr& form) {
@@ -57,6 +94,7 @@ void HeadlessRuntime::remove_form(const HostObjectPtr& form) {
 void HeadlessRuntime::reset_records() {
     messages_.clear();
     pointer_history_.clear();
+    journal_.clear();
     do_events_ = 0;
 }
 

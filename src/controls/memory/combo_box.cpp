@@ -1,0 +1,19 @@
+#include "controls/memory/combo_box.hpp"
+
+#include "controls/memory/edit_members.hpp"
+
+namespace ortiva::memory {
+
+Variant ComboBox::dispatch(detail::Access access, std::string_view member, const Args& args,
+                           const Variant* value) {
+    Variant result;
+    if (detail::dispatch_edit(edit_, access, member, args, value, result)) return result;
+    return dispatch_list(access, member, args, value);
+}
+
+void ComboBox::selection_changed() {
+    const int32_t i = list_index();
+    edit_.set_text(i < 0 ? std::string() : entries()[static_cast<std::size_t>(i)].text);
+}
+
+}  // namespace ortiva::memory

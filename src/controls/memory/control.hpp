@@ -1,0 +1,76 @@
+#pragma once
+
+// The base of every in-memory object: HostObject's get, let and call meet in one dispatch
+// function per class. Control adds what every control of a form has.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "controls/memory/members.hpp"
+#include "ortiva/host_object.hpp"
+
+namespace ortiva::memory {
+
+class Form;
+
+class Dispatched : public HostObject {
+  public:
+    Variant get(std::string_view member, const Args& index) final {
+        return dispatch(detail::Access::get, member, index, nullptr);
+    }
+    void let(std::string_view member, const Variant& value, const Args& index) final {
+        dispatch(detail::Access::let, member, index, &value);
+    }
+    Variant call(std::string_view member, const Args& args) final {
+        return dispatch(detail::Access::call, member, args, nullptr);
+    }
+
+  protected:
+    /// value is the assigned value for a let, nullptr otherwise. A get of a method calls it
+    /// and a call of a property reads it, as late binding allows.
+    virtual Variant dispatch(detail::Access access, std::string_view member, const Args& args,
+                             const Variant* value) = 0;
+};
+
+class Control : public Dispatched {
+  public:
+    /// windowed controls have a window handle and can take the focus (a label cannot).
+    Control(std::string type, std::string name, bool windowed);
+
+    std::string type_name() const override { return type_; }
+    const std::string& name() const { return name_; }
+    bool enabled() const { return enabled_; }
+    bool visible() const { return visible_; }
+    bool windowed() const { return windowed_; }
+    int32_t hwnd() const { return hwnd_; }
+
+    /// The form the control sits on (nullptr for a control on no form).
+    std::shared_ptr<Form> form() const;
+    void set_form(const std::shared_ptr<Form>& form);
+
+    bool has_focus() const;
+    /// SetFocus: fails with 5 when the control, or its form, is disabled or hidden.
+    void set_focus();
+    /// Whether keys reach the control (enabled and visible, and its form too).
+    bool reachable() const;
+
+  protected:
+    /// Name, Enabled, Visible and Tag; hwnd and SetFocus on windowed controls. Falls back to
+    /// 438 for any other member.
+    Variant dispatch_common(detail::Access access, std::string_view member, const Args& args,
+                            const Variant* value);
+
+  private:
+    std::string type_;
+    std::string name_;
+    std::string tag_;
+    std::weak_ptr<Form> form_;
+    int32_t hwnd_ = 0;
+    bool windowed_;
+    bool enabled_ = true;
+    bool visible_ = true;
+};
+
+}  // namespace ortiva::memory
