@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "ortiva/variant.hpp"
 
@@ -25,32 +26,45 @@ enum ObjectState : int32_t { adStateClosed = 0, adStateOpen = 1 };
 /// Connections are shared through std::shared_ptr so that one connection can serve several
 /// holders. A Connection is used from one thread at a time.
 class Connection : public std::enable_shared_from_this<Connection> {
-public:
+  public:
     static std::shared_ptr<Connection> create();
     ~Connection();
 
     /// Opens synchronously. Fails with 3705 when already open, with the driver's error when
-    /// the database cannot be opened, and with 3706 naming an unknown provider.
+    /// the database cannot be opened, and with 3706 naming an unknown provider. The user id
+    /// and password go to drivers that have logins.
     void Open(const std::string& connection_string, const std::string& user_id = {},
               const std::string& password = {}, int32_t options = -1);
-    /// Runs any statement. Returns an open forward-only recordset on the first row for a
-    /// statement that yields rows, and a closed recordset otherwise.
+    /// Runs any statement (or several separated by ';', of which only the last may yield rows).
+    /// Returns an open forward-only, read-only recordset on the first row for a statement that
+    /// yields rows, and a closed recordset otherwise. A statement the database rejects fails
+    /// with the driver's error (-2147217900, -2147217873 for a constraint violation); 3709 when
+    /// the connection is not open.
     std::shared_ptr<Recordset> Execute(const std::string& sql, int32_t options = -1);
-    /// Returns the new nesting level (1 for the outermost transaction).
+    /// Starts a transaction, or a nested level inside the open one. Returns the new nesting
+    /// level (1 for the outermost transaction).
     int32_t BeginTrans();
+    /// Commits the innermost level; -2147168242 when no transaction is open.
     void CommitTrans();
+    /// Undoes the innermost level; -2147168242 when no transaction is open.
     void RollbackTrans();
     /// adStateClosed (0) or adStateOpen (1).
     int32_t State() const;
-    /// Closes the connection; closing a closed connection fails with 3704.
+    /// Closes the connection and every recordset open on it; what no CommitTrans committed is
+    /// rolled back. Closing a closed connection fails with 3704.
     void Close();
 
     /// The driver behind an open connection; fails with 3709 when not open.
     detail::ConnectionDriver& driver();
 
-private:
+  private:
+    friend class Recordset;
     Connection() = default;
+    void attach(Recordset* rs);
+    void detach(Recordset* rs) noexcept;
+
     std::unique_ptr<detail::ConnectionDriver> driver_;
+    std::vector<Recordset*> recordsets_;  // open on this connection, closed with it
 };
 
 }  // namespace ortiva

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "ortiva/variant.hpp"
 
@@ -32,14 +33,17 @@ enum AffectEnum : int32_t { adAffectCurrent = 1, adAffectGroup = 2, adAffectAll 
 /// One column of the current row. A Field is a light handle: it stays valid while its
 /// recordset is open.
 class Field {
-public:
+  public:
     std::string Name() const;
-    /// The value in the current row; fails with 3021 at EOF and 3704 when closed.
+    /// The value in the current row (or in the row being added, Null until assigned). Fails
+    /// with 3021 when there is no current row and 3704 when the recordset is closed.
     Variant Value() const;
-    /// Assigns the value of the current (or added) row; written by Update.
+    /// Assigns the value of the current (or added) row; Update writes it. Null writes SQL NULL.
+    /// Fails with 3251 on a read-only recordset or a field that is no column of the table
+    /// written to, and with 3421 for a value no column can hold (object, array, error value).
     void Value(const Variant& v);
 
-private:
+  private:
     friend class Fields;
     Field(Recordset* owner, int32_t index) : owner_(owner), index_(index) {}
     Recordset* owner_;
@@ -48,16 +52,17 @@ private:
 
 /// The columns of a recordset, addressed by zero-based position or by name (case-blind).
 class Fields {
-public:
+  public:
     int32_t Count() const;
     /// A position (Integer, Long, or a whole Double) or a name; fails with 3265 when absent.
     Field Item(const Variant& key) const;
     Field Item(int32_t position) const;
+    /// The first field of that name, compared case-blind.
     Field Item(const std::string& name) const;
     Field operator[](int32_t position) const { return Item(position); }
     Field operator[](const std::string& name) const { return Item(name); }
 
-private:
+  private:
     friend class Recordset;
     explicit Fields(Recordset* owner) : owner_(owner) {}
     Recordset* owner_;
@@ -65,35 +70,53 @@ private:
 
 /// A cursor over a statement's rows:
 ///   - forward-only, read-only: streams the rows, never loads the result;
-///   - keyset, optimistic: AddNew / Update / UpdateBatch write through bound parameters;
-///   - static, read-only with client cursor location: RecordCount known after Open.
+///   - keyset, optimistic: reads rows only when asked for; AddNew / Update / UpdateBatch write
+///     through bound parameters (values are never pasted into SQL text) to the one table the
+///     rows come from, and an existing row is found again by its key, so Update changes
+///     exactly the current row;
+///   - static, read-only (and any cursor with client location): RecordCount known after Open.
+/// Cursor and lock types a driver lacks are served by the nearest richer one.
 /// Errors follow the data-access layer's numbers: 3704 on a closed recordset, 3705 opening an
 /// open one, 3021 without a current row, 3265 for a missing field, 3709 on a connection that
-/// is not open.
+/// is not open, 3001 for a cursor, lock or affect value out of range.
+/// A Recordset keeps its connection alive while open; closing the connection closes it. It is
+/// used from one thread at a time.
 class Recordset {
-public:
+  public:
     Recordset();
+    /// Releasing an open recordset closes it and drops changes no Update wrote.
     ~Recordset();
     Recordset(const Recordset&) = delete;
     Recordset& operator=(const Recordset&) = delete;
 
-    /// Set before Open; adUseServer by default.
+    /// Set before Open (3705 after); adUseServer by default.
     void CursorLocation(int32_t location);
     int32_t CursorLocation() const { return cursor_location_; }
 
+    /// Runs source on the connection and stands on its first row. -1 for cursor or lock type
+    /// means forward-only or read-only. A statement that yields no rows leaves the recordset
+    /// closed.
     void Open(const std::string& source, const std::shared_ptr<Connection>& active_connection,
               int32_t cursor_type = adOpenForwardOnly, int32_t lock_type = adLockReadOnly,
               int32_t options = -1);
     /// True when there is no current row. (Named so because EOF is a C macro.)
     bool Eof() const;
-    /// The number of rows; -1 where the cursor cannot know it (forward-only).
+    /// The number of rows; -1 where the cursor cannot know it (forward-only). A keyset cursor
+    /// reads all its rows to answer.
     int32_t RecordCount() const;
+    /// Goes back to the first row; 3021 when there is none. Writes a pending change first.
     void MoveFirst();
+    /// Goes to the next row; 3021 at EOF. Writes a pending change first.
     void MoveNext();
     ortiva::Fields& Fields();
+    /// Starts a new row (writing a pending one first); Update or UpdateBatch writes it.
     void AddNew();
+    /// Writes the added row or the changed values of the current row; nothing when unchanged.
     void Update();
+    /// Writes every change not yet written (adAffectCurrent, adAffectGroup or adAffectAll).
     void UpdateBatch(int32_t affect_records = adAffectAll);
+    /// Closes; 3219 while an added or changed row is not written (Update it, or release the
+    /// recordset to drop it).
     void Close();
     /// adStateClosed (0) or adStateOpen (1).
     int32_t State() const;
@@ -104,11 +127,20 @@ public:
     /// The open cursor; fails with 3704 when closed.
     detail::CursorDriver& cursor() const;
 
-private:
+  private:
+    friend class Connection;
+    friend class ortiva::Fields;
+    void attach(std::unique_ptr<detail::CursorDriver> cursor,
+                std::shared_ptr<Connection> connection);
+    /// Closes without a word: pending changes are dropped, failures swallowed.
+    void release() noexcept;
+    int32_t find(const std::string& name) const;
+
     int32_t cursor_location_ = adUseServer;
     std::shared_ptr<Connection> connection_;  // kept alive while the recordset is open
     std::unique_ptr<detail::CursorDriver> cursor_;
     ortiva::Fields fields_{this};
+    mutable std::vector<std::string> upper_names_;  // for lookups by name, filled on first use
 };
 
 }  // namespace ortiva

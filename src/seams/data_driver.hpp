@@ -16,7 +16,7 @@ namespace ortiva::detail {
 
 /// An open cursor over one statement's rows.
 class CursorDriver {
-public:
+  public:
     virtual ~CursorDriver() = default;
 
     virtual bool eof() const = 0;
@@ -37,14 +37,18 @@ public:
     virtual void update_batch(int32_t affect_records) = 0;
     /// Whether a row is being added (AddNew called, not yet written).
     virtual bool adding() const = 0;
+    /// Whether values were assigned that Update has not written yet (an added or changed row).
+    virtual bool has_pending_changes() const { return adding(); }
     virtual void close() = 0;
 };
 
 /// An open connection.
 class ConnectionDriver {
-public:
+  public:
     virtual ~ConnectionDriver() = default;
 
+    /// Opens a cursor on the statement's rows, or returns nullptr after running a statement
+    /// that yields none. cursor_type and lock_type are one of the enumerated values (never -1).
     virtual std::unique_ptr<CursorDriver> open_cursor(const std::string& source,
                                                       int32_t cursor_type, int32_t lock_type,
                                                       int32_t cursor_location) = 0;

@@ -26,6 +26,8 @@ struct DbContext {
     std::string text_type = "VARCHAR(200)";
     std::string real_type = "DOUBLE PRECISION";
     std::string date_type = "TIMESTAMP";
+    std::string bool_type = "BOOLEAN";
+    std::string bigint_type = "BIGINT";
     /// Capability -> why this driver lacks it.
     std::map<std::string, std::string> cannot;
 

@@ -1,5 +1,7 @@
 #include "ortiva/connection.hpp"
 
+#include <algorithm>
+
 #include "ortiva/error_info.hpp"
 #include "ortiva/recordset.hpp"
 #include "seams/data_driver.hpp"
@@ -40,16 +42,38 @@ std::shared_ptr<Recordset> Connection::Execute(const std::string& sql, int32_t /
     return Recordset::adopt(std::move(cursor), shared_from_this());
 }
 
-int32_t Connection::BeginTrans() { return driver().begin_trans(); }
-void Connection::CommitTrans() { driver().commit_trans(); }
-void Connection::RollbackTrans() { driver().rollback_trans(); }
+int32_t Connection::BeginTrans() {
+    return driver().begin_trans();
+}
+void Connection::CommitTrans() {
+    driver().commit_trans();
+}
+void Connection::RollbackTrans() {
+    driver().rollback_trans();
+}
 
-int32_t Connection::State() const { return driver_ ? adStateOpen : adStateClosed; }
+int32_t Connection::State() const {
+    return driver_ ? adStateOpen : adStateClosed;
+}
 
 void Connection::Close() {
     if (!driver_) raise(err::ado_object_closed, source);
+    // The recordsets hold this connection; keep it alive while they let go of it.
+    const auto self = shared_from_this();
+    const auto open = recordsets_;
+    for (Recordset* rs : open)
+        rs->release();
     auto driver = std::move(driver_);
     driver->close();
+}
+
+void Connection::attach(Recordset* rs) {
+    recordsets_.push_back(rs);
+}
+
+void Connection::detach(Recordset* rs) noexcept {
+    const auto it = std::find(recordsets_.begin(), recordsets_.end(), rs);
+    if (it != recordsets_.end()) recordsets_.erase(it);
 }
 
 }  // namespace ortiva

@@ -13,8 +13,8 @@ std::unique_ptr<ConnectionDriver> open_driver(const std::string& connection_stri
                                               const std::string& password) {
     const auto cs = ConnectionString::parse(connection_string);
     const std::string provider = text::upper(cs.get("Provider"));
-    if (provider == "SQLITE" || (provider.empty() && cs.has("Data Source") &&
-                                 !cs.has("Driver") && !cs.has("DSN"))) {
+    if (provider == "SQLITE" ||
+        (provider.empty() && cs.has("Data Source") && !cs.has("Driver") && !cs.has("DSN"))) {
         return sqlite::open(cs);
     }
     if (provider.empty() && (cs.has("Driver") || cs.has("DSN"))) {

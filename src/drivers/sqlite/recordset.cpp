@@ -1,0 +1,148 @@
+// The read-only cursors: forward-only (streams) and static (loads the result at Open).
+
+#include <optional>
+
+#include "drivers/sqlite/cursor.hpp"
+#include "drivers/sqlite/diagnostics.hpp"
+#include "drivers/sqlite/errors.hpp"
+#include "ortiva/error_info.hpp"
+
+namespace ortiva::sqlite {
+
+std::vector<Column> read_columns(sqlite3_stmt* stmt, int first) {
+    std::vector<Column> columns;
+    const int n = sqlite3_column_count(stmt);
+    for (int i = first; i < n; ++i) {
+        const char* name = sqlite3_column_name(stmt, i);
+        columns.push_back({name ? name : "", column_kind(sqlite3_column_decltype(stmt, i))});
+    }
+    return columns;
+}
+
+bool Cursor::step_row(sqlite3_stmt* stmt) const {
+    if (!step(db_->db, stmt)) return false;
+    ++rows_stepped_;
+    ++db_->rows_stepped;
+    return true;
+}
+
+void Cursor::refuse_update() const {
+    refuse(code::not_updatable,
+           "Current Recordset does not support updating. This may be a limitation of the "
+           "provider, or of the selected locktype.");
+}
+
+namespace {
+
+class ForwardCursor final : public Cursor {
+  public:
+    ForwardCursor(std::shared_ptr<Database> db, Statement stmt)
+        : Cursor(std::move(db)), stmt_(std::move(stmt)), columns_(read_columns(stmt_.get())) {
+        advance();
+    }
+
+    bool eof() const override { return !has_row_; }
+    int32_t record_count() const override { return -1; }
+
+    void move_first() override {
+        if (position_ == 0 && !failure_) return;
+        // Starting over runs the statement again, which only a read may do.
+        if (!sqlite3_stmt_readonly(stmt_.get())) {
+            refuse(code::cannot_fetch_backward, "The rowset does not support fetching backward.",
+                   sqlite3_sql(stmt_.get()));
+        }
+        sqlite3_reset(stmt_.get());
+        failure_.reset();
+        position_ = -1;
+        advance();
+    }
+
+    void move_next() override { advance(); }
+
+    int32_t field_count() const override { return static_cast<int32_t>(columns_.size()); }
+    std::string field_name(int32_t index) const override { return columns_[index].name; }
+    Variant value(int32_t index) const override {
+        return read_value(stmt_.get(), index, columns_[index].kind);
+    }
+
+    void set_value(int32_t, const Variant&) override { refuse_update(); }
+    void add_new() override { refuse_update(); }
+    void update() override { refuse_update(); }
+    void update_batch(int32_t) override { refuse_update(); }
+    bool adding() const override { return false; }
+    void close() override { stmt_.reset(); }
+
+  private:
+    void advance() {
+        // After a failure SQLite would run the statement again from its start: report the
+        // failure again instead.
+        if (failure_) throw *failure_;
+        try {
+            has_row_ = step_row(stmt_.get());
+        } catch (const ErrorInfo& e) {
+            has_row_ = false;
+            failure_ = e;
+            throw;
+        }
+        ++position_;
+    }
+
+    Statement stmt_;
+    std::vector<Column> columns_;
+    bool has_row_ = false;
+    int64_t position_ = -1;
+    std::optional<ErrorInfo> failure_;
+};
+
+class StaticCursor final : public Cursor {
+  public:
+    StaticCursor(std::shared_ptr<Database> db, Statement stmt)
+        : Cursor(std::move(db)), columns_(read_columns(stmt.get())) {
+        while (step_row(stmt.get())) {
+            std::vector<Variant> row;
+            row.reserve(columns_.size());
+            for (std::size_t i = 0; i < columns_.size(); ++i) {
+                row.push_back(read_value(stmt.get(), static_cast<int>(i), columns_[i].kind));
+            }
+            rows_.push_back(std::move(row));
+        }
+    }
+
+    bool eof() const override { return position_ >= rows_.size(); }
+    int32_t record_count() const override { return static_cast<int32_t>(rows_.size()); }
+    void move_first() override { position_ = 0; }
+    void move_next() override { ++position_; }
+
+    int32_t field_count() const override { return static_cast<int32_t>(columns_.size()); }
+    std::string field_name(int32_t index) const override { return columns_[index].name; }
+    Variant value(int32_t index) const override { return rows_[position_][index]; }
+
+    void set_value(int32_t, const Variant&) override { refuse_update(); }
+    void add_new() override { refuse_update(); }
+    void update() override { refuse_update(); }
+    void update_batch(int32_t) override { refuse_update(); }
+    bool adding() const override { return false; }
+    void close() override { rows_.clear(); }
+
+  private:
+    std::vector<Column> columns_;
+    std::vector<std::vector<Variant>> rows_;
+    std::size_t position_ = 0;
+};
+
+}  // namespace
+
+std::unique_ptr<Cursor> open_forward(std::shared_ptr<Database> db, Statement stmt) {
+    return std::make_unique<ForwardCursor>(std::move(db), std::move(stmt));
+}
+
+std::unique_ptr<Cursor> open_static(std::shared_ptr<Database> db, Statement stmt) {
+    return std::make_unique<StaticCursor>(std::move(db), std::move(stmt));
+}
+
+int64_t rows_stepped(const detail::CursorDriver& cursor) {
+    const auto* own = dynamic_cast<const Cursor*>(&cursor);
+    return own ? own->rows_stepped() : -1;
+}
+
+}  // namespace ortiva::sqlite

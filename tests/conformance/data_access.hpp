@@ -1,0 +1,700 @@
+#pragma once
+
+// The data-access conformance suite: what every driver behind Connection and Recordset must do.
+// Instantiate it for a driver with ORTIVA_DATA_ACCESS_SUITES(Prefix, contexts...).
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <functional>
+#include <memory>
+#include <ostream>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "conformance/db_context.hpp"
+#include "ortiva/connection.hpp"
+#include "ortiva/date.hpp"
+#include "ortiva/error_info.hpp"
+#include "ortiva/recordset.hpp"
+#include "ortiva/variant.hpp"
+
+namespace ortiva::testing::conformance {
+
+using Row = std::vector<Variant>;
+using Rows = std::vector<Row>;
+
+/// Runs call and returns the ErrorInfo it raised; records a failure when it raised none.
+template <typename F>
+ErrorInfo failure_of(F&& call) {
+    try {
+        call();
+    } catch (const ErrorInfo& e) {
+        return e;
+    }
+    ADD_FAILURE() << "expected an ErrorInfo, nothing was raised";
+    return {};
+}
+
+inline std::string describe(const Variant& v) {
+    switch (v.kind()) {
+        case VariantKind::Empty:
+            return "Empty";
+        case VariantKind::Null:
+            return "Null";
+        case VariantKind::Integer:
+            return "Integer " + std::to_string(v.integer());
+        case VariantKind::Long:
+            return "Long " + std::to_string(v.long_value());
+        case VariantKind::Single:
+            return "Single " + std::to_string(v.single());
+        case VariantKind::Double:
+            return "Double " + std::to_string(v.dbl());
+        case VariantKind::Date:
+            return "Date " + std::to_string(v.date().serial);
+        case VariantKind::String:
+            return "String \"" + v.str() + "\"";
+        case VariantKind::Boolean:
+            return v.boolean() ? "Boolean True" : "Boolean False";
+        default:
+            return "kind " + std::to_string(static_cast<int>(v.kind()));
+    }
+}
+
+class DataAccessTest : public ::testing::TestWithParam<DbContext> {
+  protected:
+    void SetUp() override {
+        connection_string = ctx().fresh_database();
+        db = connect();
+        other = connect();
+    }
+
+    const DbContext& ctx() const { return GetParam(); }
+
+    std::shared_ptr<Connection> connect() const {
+        auto c = Connection::create();
+        try {
+            c->Open(connection_string, ctx().user, ctx().password);
+        } catch (const ErrorInfo& e) {
+            ADD_FAILURE() << "cannot open " << connection_string << ": " << e.number() << " "
+                          << e.description();
+            throw;
+        }
+        return c;
+    }
+
+    void exec(const std::string& sql, Connection& on) {
+        try {
+            on.Execute(sql);
+        } catch (const ErrorInfo& e) {
+            ADD_FAILURE() << sql << "\n  failed: " << e.number() << " " << e.description();
+            throw;
+        }
+    }
+    void exec(const std::string& sql) { exec(sql, *db); }
+
+    /// Every row of sql, read through Execute on the second connection.
+    Rows rows(const std::string& sql) {
+        Rows out;
+        try {
+            auto rs = other->Execute(sql);
+            const int32_t n = rs->Fields().Count();
+            for (; !rs->Eof(); rs->MoveNext()) {
+                Row row;
+                for (int32_t i = 0; i < n; ++i)
+                    row.push_back(rs->Fields()[i].Value());
+                out.push_back(std::move(row));
+            }
+            rs->Close();
+        } catch (const ErrorInfo& e) {
+            ADD_FAILURE() << sql << "\n  failed: " << e.number() << " " << e.description();
+            throw;
+        }
+        return out;
+    }
+
+    /// The table Items (Id, Name, Qty) with the given rows.
+    void make_items(const std::vector<std::pair<int, std::string>>& items = {}) {
+        exec("create table Items (Id " + ctx().int_type + " primary key, Name " + ctx().text_type +
+             ", Qty " + ctx().int_type + ")");
+        for (const auto& [id, name] : items) {
+            exec("insert into Items (Id, Name, Qty) values (" + std::to_string(id) + ", '" + name +
+                 "', " + std::to_string(id * 10) + ")");
+        }
+    }
+
+    /// "Id:Name:Qty" per row of Items in Id order, Null shown as NULL.
+    std::vector<std::string> items() {
+        std::vector<std::string> out;
+        for (const Row& r : rows("select Id, Name, Qty from Items order by Id")) {
+            std::string line;
+            for (std::size_t i = 0; i < r.size(); ++i) {
+                if (i) line += ':';
+                if (r[i].is_null()) {
+                    line += "NULL";
+                } else if (r[i].is_string()) {
+                    line += r[i].str();
+                } else {
+                    line += std::to_string(static_cast<long long>(std::llround(
+                        r[i].kind() == VariantKind::Long ? r[i].long_value() : r[i].dbl())));
+                }
+            }
+            out.push_back(line);
+        }
+        return out;
+    }
+
+    std::string connection_string;
+    std::shared_ptr<Connection> db;     // the connection under test
+    std::shared_ptr<Connection> other;  // the same database, to read back what db wrote
+};
+
+// ---------------------------------------------------------------------------------------------
+// Connection state
+
+class DataAccessConnection : public DataAccessTest {};
+
+TEST_P(DataAccessConnection, UnopenedConnectionRefusesEveryCallWith3709) {
+    const auto closed = Connection::create();
+    EXPECT_EQ(closed->State(), adStateClosed);
+    const std::vector<std::pair<const char*, std::function<void()>>> calls = {
+        {"Execute", [&] { closed->Execute("select 1"); }},
+        {"BeginTrans", [&] { closed->BeginTrans(); }},
+        {"CommitTrans", [&] { closed->CommitTrans(); }},
+        {"RollbackTrans", [&] { closed->RollbackTrans(); }},
+        {"Recordset.Open",
+         [&] {
+             Recordset rs;
+             rs.Open("select 1", closed, adOpenKeyset, adLockOptimistic);
+         }},
+        {"Recordset.Open without connection",
+         [&] {
+             Recordset rs;
+             rs.Open("select 1", nullptr);
+         }},
+    };
+    for (const auto& [name, call] : calls) {
+        SCOPED_TRACE(name);
+        const ErrorInfo e = failure_of(call);
+        EXPECT_EQ(e.number(), 3709);
+        EXPECT_FALSE(e.description().empty());
+    }
+}
+
+TEST_P(DataAccessConnection, OpeningTwiceFails3705AndClosingTwice3704) {
+    EXPECT_EQ(db->State(), adStateOpen);
+    EXPECT_EQ(failure_of([&] { db->Open(connection_string); }).number(), 3705);
+    // The failed second Open leaves the first one working.
+    EXPECT_EQ(db->State(), adStateOpen);
+    exec("create table T (A " + ctx().int_type + ")");
+    db->Close();
+    EXPECT_EQ(db->State(), adStateClosed);
+    EXPECT_EQ(failure_of([&] { db->Close(); }).number(), 3704);
+    EXPECT_EQ(failure_of([&] { db->Execute("select 1"); }).number(), 3709);
+    db->Open(connection_string, ctx().user, ctx().password);
+    EXPECT_EQ(db->State(), adStateOpen);
+}
+
+TEST_P(DataAccessConnection, ClosingTheConnectionClosesItsRecordsets) {
+    make_items({{1, "a"}, {2, "b"}});
+    Recordset rs;
+    rs.Open("select * from Items", db, adOpenKeyset, adLockOptimistic);
+    auto executed = db->Execute("select * from Items");
+    db->Close();
+    EXPECT_EQ(rs.State(), adStateClosed);
+    EXPECT_EQ(executed->State(), adStateClosed);
+    EXPECT_EQ(failure_of([&] { rs.Eof(); }).number(), 3704);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Cursors
+
+class DataAccessCursors : public DataAccessTest {};
+
+TEST_P(DataAccessCursors, ExecuteWithoutRowsGivesAClosedRecordset) {
+    const auto rs = db->Execute("create table T (A " + ctx().int_type + ")");
+    EXPECT_EQ(rs->State(), adStateClosed);
+    EXPECT_EQ(failure_of([&] { rs->Fields(); }).number(), 3704);
+    EXPECT_EQ(db->Execute("insert into T (A) values (1)")->State(), adStateClosed);
+    EXPECT_EQ(rows("select A from T").size(), 1u);
+}
+
+TEST_P(DataAccessCursors, ForwardOnlyReadsRowsInOrderAndRefusesWrites) {
+    make_items({{1, "one"}, {2, "two"}, {3, "three"}});
+    auto executed = db->Execute("select Id, Name from Items order by Id");
+    Recordset opened;
+    opened.Open("select Id, Name from Items order by Id", db, adOpenForwardOnly, adLockReadOnly);
+    for (Recordset* rs : {executed.get(), &opened}) {
+        EXPECT_EQ(rs->RecordCount(), -1);
+        ASSERT_FALSE(rs->Eof());
+        EXPECT_EQ(rs->Fields().Count(), 2);
+        EXPECT_EQ(rs->Fields()[1].Name(), "Name");
+        std::vector<std::string> names;
+        for (; !rs->Eof(); rs->MoveNext())
+            names.push_back(rs->Fields()["name"].Value().str());
+        EXPECT_EQ(names, (std::vector<std::string>{"one", "two", "three"}));
+        EXPECT_EQ(failure_of([&] { rs->MoveNext(); }).number(), 3021);
+        EXPECT_EQ(failure_of([&] { rs->Fields()[0].Value(); }).number(), 3021);
+    }
+    opened.MoveFirst();
+    EXPECT_EQ(opened.Fields()[0].Value(), Variant(int32_t{1}));
+    EXPECT_EQ(failure_of([&] { opened.AddNew(); }).number(), 3251);
+    EXPECT_EQ(failure_of([&] { opened.Fields()[1].Value("x"); }).number(), 3251);
+}
+
+TEST_P(DataAccessCursors, StaticClientCursorKnowsItsRecordCount) {
+    make_items({{1, "one"}, {2, "two"}, {3, "three"}});
+    Recordset rs;
+    rs.CursorLocation(adUseClient);
+    rs.Open("select Name from Items order by Id", db, adOpenStatic, adLockReadOnly);
+    EXPECT_EQ(failure_of([&] { rs.CursorLocation(adUseServer); }).number(), 3705);
+    EXPECT_EQ(rs.RecordCount(), 3);
+    for (int pass = 0; pass < 2; ++pass) {
+        rs.MoveFirst();
+        std::vector<std::string> names;
+        for (; !rs.Eof(); rs.MoveNext())
+            names.push_back(rs.Fields()[0].Value().str());
+        EXPECT_EQ(names, (std::vector<std::string>{"one", "two", "three"}));
+    }
+    EXPECT_EQ(failure_of([&] { rs.AddNew(); }).number(), 3251);
+    rs.Close();
+
+    Recordset empty;
+    empty.CursorLocation(adUseClient);
+    empty.Open("select Name from Items where Id < 0", db, adOpenStatic, adLockReadOnly);
+    EXPECT_EQ(empty.RecordCount(), 0);
+    EXPECT_TRUE(empty.Eof());
+    EXPECT_EQ(failure_of([&] { empty.MoveFirst(); }).number(), 3021);
+}
+
+TEST_P(DataAccessCursors, KeysetCursorMovesAndCounts) {
+    make_items({{1, "one"}, {2, "two"}, {3, "three"}});
+    Recordset rs;
+    rs.Open("select * from Items order by Id", db, adOpenKeyset, adLockOptimistic);
+    ASSERT_FALSE(rs.Eof());
+    EXPECT_EQ(rs.Fields()["ID"].Value(), Variant(int32_t{1}));
+    rs.MoveNext();
+    EXPECT_EQ(rs.Fields()[1].Value(), Variant("two"));
+    EXPECT_EQ(rs.RecordCount(), 3);
+    // Counting does not move the cursor.
+    EXPECT_EQ(rs.Fields()[1].Value(), Variant("two"));
+    rs.MoveFirst();
+    EXPECT_EQ(rs.Fields()[1].Value(), Variant("one"));
+}
+
+TEST_P(DataAccessCursors, FieldsAreFoundByPositionOrByNameCaseBlind) {
+    make_items({{1, "one"}});
+    auto rs = db->Execute("select Id, Name, Qty from Items");
+    auto& fields = rs->Fields();
+    const std::vector<std::pair<Variant, std::string>> keys = {
+        {Variant(int16_t{1}), "Name"}, {Variant(int32_t{2}), "Qty"}, {Variant(2.0), "Qty"},
+        {Variant("NAME"), "Name"},     {Variant("qty"), "Qty"},      {Variant("Id"), "Id"},
+    };
+    for (const auto& [key, name] : keys) {
+        SCOPED_TRACE(describe(key));
+        EXPECT_EQ(fields.Item(key).Name(), name);
+    }
+    const std::vector<Variant> missing = {Variant(int32_t{3}), Variant(int16_t{-1}),
+                                          Variant(1.5),        Variant("Price"),
+                                          Variant(""),         Variant::null()};
+    for (const auto& key : missing) {
+        SCOPED_TRACE(describe(key));
+        EXPECT_EQ(failure_of([&] { fields.Item(key); }).number(), 3265);
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Writes through the keyset cursor
+
+class DataAccessWrites : public DataAccessTest {};
+
+TEST_P(DataAccessWrites, AddNewAndUpdatePersist) {
+    make_items({{1, "one"}});
+    Recordset rs;
+    rs.Open("Select * from Items", db, adOpenKeyset, adLockOptimistic);
+    rs.AddNew();
+    rs.Fields()[0].Value(int32_t{2});
+    rs.Fields()["Name"].Value("two");
+    rs.Fields().Item(Variant(int16_t{2})).Value(int32_t{20});
+    rs.Update();
+    // The added row is the current row and reads what the database keeps.
+    EXPECT_EQ(rs.Fields()["Name"].Value(), Variant("two"));
+    rs.Close();
+    EXPECT_EQ(items(), (std::vector<std::string>{"1:one:10", "2:two:20"}));
+}
+
+TEST_P(DataAccessWrites, UpdateBatchStoresEveryRowAddedSinceOpen) {
+    make_items();
+    Recordset rs;
+    rs.Open("Select * from Items", db, adOpenKeyset, adLockOptimistic);
+    for (int i = 1; i <= 3; ++i) {
+        rs.AddNew();
+        rs.Fields()[0].Value(int32_t{i});
+        rs.Fields()[1].Value("row " + std::to_string(i));
+    }
+    rs.UpdateBatch(adAffectAll);
+    rs.Close();
+    EXPECT_EQ(items(), (std::vector<std::string>{"1:row 1:NULL", "2:row 2:NULL", "3:row 3:NULL"}));
+
+    // Nothing added: UpdateBatch and Close still succeed.
+    Recordset none;
+    none.Open("Select * from Items", db, adOpenKeyset, adLockOptimistic);
+    none.UpdateBatch(adAffectAll);
+    none.Close();
+    EXPECT_EQ(items().size(), 3u);
+}
+
+TEST_P(DataAccessWrites, UpdateChangesExactlyTheCurrentRow) {
+    // Three rows that look the same through the cursor: only the key tells them apart.
+    make_items();
+    for (int id = 1; id <= 3; ++id) {
+        exec("insert into Items (Id, Name, Qty) values (" + std::to_string(id) + ", 'same', 5)");
+    }
+    Recordset rs;
+    rs.Open("select Name, Qty from Items order by Id", db, adOpenKeyset, adLockOptimistic);
+    rs.MoveNext();
+    rs.Fields()["Qty"].Value(int32_t{6});
+    rs.Update();
+    rs.MoveNext();
+    EXPECT_EQ(rs.Fields()["Qty"].Value(), Variant(int32_t{5}));
+    rs.Close();
+    EXPECT_EQ(items(), (std::vector<std::string>{"1:same:5", "2:same:6", "3:same:5"}));
+}
+
+TEST_P(DataAccessWrites, UpdateOnAConditionChangesTheFirstMatchOnly) {
+    make_items({{1, "a"}, {2, "b"}, {3, "c"}});
+    exec("update Items set Qty = 7 where Id in (2, 3)");
+    Recordset rs;
+    rs.Open("Select * from Items where Qty = 7", db, adOpenKeyset, adLockOptimistic);
+    ASSERT_FALSE(rs.Eof());
+    rs.Fields()["Name"].Value("changed");
+    rs.Fields()["Qty"].Value(Variant::null());
+    rs.Update();
+    rs.Close();
+    EXPECT_EQ(items(), (std::vector<std::string>{"1:a:10", "2:changed:NULL", "3:c:7"}));
+}
+
+TEST_P(DataAccessWrites, MovingOnWritesThePendingChange) {
+    make_items({{1, "a"}, {2, "b"}});
+    Recordset rs;
+    rs.Open("select * from Items order by Id", db, adOpenKeyset, adLockOptimistic);
+    rs.Fields()["Name"].Value("A");
+    rs.MoveNext();
+    rs.AddNew();
+    rs.Fields()[0].Value(int32_t{3});
+    rs.AddNew();  // writes row 3 first
+    rs.Fields()[0].Value(int32_t{4});
+    rs.Update();
+    rs.Close();
+    EXPECT_EQ(items(),
+              (std::vector<std::string>{"1:A:10", "2:b:20", "3:NULL:NULL", "4:NULL:NULL"}));
+}
+
+TEST_P(DataAccessWrites, UnwrittenRowIsDroppedOnReleaseAndCloseRefusesToLoseIt) {
+    make_items();
+    {
+        Recordset rs;
+        rs.Open("Select * from Items", db, adOpenKeyset, adLockOptimistic);
+        rs.AddNew();
+        rs.Fields()[0].Value(int32_t{1});
+        EXPECT_EQ(failure_of([&] { rs.Close(); }).number(), 3219);
+        EXPECT_EQ(rs.State(), adStateOpen);
+    }
+    EXPECT_TRUE(items().empty());
+}
+
+TEST_P(DataAccessWrites, TextWithQuotesAndSemicolonsIsStoredUnchanged) {
+    make_items();
+    const std::vector<std::string> texts = {
+        "O'Brien",           "it''s", "a; drop table Items; --", "'); delete from Items; --",
+        "\"double\" quotes", "",      "  spaces kept  ",         "50% _ \\ back",
+        "line\nbreak\ttab",
+    };
+    Recordset rs;
+    rs.Open("Select * from Items", db, adOpenKeyset, adLockOptimistic);
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        rs.AddNew();
+        rs.Fields()["Id"].Value(static_cast<int32_t>(i));
+        rs.Fields()["Name"].Value(texts[i]);
+        rs.Update();
+    }
+    rs.Close();
+    const Rows stored = rows("select Name from Items order by Id");
+    ASSERT_EQ(stored.size(), texts.size());
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        EXPECT_EQ(stored[i][0], Variant(texts[i])) << "row " << i;
+    }
+}
+
+TEST_P(DataAccessWrites, UnicodeTextRoundTrips) {
+    make_items();
+    const std::vector<std::string> texts = {
+        "Ünïcödé façade", "日本語のテキスト", "Ελληνικά", "emoji 😀 and 𝄞", "עברית", "ß→SS",
+    };
+    Recordset rs;
+    rs.Open("Select * from Items", db, adOpenKeyset, adLockOptimistic);
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        rs.AddNew();
+        rs.Fields()[0].Value(static_cast<int32_t>(i));
+        rs.Fields()[1].Value(texts[i]);
+    }
+    rs.UpdateBatch(adAffectAll);
+    rs.Close();
+    const Rows stored = rows("select Name from Items order by Id");
+    ASSERT_EQ(stored.size(), texts.size());
+    for (std::size_t i = 0; i < texts.size(); ++i)
+        EXPECT_EQ(stored[i][0], Variant(texts[i]));
+    // A literal in the statement text arrives unchanged as well.
+    EXPECT_EQ(rows("select Id from Items where Name = '" + texts[1] + "'").size(), 1u);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Value kinds
+
+class DataAccessValues : public DataAccessTest {};
+
+TEST_P(DataAccessValues, ValuesReadBackWithTheKindOfTheirColumn) {
+    exec("create table V (Id " + ctx().int_type + " primary key, I " + ctx().int_type + ", B " +
+         ctx().bigint_type + ", R " + ctx().real_type + ", T " + ctx().text_type + ", D " +
+         ctx().date_type + ", F " + ctx().bool_type + ")");
+    const Date when = Date::from_fields(2024, 3, 1, 13, 45, 10);
+    struct Case {
+        const char* column;
+        Variant written;
+        Variant read;
+    };
+    const std::vector<Case> cases = {
+        {"I", Variant(int32_t{-2147483647 - 1}), Variant(int32_t{-2147483647 - 1})},
+        {"I", Variant(int16_t{42}), Variant(int32_t{42})},
+        {"B", Variant(3000000000.0), Variant(3000000000.0)},
+        {"R", Variant(2.5), Variant(2.5)},
+        {"R", Variant(1.1f), Variant(1.1)},
+        {"T", Variant("text"), Variant("text")},
+        {"D", Variant(when), Variant(when)},
+        {"F", Variant(true), Variant(true)},
+        {"F", Variant(false), Variant(false)},
+        {"T", Variant::null(), Variant::null()},
+        {"D", Variant::null(), Variant::null()},
+    };
+    Recordset rs;
+    rs.Open("select * from V", db, adOpenKeyset, adLockOptimistic);
+    for (std::size_t i = 0; i < cases.size(); ++i) {
+        rs.AddNew();
+        rs.Fields()["Id"].Value(static_cast<int32_t>(i));
+        rs.Fields()[cases[i].column].Value(cases[i].written);
+    }
+    rs.UpdateBatch(adAffectAll);
+    rs.Close();
+    for (std::size_t i = 0; i < cases.size(); ++i) {
+        const auto& c = cases[i];
+        SCOPED_TRACE(std::string(c.column) + " written as " + describe(c.written));
+        const Rows r =
+            rows(std::string("select ") + c.column + " from V where Id = " + std::to_string(i));
+        ASSERT_EQ(r.size(), 1u);
+        EXPECT_EQ(describe(r[0][0]), describe(c.read));
+    }
+}
+
+TEST_P(DataAccessValues, GetdateReadsAsTheLocalDateAndTime) {
+    const double before = Date::now().serial;
+    auto rs = db->Execute("select getdate()");
+    const Variant v = rs->Fields()[0].Value();
+    const double after = Date::now().serial;
+    ASSERT_EQ(v.kind(), VariantKind::Date) << describe(v);
+    const double second = 1.0 / 86400;
+    EXPECT_GE(v.date().serial, before - second);
+    EXPECT_LE(v.date().serial, after + second);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Transactions
+
+class DataAccessTransactions : public DataAccessTest {};
+
+TEST_P(DataAccessTransactions, CommitKeepsAndRollbackUndoes) {
+    make_items();
+    for (const bool commit : {true, false}) {
+        SCOPED_TRACE(commit ? "commit" : "rollback");
+        exec("delete from Items");
+        EXPECT_EQ(db->BeginTrans(), 1);
+        exec("insert into Items (Id, Name) values (1, 'direct')");
+        Recordset rs;
+        rs.Open("Select * from Items", db, adOpenKeyset, adLockOptimistic);
+        rs.AddNew();
+        rs.Fields()[0].Value(int32_t{2});
+        rs.Update();
+        rs.Close();
+        if (commit) {
+            db->CommitTrans();
+            EXPECT_EQ(items(), (std::vector<std::string>{"1:direct:NULL", "2:NULL:NULL"}));
+        } else {
+            db->RollbackTrans();
+            EXPECT_TRUE(items().empty());
+        }
+    }
+}
+
+TEST_P(DataAccessTransactions, NestedLevelsCommitAndRollBackOnTheirOwn) {
+    if (!ctx().can("nested_transactions")) GTEST_SKIP() << ctx().cannot.at("nested_transactions");
+    make_items();
+    EXPECT_EQ(db->BeginTrans(), 1);
+    exec("insert into Items (Id, Name) values (1, 'outer')");
+    EXPECT_EQ(db->BeginTrans(), 2);
+    exec("insert into Items (Id, Name) values (2, 'rolled back')");
+    db->RollbackTrans();
+    EXPECT_EQ(db->BeginTrans(), 2);
+    exec("insert into Items (Id, Name) values (3, 'inner')");
+    EXPECT_EQ(db->BeginTrans(), 3);
+    exec("insert into Items (Id, Name) values (4, 'innermost')");
+    db->CommitTrans();
+    db->CommitTrans();
+    db->CommitTrans();
+    EXPECT_EQ(items(),
+              (std::vector<std::string>{"1:outer:NULL", "3:inner:NULL", "4:innermost:NULL"}));
+
+    // Rolling back the outer level undoes the committed inner one.
+    db->BeginTrans();
+    db->BeginTrans();
+    exec("delete from Items");
+    db->CommitTrans();
+    db->RollbackTrans();
+    EXPECT_EQ(items().size(), 3u);
+}
+
+TEST_P(DataAccessTransactions, EndingATransactionThatIsNotOpenFails) {
+    const ErrorInfo commit = failure_of([&] { db->CommitTrans(); });
+    EXPECT_EQ(commit.number(), -2147168242);
+    const ErrorInfo rollback = failure_of([&] { db->RollbackTrans(); });
+    EXPECT_EQ(rollback.number(), -2147168242);
+    // A failed end leaves the connection usable for a real transaction.
+    EXPECT_EQ(db->BeginTrans(), 1);
+    db->CommitTrans();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Failures
+
+class DataAccessErrors : public DataAccessTest {};
+
+TEST_P(DataAccessErrors, StatementsTheDatabaseRejectsFailWithItsMessage) {
+    make_items({{1, "a"}});
+    const std::vector<std::string> rejected = {
+        "selec * from Items",
+        "select * from NoSuchTable",
+        "select NoSuchColumn from Items",
+        "select   From  Items",
+    };
+    for (const auto& sql : rejected) {
+        SCOPED_TRACE(sql);
+        const ErrorInfo executed = failure_of([&] { db->Execute(sql); });
+        EXPECT_EQ(executed.number(), -2147217900);
+        EXPECT_FALSE(executed.description().empty());
+        EXPECT_FALSE(executed.source().empty());
+        for (const int32_t cursor : {adOpenForwardOnly, adOpenKeyset, adOpenStatic}) {
+            Recordset rs;
+            const ErrorInfo opened = failure_of([&] {
+                rs.Open(sql, db, cursor,
+                        cursor == adOpenKeyset ? adLockOptimistic : adLockReadOnly);
+            });
+            EXPECT_EQ(opened.number(), -2147217900);
+            EXPECT_EQ(rs.State(), adStateClosed);
+        }
+    }
+}
+
+TEST_P(DataAccessErrors, ConstraintViolationsFailWithTheIntegrityNumber) {
+    exec("create table C (Id " + ctx().int_type + " primary key, Name " + ctx().text_type +
+         " not null)");
+    exec("insert into C (Id, Name) values (1, 'a')");
+    EXPECT_EQ(failure_of([&] { db->Execute("insert into C (Id, Name) values (1, 'b')"); }).number(),
+              -2147217873);
+
+    Recordset rs;
+    rs.Open("Select * from C", db, adOpenKeyset, adLockOptimistic);
+    rs.AddNew();
+    rs.Fields()[0].Value(int32_t{1});
+    rs.Fields()[1].Value("duplicate key");
+    EXPECT_EQ(failure_of([&] { rs.Update(); }).number(), -2147217873);
+    // The row stays pending: fixing the key lets it through.
+    rs.Fields()[0].Value(int32_t{2});
+    rs.Update();
+    rs.AddNew();
+    rs.Fields()[0].Value(int32_t{3});
+    EXPECT_EQ(failure_of([&] { rs.Update(); }).number(), -2147217873);
+    rs.Fields()[1].Value("now named");
+    rs.Update();
+    rs.Close();
+    EXPECT_EQ(rows("select Id from C").size(), 3u);
+}
+
+TEST_P(DataAccessErrors, ClosedRecordsetFails3704) {
+    make_items({{1, "a"}});
+    Recordset never;
+    Recordset closed;
+    closed.Open("select * from Items", db, adOpenKeyset, adLockOptimistic);
+    Field kept = closed.Fields()[0];
+    closed.Close();
+    for (Recordset* rs : {&never, &closed}) {
+        const std::vector<std::pair<const char*, std::function<void()>>> calls = {
+            {"Eof", [&] { rs->Eof(); }},
+            {"RecordCount", [&] { rs->RecordCount(); }},
+            {"MoveFirst", [&] { rs->MoveFirst(); }},
+            {"MoveNext", [&] { rs->MoveNext(); }},
+            {"Fields", [&] { rs->Fields(); }},
+            {"AddNew", [&] { rs->AddNew(); }},
+            {"Update", [&] { rs->Update(); }},
+            {"UpdateBatch", [&] { rs->UpdateBatch(adAffectAll); }},
+            {"Close", [&] { rs->Close(); }},
+        };
+        for (const auto& [name, call] : calls) {
+            SCOPED_TRACE(name);
+            EXPECT_EQ(failure_of(call).number(), 3704);
+        }
+    }
+    EXPECT_EQ(failure_of([&] { kept.Value(); }).number(), 3704);
+}
+
+TEST_P(DataAccessErrors, NoCurrentRowFails3021) {
+    make_items();
+    for (const int32_t cursor : {adOpenForwardOnly, adOpenKeyset, adOpenStatic}) {
+        SCOPED_TRACE(cursor);
+        Recordset rs;
+        rs.Open("select * from Items", db, cursor,
+                cursor == adOpenKeyset ? adLockOptimistic : adLockReadOnly);
+        EXPECT_TRUE(rs.Eof());
+        EXPECT_EQ(failure_of([&] { rs.Fields()[0].Value(); }).number(), 3021);
+        EXPECT_EQ(failure_of([&] { rs.Fields()[0].Value(int32_t{1}); }).number(), 3021);
+        EXPECT_EQ(failure_of([&] { rs.MoveNext(); }).number(), 3021);
+    }
+}
+
+TEST_P(DataAccessErrors, ArgumentsOutOfRangeFail3001) {
+    make_items();
+    Recordset rs;
+    EXPECT_EQ(failure_of([&] { rs.CursorLocation(1); }).number(), 3001);
+    EXPECT_EQ(failure_of([&] { rs.Open("select * from Items", db, 7, adLockReadOnly); }).number(),
+              3001);
+    EXPECT_EQ(failure_of([&] { rs.Open("select * from Items", db, adOpenKeyset, 9); }).number(),
+              3001);
+    rs.Open("select * from Items", db, adOpenKeyset, adLockOptimistic);
+    EXPECT_EQ(failure_of([&] { rs.UpdateBatch(0); }).number(), 3001);
+}
+
+}  // namespace ortiva::testing::conformance
+
+/// Runs every data-access suite once per context given, e.g.
+/// ORTIVA_DATA_ACCESS_SUITES(SQLite, ortiva::testing::sqlite_context()).
+#define ORTIVA_DATA_ACCESS_SUITES(Prefix, ...)                                               \
+    INSTANTIATE_TEST_SUITE_P(Prefix, DataAccessConnection, ::testing::Values(__VA_ARGS__),   \
+                             ::ortiva::testing::ContextName());                              \
+    INSTANTIATE_TEST_SUITE_P(Prefix, DataAccessCursors, ::testing::Values(__VA_ARGS__),      \
+                             ::ortiva::testing::ContextName());                              \
+    INSTANTIATE_TEST_SUITE_P(Prefix, DataAccessWrites, ::testing::Values(__VA_ARGS__),       \
+                             ::ortiva::testing::ContextName());                              \
+    INSTANTIATE_TEST_SUITE_P(Prefix, DataAccessValues, ::testing::Values(__VA_ARGS__),       \
+                             ::ortiva::testing::ContextName());                              \
+    INSTANTIATE_TEST_SUITE_P(Prefix, DataAccessTransactions, ::testing::Values(__VA_ARGS__), \
+                             ::ortiva::testing::ContextName());                              \
+    INSTANTIATE_TEST_SUITE_P(Prefix, DataAccessErrors, ::testing::Values(__VA_ARGS__),       \
+                             ::ortiva::testing::ContextName())
