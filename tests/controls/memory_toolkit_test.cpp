@@ -1,0 +1,198 @@
+// Behaviour of the in-memory toolkit beyond the shared host-control suites: its factory and
+// forms, focus and keys, objects outliving their control, and the C++ view of a tree.
+
+#include <gtest/gtest.h>
+
+#include "ortiva/conversions.hpp"
+#include "ortiva/error_info.hpp"
+#include "ortiva/memory_controls.hpp"
+
+namespace ortiva::memory {
+namespace {
+
+template <typename F>
+int32_t error_of(F&& f) {
+    try {
+        f();
+    } catch (const ErrorInfo& e) {
+        return e.number();
+    }
+    return 0;
+}
+
+const Variant none = Variant::missing();
+
+TEST(MemoryToolkit, MakesEveryKindItListsAndNothingElse) {
+    for (const auto& kind : control_kinds())
+        EXPECT_EQ(kind, create_control(kind)->type_name());
+    EXPECT_EQ("ListView", create_control("listview")->type_name());
+    EXPECT_EQ(err::invalid_call, error_of([] { create_control("DataGrid"); }));
+}
+
+TEST(MemoryToolkit, FormsRefuseStrayControls) {
+    auto form = create_control("Form", "frm");
+    auto other = create_control("Form", "frm2");
+    auto box = create_control("TextBox", "txtCode");
+    add_control(*form, box);
+    EXPECT_EQ(err::invalid_call, error_of([&] { add_control(*other, box); }));
+    EXPECT_EQ(err::invalid_call,
+              error_of([&] { add_control(*form, create_control("Label", "TXTCODE")); }));
+    EXPECT_EQ(err::type_mismatch, error_of([&] { add_control(*box, create_control("Label")); }));
+    EXPECT_EQ(box, object_of(form->get("Controls", {Variant("txtcode")})));
+    EXPECT_EQ(730, error_of([&] { form->get("Controls", {Variant("nope")}); }));
+    EXPECT_EQ(err::subscript, error_of([&] { form->get("Controls", {Variant(1)}); }));
+}
+
+TEST(MemoryToolkit, OneControlHoldsTheFocusAndItsFormKnowsIt) {
+    auto form = create_control("Form", "frm");
+    auto a = create_control("TextBox", "a");
+    auto b = create_control("ComboBox", "b");
+    add_control(*form, a);
+    add_control(*form, b);
+    EXPECT_EQ(err::object_not_set, error_of([&] { get_object(*form, "ActiveControl"); }));
+    a->call("SetFocus");
+    b->call("SetFocus");
+    EXPECT_FALSE(has_focus(*a));
+    EXPECT_TRUE(has_focus(*b));
+    EXPECT_EQ(b, get_object(*form, "ActiveControl"));
+    EXPECT_EQ(err::no_such_member, error_of([] { create_control("Label")->call("SetFocus"); }));
+}
+
+TEST(MemoryToolkit, KeysReachOnlyEnabledVisibleEditControls) {
+    auto box = create_control("TextBox", "txt");
+    int calls = 0;
+    set_key_press_handler(*box, [&](HostObject&, int16_t&) { ++calls; });
+    box->let("Enabled", Variant(false));
+    EXPECT_EQ(0, press_key(*box, 'a'));
+    EXPECT_EQ(0, calls);
+    EXPECT_EQ("", to_text(box->get("Text")));
+    EXPECT_EQ(err::type_mismatch, error_of([] { press_key(*create_control("ListBox"), 'a'); }));
+
+    // A combo box's edit area takes keys too.
+    auto combo = create_control("ComboBox", "cbo");
+    combo->let("Text", Variant("AP"));
+    combo->let("SelStart", Variant(2));
+    EXPECT_EQ('R', press_key(*combo, 'R'));
+    EXPECT_EQ("APR", to_text(combo->get("Text")));
+}
+
+TEST(MemoryToolkit, KeysNeverSplitACharacter) {
+    auto box = create_control("TextBox", "txt");
+    box->let("Text", Variant("a\xF0\x9F\x98\x80"));  // 'a' and an emoji: three UTF-16 units
+    box->let("SelStart", Variant(3));
+    press_key(*box, 8);
+    EXPECT_EQ("a", to_text(box->get("Text")));
+    box->let("Text", Variant("\xF0\x9F\x98\x80"));
+    box->let("SelStart", Variant(1));  // between the halves of the pair
+    press_key(*box, 0xE9);             // Windows-1252 e acute
+    EXPECT_EQ("\xF0\x9F\x98\x80\xC3\xA9", to_text(box->get("Text")));
+    EXPECT_EQ(3, to_int32(box->get("SelStart")));
+}
+
+TEST(MemoryToolkit, ListBoxTextSelectsAMatchingEntry) {
+    auto list = create_control("ListBox", "lst");
+    for (const char* e : {"Red", "Green"})
+        list->call("AddItem", {Variant(e)});
+    list->let("Text", Variant("GREEN"));
+    EXPECT_EQ(1, to_int32(list->get("ListIndex")));
+    EXPECT_EQ("Green", to_text(list->get("Text")));
+    list->let("Text", Variant("Blue"));
+    EXPECT_EQ(1, to_int32(list->get("ListIndex")));
+    EXPECT_EQ(err::no_such_member, error_of([&] { list->get("SelStart"); }));
+}
+
+TEST(MemoryToolkit, AddItemAtAnIndexKeepsTheSelectedEntry) {
+    auto combo = create_control("ComboBox", "cbo");
+    for (const char* e : {"A", "C"})
+        combo->call("AddItem", {Variant(e)});
+    combo->let("ListIndex", Variant(1));
+    combo->call("AddItem", {Variant("B"), Variant(1)});
+    EXPECT_EQ(1, to_int32(combo->get("NewIndex")));
+    EXPECT_EQ(2, to_int32(combo->get("ListIndex")));
+    EXPECT_EQ(err::invalid_call, error_of([&] {
+                  combo->call("AddItem", {Variant("Z"), Variant(9)});
+              }));
+    combo->call("RemoveItem", {Variant(2)});
+    EXPECT_EQ(-1, to_int32(combo->get("ListIndex")));
+    EXPECT_EQ("C", to_text(combo->get("Text")));  // the edit text stays
+}
+
+TEST(MemoryToolkit, ObjectsKeptAfterTheirRowOrControlIsGoneFailCleanly) {
+    auto lvw = create_control("ListView", "lvw");
+    get_object(*lvw, "ColumnHeaders")->call("Add", {none, none, Variant("Name")});
+    auto items = get_object(*lvw, "ListItems");
+    items->call("Add", {none, none, Variant("a")});
+    auto row = get_object(*items, "Item", {Variant(1)});
+    auto cell = get_object(*row, "ListSubItems");
+    items->call("Remove", {Variant(1)});
+    EXPECT_EQ(35605, error_of([&] { row->get("Text"); }));
+    EXPECT_EQ(35605, error_of([&] { cell->get("Count"); }));
+
+    auto tvw = create_control("TreeView", "tvw");
+    auto nodes = get_object(*tvw, "Nodes");
+    auto top = object_of(nodes->call("Add", {none, none, Variant("k"), Variant("top")}));
+    auto below =
+        object_of(nodes->call("Add", {Variant("k"), Variant(4), Variant("k2"), Variant("x")}));
+    nodes->call("Remove", {Variant("k")});  // takes the branch with it
+    EXPECT_EQ(0, to_int32(nodes->get("Count")));
+    EXPECT_EQ(35605, error_of([&] { below->get("Parent"); }));
+    nodes->call("Add", {none, none, Variant("k2"), Variant("again")});  // its key is free again
+
+    lvw.reset();
+    tvw.reset();
+    EXPECT_EQ(35605, error_of([&] { items->get("Count"); }));
+    EXPECT_EQ(35605, error_of([&] { nodes->get("Count"); }));
+    EXPECT_EQ(35605, error_of([&] { top->get("Text"); }));
+}
+
+TEST(MemoryToolkit, TreeNodesListsTheTreeInDisplayOrder) {
+    auto tvw = create_control("TreeView", "tvw");
+    auto nodes = get_object(*tvw, "Nodes");
+    nodes->call("Add", {none, none, Variant("A"), Variant("a")});
+    nodes->call("Add", {none, none, Variant("B"), Variant("b")});
+    nodes->call("Add", {Variant("A"), Variant(4), Variant("A1"), Variant("a1")});
+    nodes->call("Add", {Variant("A1"), Variant(4), Variant("A11"), Variant("a11")});
+    nodes->call("Add", {Variant("A"), Variant(4), Variant("A2"), Variant("a2")});
+    const auto got = tree_nodes(*tvw);
+    const std::vector<TreeNodeInfo> want = {
+        {"A", "a", "", 0},    {"A1", "a1", "A", 1}, {"A11", "a11", "A1", 2},
+        {"A2", "a2", "A", 1}, {"B", "b", "", 0},
+    };
+    ASSERT_EQ(want.size(), got.size());
+    for (std::size_t i = 0; i < want.size(); ++i) {
+        EXPECT_EQ(want[i].key, got[i].key);
+        EXPECT_EQ(want[i].text, got[i].text);
+        EXPECT_EQ(want[i].parent_key, got[i].parent_key);
+        EXPECT_EQ(want[i].depth, got[i].depth);
+    }
+    EXPECT_EQ("a\\a1\\a11", to_text(get_object(*tvw, "Nodes", {Variant("A11")})->get("FullPath")));
+    EXPECT_EQ(err::type_mismatch, error_of([] { tree_nodes(*create_control("ListView")); }));
+}
+
+TEST(MemoryToolkit, FillsTheLargestListViewTheLibraryCanAddress) {
+    auto lvw = create_control("ListView", "lvw");
+    auto headers = get_object(*lvw, "ColumnHeaders");
+    for (int c = 0; c < 5; ++c)
+        headers->call("Add");
+    auto items = get_object(*lvw, "ListItems");
+    for (int16_t j = 1; j > 0; ++j) {  // 1 to 32767
+        items->call("Add", {Variant(j), none, Variant(static_cast<int32_t>(j))});
+        auto row = get_object(*lvw, "ListItems", {Variant(j)});
+        for (int16_t c = 1; c < 5; ++c)
+            row->let("SubItems", Variant(c), {Variant(c)});
+        if (j == 32767) break;
+    }
+    EXPECT_EQ(32767, to_int32(items->get("Count")));
+    EXPECT_EQ("4",
+              to_text(get_object(*items, "Item", {Variant(32767)})->get("SubItems", {Variant(4)})));
+}
+
+TEST(MemoryToolkit, GridSizeHasALimit) {
+    auto grid = create_control("MSFlexGrid", "grd");
+    EXPECT_EQ(7, error_of([&] { grid->let("Rows", Variant(1 << 30)); }));
+    EXPECT_EQ(2, to_int32(grid->get("Rows")));
+    EXPECT_EQ(err::invalid_property_value, error_of([&] { grid->let("Cols", Variant(-1)); }));
+}
+
+}  // namespace
+}  // namespace ortiva::memory

@@ -1,0 +1,146 @@
+// The headless runtime: what it records and answers, and how a test installs its own.
+
+#include <gtest/gtest.h>
+
+#include "ortiva/error_info.hpp"
+#include "ortiva/host_runtime.hpp"
+#include "ortiva/memory_controls.hpp"
+
+namespace ortiva {
+namespace {
+
+TEST(HeadlessRuntime, RecordsMessageBoxesAndAnswersWithTheDefaultButton) {
+    HeadlessRuntime rt;
+    rt.set_echo(false);
+    struct Case {
+        int32_t style;
+        int32_t answer;
+    };
+    const std::vector<Case> cases = {
+        {vbInformation, vbOK},
+        {vbOKCancel, vbOK},
+        {vbYesNo, vbYes},
+        {vbYesNo + vbDefaultButton2, vbNo},
+        {vbYesNoCancel + vbDefaultButton3, vbCancel},
+        {vbAbortRetryIgnore, vbAbort},
+        {vbRetryCancel + vbDefaultButton2, vbCancel},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(c.answer, rt.MsgBox("p", c.style, Variant("t")));
+    rt.MsgBox("no title", vbInformation, Variant::missing());
+    ASSERT_EQ(cases.size() + 1, rt.messages().size());
+    EXPECT_EQ("no title", rt.messages().back().prompt);
+    EXPECT_EQ(vbInformation, rt.messages().back().style);
+    EXPECT_TRUE(rt.messages().back().title.is_missing());
+    EXPECT_EQ(Variant("t"), rt.messages().front().title);
+}
+
+TEST(HeadlessRuntime, AnswererChoosesTheButton) {
+    HeadlessRuntime rt;
+    rt.set_echo(false);
+    rt.set_answerer(
+        [](const HeadlessRuntime::Message& m) { return m.prompt == "Delete?" ? vbNo : vbYes; });
+    EXPECT_EQ(vbNo, rt.MsgBox("Delete?", vbYesNo, Variant::missing()));
+    EXPECT_EQ(vbYes, rt.MsgBox("Keep?", vbYesNo, Variant::missing()));
+    EXPECT_EQ(vbNo, rt.messages().front().answer);
+}
+
+TEST(HeadlessRuntime, EchoesMessagesToStandardError) {
+    HeadlessRuntime rt;
+    ::testing::internal::CaptureStderr();
+    rt.MsgBox("Saved", vbInformation, Variant("Orders"));
+    rt.set_echo(false);
+    rt.MsgBox("quiet", vbInformation, Variant::missing());
+    EXPECT_EQ("[message: Orders] Saved\n", ::testing::internal::GetCapturedStderr());
+}
+
+TEST(HeadlessRuntime, JournalsEveryCallInOrder) {
+    HeadlessRuntime rt;
+    rt.set_echo(false);
+    auto combo = memory::create_control("ComboBox", "cbo");
+    combo->call("AddItem", {Variant("APPLE")});
+    rt.SetMousePointer(vbHourglass);
+    rt.DoEvents();
+    rt.DoEvents();
+    EXPECT_EQ(0, rt.FindFirstEntry(*combo, "ap"));
+    rt.MsgBox("Done", vbInformation, Variant::missing());
+    rt.SetMousePointer(vbDefault);
+    EXPECT_EQ(2, rt.do_events_count());
+    EXPECT_EQ(vbDefault, rt.MousePointer());
+    EXPECT_EQ((std::vector<int32_t>{vbHourglass, vbDefault}), rt.pointer_history());
+    EXPECT_EQ(
+        (std::vector<std::string>{"MousePointer 11", "DoEvents", "DoEvents",
+                                  "FindFirstEntry ap -> 0", "MsgBox 64: Done", "MousePointer 0"}),
+        rt.journal());
+    rt.reset_records();
+    EXPECT_TRUE(rt.journal().empty());
+    EXPECT_EQ(0, rt.do_events_count());
+    EXPECT_EQ(vbDefault, rt.MousePointer());
+}
+
+TEST(HeadlessRuntime, KeepsTheFormsTheHostAdds) {
+    HeadlessRuntime rt;
+    auto a = memory::create_control("Form", "frmA");
+    auto b = memory::create_control("Form", "frmB");
+    rt.add_form(a);
+    rt.add_form(b);
+    EXPECT_EQ((std::vector<HostObjectPtr>{a, b}), rt.Forms());
+    rt.remove_form(a);
+    EXPECT_EQ((std::vector<HostObjectPtr>{b}), rt.Forms());
+}
+
+TEST(HostRuntime, TestsInstallARuntimeAndGetTheOldOneBack) {
+    auto before = current_host_runtime();
+    auto mine = std::make_shared<HeadlessRuntime>();
+    mine->set_echo(false);
+    {
+        ScopedHostRuntime scope(mine);
+        EXPECT_EQ(mine.get(), &host_runtime());
+        host_runtime().DoEvents();
+        host_runtime().MsgBox("hello", vbInformation, Variant::missing());
+    }
+    EXPECT_EQ(before.get(), &host_runtime());
+    EXPECT_EQ(1, mine->do_events_count());
+    ASSERT_EQ(1u, mine->messages().size());
+
+    set_host_runtime(nullptr);  // a fresh headless runtime
+    EXPECT_NE(before.get(), &host_runtime());
+    EXPECT_NE(nullptr, dynamic_cast<HeadlessRuntime*>(&host_runtime()));
+    set_host_runtime(before);
+}
+
+TEST(HostRuntime, FindFirstEntryPassesControlFailuresOn) {
+    HeadlessRuntime rt;
+    auto grid = memory::create_control("MSFlexGrid", "grd");
+    try {
+        rt.FindFirstEntry(*grid, "a");
+        ADD_FAILURE() << "a grid answered as a combo box";
+    } catch (const ErrorInfo& e) {
+        EXPECT_EQ(err::no_such_member, e.number());
+    }
+}
+
+TEST(HostObject, ObjectOfTellsNothingFromNoObject) {
+    struct Case {
+        Variant value;
+        int32_t error;
+    };
+    const std::vector<Case> cases = {
+        {Variant(HostObjectPtr{}), err::object_not_set},
+        {Variant(3), err::object_required},
+        {Variant(), err::object_required},
+    };
+    for (const auto& c : cases) {
+        try {
+            object_of(c.value);
+            ADD_FAILURE();
+        } catch (const ErrorInfo& e) {
+            EXPECT_EQ(c.error, e.number());
+        }
+    }
+    auto box = memory::create_control("TextBox", "txt");
+    EXPECT_EQ(box, object_of(Variant(box)));
+}
+
+}  // namespace
+}  // namespace ortiva
