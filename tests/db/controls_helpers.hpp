@@ -1,0 +1,101 @@
+#pragma once
+
+// In-memory controls for the suites that fill and read them through ClsCommonDb, and a
+// headless run time whose DoEvents calls and mouse pointers the suites inspect.
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "ortiva/conversions.hpp"
+#include "ortiva/host_object.hpp"
+#include "ortiva/host_runtime.hpp"
+#include "ortiva/memory_controls.hpp"
+
+namespace ortiva::testing {
+
+using Cells = std::vector<std::vector<std::string>>;
+
+/// Installs a fresh headless run time for the life of the object.
+class ScopedRuntime {
+  public:
+    ScopedRuntime() : runtime_(std::make_shared<HeadlessRuntime>()) {
+        runtime_->set_echo(false);
+        set_host_runtime(runtime_);
+    }
+    ~ScopedRuntime() { set_host_runtime(nullptr); }
+    ScopedRuntime(const ScopedRuntime&) = delete;
+    ScopedRuntime& operator=(const ScopedRuntime&) = delete;
+
+    HeadlessRuntime& operator*() const { return *runtime_; }
+    HeadlessRuntime* operator->() const { return runtime_.get(); }
+
+  private:
+    std::shared_ptr<HeadlessRuntime> runtime_;
+};
+
+inline HostObjectPtr list_view(int columns) {
+    auto lvw = memory::create_control("ListView", "lvw");
+    const auto headers = get_object(*lvw, "ColumnHeaders");
+    for (int c = 1; c <= columns; ++c)
+        headers->call("Add",
+                      {Variant::missing(), Variant::missing(), Variant("Col" + std::to_string(c))});
+    return lvw;
+}
+
+/// Appends a row: its text, then sub-items 1, 2, ...
+inline void add_row(HostObject& lvw, const std::vector<std::string>& cells) {
+    const auto row = object_of(get_object(lvw, "ListItems")->call("Add", {}));
+    row->let("Text", Variant(cells.at(0)));
+    for (std::size_t c = 1; c < cells.size(); ++c)
+        row->let("SubItems", Variant(cells[c]), {Variant(static_cast<int32_t>(c))});
+}
+
+inline HostObjectPtr list_view_with(int columns, const Cells& rows) {
+    auto lvw = list_view(columns);
+    for (const auto& r : rows)
+        add_row(*lvw, r);
+    return lvw;
+}
+
+/// Every row as its text followed by its sub-items.
+inline Cells cells(HostObject& lvw) {
+    const int32_t columns = to_int32(get_object(lvw, "ColumnHeaders")->get("Count"));
+    const int32_t rows = to_int32(get_object(lvw, "ListItems")->get("Count"));
+    Cells out;
+    for (int32_t r = 1; r <= rows; ++r) {
+        const auto item = get_object(lvw, "ListItems", {Variant(r)});
+        std::vector<std::string> row{to_text(item->get("Text"))};
+        for (int32_t c = 1; c < columns; ++c)
+            row.push_back(to_text(item->get("SubItems", {Variant(c)})));
+        out.push_back(std::move(row));
+    }
+    return out;
+}
+
+/// Column 0 of every row.
+inline std::vector<std::string> first_column(HostObject& lvw) {
+    std::vector<std::string> out;
+    for (const auto& row : cells(lvw))
+        out.push_back(row.front());
+    return out;
+}
+
+/// The selected row's position, 0 when none is.
+inline int32_t selected_row(HostObject& lvw) {
+    const Variant item = lvw.get("SelectedItem");
+    if (!item.object()) return 0;
+    return to_int32(item.object()->get("Index"));
+}
+
+inline std::vector<std::string> entries(HostObject& list) {
+    std::vector<std::string> out;
+    const int32_t n = to_int32(list.get("ListCount"));
+    for (int32_t i = 0; i < n; ++i)
+        out.push_back(to_text(list.get("List", {Variant(i)})));
+    return out;
+}
+
+}  // namespace ortiva::testing
