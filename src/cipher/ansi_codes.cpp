@@ -1,7 +1,9 @@
 #include "cipher/ansi_codes.hpp"
 
+#include <algorithm>
 #include <array>
 #include <cstring>
+#include <memory>
 
 #include "ortiva/text.hpp"
 
@@ -29,39 +31,96 @@ const std::array<Utf8Char, 256>& utf8_of_codes() {
     return table;
 }
 
-bool is_ascii(unsigned char b) {
-    return b < 0x80;
+// The code of every BMP character, taken once from ortiva::text so that the two can never
+// disagree; a lookup keeps the per-character cost flat on long texts.
+const std::array<uint8_t, 0x10000>& codes_of_bmp() {
+    static const auto table = [] {
+        auto t = std::make_unique<std::array<uint8_t, 0x10000>>();
+        for (char32_t c = 0; c < 0x10000; ++c)
+            (*t)[c] = text::cp1252_code(c);
+        return t;
+    }();
+    return *table;
+}
+
+constexpr uint64_t high_bits = 0x8080808080808080u;
+
+bool all_ascii(const char* eight) {
+    uint64_t block;
+    std::memcpy(&block, eight, 8);
+    return (block & high_bits) == 0;
+}
+
+unsigned char byte_at(std::string_view s, std::size_t i) {
+    return static_cast<unsigned char>(s[i]);
+}
+
+bool continuation(std::string_view s, std::size_t i) {
+    return i < s.size() && (byte_at(s, i) & 0xC0) == 0x80;
+}
+
+// One code point at s[i] (not ASCII), advancing i. Malformed sequences (overlong forms,
+// surrogates, values past U+10FFFF, truncations) give U+FFFD and consume one byte, exactly as
+// text::to_utf32 decodes, without building a whole u32string per call.
+char32_t decode_non_ascii(std::string_view s, std::size_t& i) {
+    constexpr char32_t bad = 0xFFFD;
+    const unsigned char b0 = byte_at(s, i);
+    std::size_t extra = 0;
+    char32_t cp = 0, min = 0;
+    if ((b0 & 0xE0) == 0xC0) {
+        extra = 1, cp = b0 & 0x1F, min = 0x80;
+    } else if ((b0 & 0xF0) == 0xE0) {
+        extra = 2, cp = b0 & 0x0F, min = 0x800;
+    } else if ((b0 & 0xF8) == 0xF0) {
+        extra = 3, cp = b0 & 0x07, min = 0x10000;
+    } else {
+        ++i;
+        return bad;
+    }
+    for (std::size_t k = 1; k <= extra; ++k) {
+        if (!continuation(s, i + k)) {
+            ++i;
+            return bad;
+        }
+        cp = cp << 6 | (byte_at(s, i + k) & 0x3F);
+    }
+    if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
+        ++i;
+        return bad;
+    }
+    i += extra + 1;
+    return cp;
 }
 
 }  // namespace
 
 std::string to_ansi_codes(std::string_view utf8, bool* lossless) {
+    const auto& codes = codes_of_bmp();
     std::string out(utf8.size(), '\0');  // never more codes than bytes
     char* p = out.data();
     bool all_mapped = true;
-    std::size_t i = 0;
-    while (i < utf8.size()) {
-        if (is_ascii(static_cast<unsigned char>(utf8[i]))) {
+    for (std::size_t i = 0; i < utf8.size();) {
+        if (i + 8 <= utf8.size() && all_ascii(utf8.data() + i)) {
+            std::memcpy(p, utf8.data() + i, 8);
+            p += 8;
+            i += 8;
+            continue;
+        }
+        if (byte_at(utf8, i) < 0x80) {
             *p++ = utf8[i++];
             continue;
         }
-        // ASCII bytes never occur inside a UTF-8 sequence, and the decoder takes an invalid
-        // byte on its own, so a run of non-ASCII bytes decodes exactly as in the whole text.
-        std::size_t end = i;
-        while (end < utf8.size() && !is_ascii(static_cast<unsigned char>(utf8[end])))
-            ++end;
-        for (const char32_t c : text::to_utf32(utf8.substr(i, end - i))) {
-            if (c > 0xFFFF) {
-                *p++ = '?';
-                *p++ = '?';
-                all_mapped = false;
-                continue;
-            }
-            const uint8_t code = text::cp1252_code(c);
-            if (code == '?') all_mapped = false;  // '?' itself is ASCII and never lands here
-            *p++ = static_cast<char>(code);
+        const char32_t c = decode_non_ascii(utf8, i);
+        if (c > 0xFFFF) {
+            // Two UTF-16 units, neither of which the code page holds.
+            *p++ = '?';
+            *p++ = '?';
+            all_mapped = false;
+            continue;
         }
-        i = end;
+        const uint8_t code = codes[c];
+        if (code == '?') all_mapped = false;  // a typed '?' is ASCII and never lands here
+        *p++ = static_cast<char>(code);
     }
     out.resize(static_cast<std::size_t>(p - out.data()));
     if (lossless) *lossless = all_mapped;
@@ -73,14 +132,32 @@ void append_utf8(std::string& out, std::string_view codes, uint8_t shift) {
     const std::size_t start = out.size();
     out.resize(start + codes.size() * 3);
     char* p = out.data() + start;
-    for (const char ch : codes) {
-        const auto code = static_cast<uint8_t>(static_cast<unsigned char>(ch) + shift);
-        if (code < 0x80) {
-            *p++ = static_cast<char>(code);
-        } else {
-            const Utf8Char& u = table[code];
-            std::memcpy(p, u.bytes, 3);  // fixed size is cheaper; the extra bytes are overwritten
-            p += u.size;
+    const char* in = codes.data();
+    const char* const end = in + codes.size();
+    // Eight codes at a time where they and their shifted values are all ASCII: no byte can
+    // carry into the next when both are below 0x80.
+    const uint64_t shifts = uint64_t{shift} * 0x0101010101010101u;
+    while (in != end) {
+        if (end - in >= 8 && shift < 0x80) {
+            uint64_t block;
+            std::memcpy(&block, in, 8);
+            const uint64_t moved = block + shifts;
+            if (((block | moved) & high_bits) == 0) {
+                std::memcpy(p, &moved, 8);
+                p += 8;
+                in += 8;
+                continue;
+            }
+        }
+        for (const char* stop = in + std::min<std::ptrdiff_t>(8, end - in); in != stop; ++in) {
+            const auto code = static_cast<uint8_t>(static_cast<unsigned char>(*in) + shift);
+            if (code < 0x80) {
+                *p++ = static_cast<char>(code);
+            } else {
+                const Utf8Char& u = table[code];
+                std::memcpy(p, u.bytes, 3);  // fixed size is cheaper; extra bytes are overwritten
+                p += u.size;
+            }
         }
     }
     out.resize(static_cast<std::size_t>(p - out.data()));
