@@ -35,6 +35,10 @@ void expect_args(const Args& args, std::size_t min, std::size_t max) {
 
 int32_t int_value(const Variant& v) {
     switch (v.kind()) {
+        case VariantKind::Integer:
+            return v.integer();
+        case VariantKind::Long:
+            return v.long_value();
         case VariantKind::Null:
         case VariantKind::Object:
         case VariantKind::Error:
