@@ -71,7 +71,8 @@ class clsCommonGen {
 
     /// The later row of the first pair of data rows (visiting (1,2), (1,3), ..., (2,3), ...)
     /// whose cells in the listed columns are equal once trimmed of spaces (case counts), or 0.
-    /// columns must be one-dimensional with lower bound 0, otherwise ErrorInfo 9.
+    /// columns must be one-dimensional with lower bound 0: once a pair is compared, any other
+    /// array fails with ErrorInfo 9 (one never given elements fails at once).
     int32_t fnGridDuplicateRow(HostObject& mfgGrd, const VariantArray& columns);
     /// Whether strAction occurs in strRights (case-sensitive); never for an empty strRights.
     bool fnUserRightOk(const std::string& strAction, const std::string& strRights);
