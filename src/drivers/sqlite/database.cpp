@@ -16,8 +16,8 @@ Statement prepare(sqlite3* db, std::string_view text, std::string_view* tail) {
     const int rc =
         sqlite3_prepare_v3(db, text.data(), static_cast<int>(text.size()), 0, &raw, &rest);
     Statement stmt(raw);
+    if (rc != SQLITE_OK) raise_error(db, rc, text);
     const std::size_t used = rest ? static_cast<std::size_t>(rest - text.data()) : text.size();
-    if (rc != SQLITE_OK) raise_error(db, rc, text.substr(0, used));
     if (tail) *tail = text.substr(used);
     return stmt;
 }

@@ -1,0 +1,459 @@
+// What the SQLite driver does beyond the conformance suite: how it stores values, how little a
+// keyset cursor reads, its connection string and its error details.
+
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "conformance/db_context.hpp"
+#include "drivers/sqlite/diagnostics.hpp"
+#include "ortiva/connection.hpp"
+#include "ortiva/error_info.hpp"
+#include "ortiva/recordset.hpp"
+
+namespace ortiva::testing {
+namespace {
+
+template <typename F>
+ErrorInfo failure_of(F&& call) {
+    try {
+        call();
+    } catch (const ErrorInfo& e) {
+        return e;
+    }
+    ADD_FAILURE() << "expected an ErrorInfo, nothing was raised";
+    return {};
+}
+
+// The kind and value, so that a Long 1 and a Double 1 differ in assertions.
+std::string describe(const Variant& v) {
+    switch (v.kind()) {
+        case VariantKind::Null:
+            return "Null";
+        case VariantKind::Long:
+            return "Long " + std::to_string(v.long_value());
+        case VariantKind::Double:
+            return "Double " + std::to_string(v.dbl());
+        case VariantKind::Date:
+            return "Date " + std::to_string(v.date().serial);
+        case VariantKind::String:
+            return "String \"" + v.str() + "\"";
+        case VariantKind::Boolean:
+            return v.boolean() ? "Boolean True" : "Boolean False";
+        default:
+            return "kind " + std::to_string(static_cast<int>(v.kind()));
+    }
+}
+
+class SqliteDriver : public ::testing::Test {
+  protected:
+    std::string path(const std::string& name) const { return (dir.path() / name).string(); }
+
+    std::shared_ptr<Connection> open(const std::string& connection_string) {
+        auto c = Connection::create();
+        c->Open(connection_string);
+        return c;
+    }
+
+    /// What the file holds, read with SQLite itself: "typeof|value" of the first column.
+    std::string raw_scalar(const std::string& file, const std::string& sql) {
+        sqlite3* db = nullptr;
+        EXPECT_EQ(sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READONLY, nullptr), SQLITE_OK);
+        sqlite3_stmt* stmt = nullptr;
+        std::string out;
+        if (sqlite3_prepare_v2(db, sql.c_str(), -1, &stmt, nullptr) == SQLITE_OK &&
+            sqlite3_step(stmt) == SQLITE_ROW) {
+            const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, 1));
+            out = std::string(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0))) + "|" +
+                  (text ? text : "NULL");
+        } else {
+            ADD_FAILURE() << sqlite3_errmsg(db);
+        }
+        sqlite3_finalize(stmt);
+        sqlite3_close(db);
+        return out;
+    }
+
+    TempDir dir;
+};
+
+TEST_F(SqliteDriver, KeysetAppendToAMillionRowsStepsNoRow) {
+    const std::string file = path("big.sqlite");
+    auto db = open("Data Source=" + file);
+    db->BeginTrans();
+    db->Execute(
+        "create table T (Id integer primary key, Name text, Qty integer, Price real, D datetime)");
+    db->Execute(
+        "with recursive n(i) as (select 1 union all select i + 1 from n where i < 1000000) "
+        "insert into T (Id, Name, Qty, Price, D) "
+        "select i, 'item ' || i, i % 100, i * 0.5, '2024-01-01 00:00:00' from n");
+    db->CommitTrans();
+    const int64_t before = sqlite::rows_stepped(*db);
+
+    Recordset rs;
+    rs.Open("Select * from T", db, adOpenKeyset, adLockOptimistic);
+    EXPECT_EQ(rs.Fields().Count(), 5);
+    EXPECT_EQ(rs.Fields()[4].Name(), "D");
+    rs.AddNew();
+    rs.Fields()["Name"].Value("appended");
+    rs.Fields()["Qty"].Value(int32_t{7});
+    rs.Update();
+    EXPECT_EQ(sqlite::rows_stepped(rs), 0);
+    rs.Close();
+    EXPECT_EQ(sqlite::rows_stepped(*db), before);
+
+    // The counter does count: a forward-only read of the same table steps one row, not all.
+    auto first = db->Execute("select * from T");
+    EXPECT_EQ(sqlite::rows_stepped(*first), 1);
+    first->Close();
+
+    auto other = open("Data Source=" + file);
+    auto check = other->Execute(
+        "select count(*), max(Id), (select Name from T where Id = 1000001) "
+        "from T");
+    EXPECT_EQ(check->Fields()[0].Value(), Variant(int32_t{1000001}));
+    EXPECT_EQ(check->Fields()[2].Value(), Variant("appended"));
+}
+
+TEST_F(SqliteDriver, KeysetStepsOnlyAsFarAsAsked) {
+    auto db = open("Data Source=:memory:");
+    db->Execute("create table T (A integer)");
+    db->Execute("insert into T values (1), (2), (3), (4), (5)");
+    Recordset rs;
+    rs.Open("select A from T", db, adOpenKeyset, adLockOptimistic);
+    EXPECT_EQ(sqlite::rows_stepped(rs), 0);
+    EXPECT_FALSE(rs.Eof());
+    EXPECT_EQ(sqlite::rows_stepped(rs), 1);
+    rs.MoveNext();
+    EXPECT_EQ(rs.Fields()[0].Value(), Variant(int32_t{2}));
+    EXPECT_EQ(sqlite::rows_stepped(rs), 2);
+    EXPECT_EQ(rs.RecordCount(), 5);
+    EXPECT_EQ(sqlite::rows_stepped(rs), 5);
+    // Going back reads the rows kept, not the table.
+    rs.MoveFirst();
+    EXPECT_EQ(rs.Fields()[0].Value(), Variant(int32_t{1}));
+    EXPECT_EQ(sqlite::rows_stepped(rs), 5);
+}
+
+TEST_F(SqliteDriver, DatesAreStoredAsIsoTextAndReadBackAsDates) {
+    const std::string file = path("dates.sqlite");
+    auto db = open("Data Source=" + file);
+    db->Execute(
+        "create table D (Id integer primary key, At datetime, Day DATE, T time, S timestamp, "
+        "Plain text)");
+    const Date when = Date::from_fields(2024, 3, 1, 13, 45, 10);
+    struct Case {
+        const char* column;
+        Variant written;
+        const char* stored;  // typeof|value in the file
+        Variant read;
+    };
+    const std::vector<Case> cases = {
+        {"At", Variant(when), "text|2024-03-01 13:45:10", Variant(when)},
+        {"Day", Variant(Date::from_fields(1999, 12, 31)), "text|1999-12-31 00:00:00",
+         Variant(Date::from_fields(1999, 12, 31))},
+        {"T", Variant(Date::from_fields(1899, 12, 30, 6, 30, 0)), "text|1899-12-30 06:30:00",
+         Variant(Date::from_fields(1899, 12, 30, 6, 30, 0))},
+        // Text that reads as a date is brought to the one stored form.
+        {"S", Variant("2024-03-01T13:45:10"), "text|2024-03-01 13:45:10", Variant(when)},
+        // Text that is no date is kept as written, and reads back as text.
+        {"At", Variant("not a date"), "text|not a date", Variant("not a date")},
+        // A number is a serial date.
+        {"At", Variant(2.5), "text|1900-01-01 12:00:00",
+         Variant(Date::from_fields(1900, 1, 1, 12, 0, 0))},
+        // Outside a date column a Date is still written as ISO text.
+        {"Plain", Variant(when), "text|2024-03-01 13:45:10", Variant("2024-03-01 13:45:10")},
+    };
+    Recordset rs;
+    rs.Open("select * from D", db, adOpenKeyset, adLockOptimistic);
+    for (std::size_t i = 0; i < cases.size(); ++i) {
+        rs.AddNew();
+        rs.Fields()["Id"].Value(static_cast<int32_t>(i));
+        rs.Fields()[cases[i].column].Value(cases[i].written);
+    }
+    rs.UpdateBatch(adAffectAll);
+    rs.Close();
+    for (std::size_t i = 0; i < cases.size(); ++i) {
+        const auto& c = cases[i];
+        SCOPED_TRACE(std::string(c.column) + " written as " + describe(c.written));
+        const std::string where = " from D where Id = " + std::to_string(i);
+        EXPECT_EQ(
+            raw_scalar(file, std::string("select typeof(") + c.column + "), " + c.column + where),
+            c.stored);
+        auto read = db->Execute(std::string("select ") + c.column + where);
+        EXPECT_EQ(describe(read->Fields()[0].Value()), describe(c.read));
+    }
+}
+
+TEST_F(SqliteDriver, StorageClassesAndDeclaredTypesGiveTheValueKinds) {
+    auto db = open("Data Source=:memory:");
+    db->Execute("create table K (I integer, R real, T text, B bit, Bo boolean, N numeric, X)");
+    db->Execute(
+        "insert into K values (2147483647, 1.0, '12', 1, 0, 2.5, x'414243'), "
+        "(2147483648, -0.5, 'x', 0, 5, 3, NULL), (-2147483649, 0, '', NULL, NULL, NULL, 7)");
+    auto rs = db->Execute("select * from K");
+    std::vector<std::string> seen;
+    for (; !rs->Eof(); rs->MoveNext()) {
+        std::string row;
+        for (int32_t i = 0; i < rs->Fields().Count(); ++i) {
+            row += (i ? ", " : "") + describe(rs->Fields()[i].Value());
+        }
+        seen.push_back(row);
+    }
+    EXPECT_EQ(seen, (std::vector<std::string>{
+                        "Long 2147483647, Double 1.000000, String \"12\", Boolean True, Boolean "
+                        "False, Double 2.500000, String \"ABC\"",
+                        "Double 2147483648.000000, Double -0.500000, String \"x\", Boolean False, "
+                        "Boolean True, Long 3, Null",
+                        "Double -2147483649.000000, Double 0.000000, String \"\", Null, Null, "
+                        "Null, Long 7",
+                    }));
+}
+
+TEST_F(SqliteDriver, WrittenValuesBindTheirOwnSqliteType) {
+    const std::string file = path("types.sqlite");
+    auto db = open("Data Source=" + file);
+    db->Execute("create table W (Id integer primary key, V)");
+    const std::vector<std::pair<Variant, std::string>> cases = {
+        {Variant(int16_t{-5}), "integer|-5"},
+        {Variant(int32_t{70000}), "integer|70000"},
+        {Variant(0.25), "real|0.25"},
+        {Variant(1.5f), "real|1.5"},
+        {Variant(true), "integer|1"},
+        {Variant(false), "integer|0"},
+        {Variant("07"), "text|07"},
+        {Variant::null(), "null|NULL"},
+        {Variant(), "null|NULL"},
+    };
+    Recordset rs;
+    rs.Open("select * from W", db, adOpenKeyset, adLockOptimistic);
+    for (std::size_t i = 0; i < cases.size(); ++i) {
+        rs.AddNew();
+        rs.Fields()[0].Value(static_cast<int32_t>(i));
+        rs.Fields()[1].Value(cases[i].first);
+        rs.Update();
+    }
+    const std::vector<Variant> refused = {Variant::missing(), Variant(VariantArray{Variant(1)})};
+    rs.AddNew();
+    for (const auto& v : refused) {
+        EXPECT_EQ(failure_of([&] { rs.Fields()[1].Value(v); }).number(), 3421);
+    }
+    rs.Fields()[0].Value(int32_t{100});
+    rs.Update();
+    rs.Close();
+    for (std::size_t i = 0; i < cases.size(); ++i) {
+        SCOPED_TRACE(describe(cases[i].first));
+        EXPECT_EQ(raw_scalar(file, "select typeof(V), V from W where Id = " + std::to_string(i)),
+                  cases[i].second);
+    }
+}
+
+TEST_F(SqliteDriver, UpdateFindsTheRowAgainAfterItsKeyChanged) {
+    auto db = open("Data Source=:memory:");
+    db->Execute("create table T (Id integer primary key, Name text)");
+    db->Execute("insert into T values (1, 'a'), (2, 'b')");
+    Recordset rs;
+    rs.Open("select * from T order by Id", db, adOpenKeyset, adLockOptimistic);
+    rs.Fields()["Id"].Value(int32_t{10});
+    rs.Update();
+    rs.Fields()["Name"].Value("renamed");
+    rs.Update();
+    EXPECT_EQ(rs.Fields()["Id"].Value(), Variant(int32_t{10}));
+    rs.MoveNext();
+    EXPECT_EQ(rs.Fields()["Name"].Value(), Variant("b"));
+    // The moved row is not met a second time.
+    rs.MoveNext();
+    EXPECT_TRUE(rs.Eof());
+    rs.Close();
+    auto check = db->Execute("select group_concat(Id || Name, ',') from T");
+    EXPECT_EQ(check->Fields()[0].Value(), Variant("2b,10renamed"));
+}
+
+TEST_F(SqliteDriver, RowDeletedBehindTheCursorIsReportedNotSkipped) {
+    auto db = open("Data Source=:memory:");
+    db->Execute("create table T (Id integer primary key, Name text)");
+    db->Execute("insert into T values (1, 'a')");
+    Recordset rs;
+    rs.Open("select * from T", db, adOpenKeyset, adLockOptimistic);
+    ASSERT_FALSE(rs.Eof());
+    db->Execute("delete from T");
+    rs.Fields()["Name"].Value("gone");
+    const ErrorInfo e = failure_of([&] { rs.Update(); });
+    EXPECT_EQ(e.number(), -2147217864);
+    EXPECT_EQ(e.source(), "Ortiva.SQLite");
+}
+
+TEST_F(SqliteDriver, KeysetsWithoutOneTableBehindTheirRowsAreReadOnly) {
+    auto db = open("Data Source=:memory:");
+    db->Execute("create table A (Id integer primary key, Name text)");
+    db->Execute("create table B (Id integer primary key, AId integer)");
+    db->Execute("create view V as select * from A");
+    db->Execute("insert into A values (1, 'a'); insert into B values (1, 1)");
+    const std::vector<std::string> sources = {
+        "select A.Name, B.Id from A join B on B.AId = A.Id",
+        "select distinct Name from A",
+        "select Name from A union select 'x'",
+        "select Name, count(*) from A group by Name",
+        "select * from V",
+        "with C as (select * from A) select * from C",
+    };
+    for (const auto& sql : sources) {
+        SCOPED_TRACE(sql);
+        Recordset rs;
+        rs.Open(sql, db, adOpenKeyset, adLockOptimistic);
+        EXPECT_FALSE(rs.Eof());
+        const ErrorInfo e = failure_of([&] { rs.AddNew(); });
+        EXPECT_EQ(e.number(), 3251);
+        EXPECT_NE(e.description().find("does not support updating"), std::string::npos);
+    }
+    // A computed column of an updatable keyset cannot be assigned.
+    Recordset rs;
+    rs.Open("select Id, upper(Name) as Loud from A", db, adOpenKeyset, adLockOptimistic);
+    EXPECT_EQ(failure_of([&] { rs.Fields()["Loud"].Value("X"); }).number(), 3251);
+    rs.Fields()["Id"].Value(int32_t{5});
+    rs.Update();
+    EXPECT_EQ(rs.Fields()["Loud"].Value(), Variant("A"));
+}
+
+TEST_F(SqliteDriver, ConnectionStringChoosesTheDatabase) {
+    // Quoted and braced values may hold ';'.
+    const std::string odd = path("with;semicolon.sqlite");
+    struct Case {
+        std::string text;
+        bool opens;
+    };
+    const std::vector<Case> cases = {
+        {"Provider=SQLite;Data Source=:memory:", true},
+        {"data source=:memory:", true},
+        {"PROVIDER=sqlite; Data Source = \"" + odd + "\";", true},
+        {"Data Source={" + odd + "}", true},
+        {"Provider=SQLite", false},
+        {"Provider=SQLite;Data Source=" + path("missing/dir/x.sqlite"), false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        auto conn = Connection::create();
+        if (c.opens) {
+            conn->Open(c.text, "user", "password");
+            EXPECT_EQ(conn->State(), adStateOpen);
+        } else {
+            const ErrorInfo e = failure_of([&] { conn->Open(c.text); });
+            EXPECT_EQ(e.number(), -2147467259);
+            EXPECT_EQ(e.source(), "Ortiva.SQLite");
+            EXPECT_EQ(conn->State(), adStateClosed);
+        }
+    }
+    EXPECT_TRUE(std::filesystem::exists(odd));
+
+    const ErrorInfo unknown =
+        failure_of([] { Connection::create()->Open("Provider=NoSuchThing;Data Source=x"); });
+    EXPECT_EQ(unknown.number(), 3706);
+    EXPECT_NE(unknown.description().find("NoSuchThing"), std::string::npos);
+}
+
+TEST_F(SqliteDriver, ReadModeOpensReadOnly) {
+    const std::string file = path("ro.sqlite");
+    open("Data Source=" + file)->Execute("create table T (A integer); insert into T values (1)");
+
+    auto ro = open("Data Source=" + file + ";Mode=Read");
+    EXPECT_EQ(ro->Execute("select A from T")->Fields()[0].Value(), Variant(int32_t{1}));
+    const ErrorInfo e = failure_of([&] { ro->Execute("insert into T values (2)"); });
+    EXPECT_EQ(e.number(), -2147217900);
+    EXPECT_NE(e.description().find("readonly"), std::string::npos) << e.description();
+
+    const ErrorInfo missing =
+        failure_of([&] { open("Data Source=" + path("absent.sqlite") + ";Mode=Read"); });
+    EXPECT_EQ(missing.number(), -2147467259);
+    EXPECT_FALSE(std::filesystem::exists(path("absent.sqlite")));
+
+    const std::string junk = path("junk.sqlite");
+    { std::ofstream(junk) << "this is not a database file, not at all, no header here......"; }
+    EXPECT_EQ(failure_of([&] { open("Data Source=" + junk); }).number(), -2147467259);
+}
+
+TEST_F(SqliteDriver, ErrorsCarrySqliteMessageNativeCodeAndStatement) {
+    auto db = open("Data Source=:memory:");
+    db->Execute("create table T (Id integer primary key, Name text not null)");
+    db->Execute("insert into T values (1, 'a')");
+    struct Case {
+        std::string sql;
+        int32_t number;
+        int native;
+        std::string message;
+    };
+    const std::vector<Case> cases = {
+        {"selec 1", -2147217900, SQLITE_ERROR, "near \"selec\": syntax error"},
+        {"select * from Nope", -2147217900, SQLITE_ERROR, "no such table: Nope"},
+        {"insert into T values (1, 'b')", -2147217873, SQLITE_CONSTRAINT_PRIMARYKEY,
+         "UNIQUE constraint failed: T.Id"},
+        {"insert into T (Id) values (2)", -2147217873, SQLITE_CONSTRAINT_NOTNULL,
+         "NOT NULL constraint failed: T.Name"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.sql);
+        const ErrorInfo e = failure_of([&] { db->Execute(c.sql); });
+        EXPECT_EQ(e.number(), c.number);
+        EXPECT_EQ(e.source(), "Ortiva.SQLite");
+        EXPECT_EQ(e.description(), c.message);
+        EXPECT_EQ(e.native_error(), c.native);
+        EXPECT_EQ(e.statement(), c.sql);
+    }
+}
+
+TEST_F(SqliteDriver, ExecuteRunsABatchWhoseLastStatementMayReturnRows) {
+    auto db = open("Data Source=:memory:");
+    auto rs = db->Execute(
+        "create table T (A integer); insert into T values (1); -- comment\n"
+        "insert into T values (2); select sum(A) from T;  ");
+    EXPECT_EQ(rs->Fields()[0].Value(), Variant(int32_t{3}));
+
+    // Rows from an earlier statement would be lost unseen: refused before anything runs after.
+    const ErrorInfo e =
+        failure_of([&] { db->Execute("select A from T; insert into T values (10)"); });
+    EXPECT_EQ(e.number(), -2147217900);
+    EXPECT_EQ(db->Execute("select count(*) from T")->Fields()[0].Value(), Variant(int32_t{2}));
+
+    EXPECT_EQ(failure_of([&] { db->Execute("  ;  -- nothing\n"); }).number(), -2147217908);
+}
+
+TEST_F(SqliteDriver, FailureWhileStreamingEndsTheRowsUntilMoveFirst) {
+    auto db = open("Data Source=:memory:");
+    db->Execute("create table T (A integer)");
+    db->Execute("insert into T values (1), (-9223372036854775807 - 1)");
+    auto rs = db->Execute("select A, abs(A) from T");
+    EXPECT_EQ(rs->Fields()[1].Value(), Variant(int32_t{1}));
+    const ErrorInfo first = failure_of([&] { rs->MoveNext(); });
+    EXPECT_EQ(first.number(), -2147217900);
+    EXPECT_EQ(first.description(), "integer overflow");
+    // The statement is not stepped again behind the caller's back...
+    EXPECT_TRUE(rs->Eof());
+    EXPECT_EQ(failure_of([&] { rs->MoveNext(); }).number(), 3021);
+    // ...only when asked to start over.
+    rs->MoveFirst();
+    EXPECT_EQ(rs->Fields()[0].Value(), Variant(int32_t{1}));
+}
+
+TEST_F(SqliteDriver, TransactionLevelsStayInStepWithTheDatabase) {
+    auto db = open("Data Source=" + path("tx.sqlite"));
+    db->Execute("create table T (A integer)");
+    EXPECT_EQ(db->BeginTrans(), 1);
+    // A COMMIT sent as a statement ends the transaction behind the connection's back.
+    db->Execute("commit");
+    const ErrorInfo e = failure_of([&] { db->CommitTrans(); });
+    EXPECT_EQ(e.number(), -2147168242);
+    EXPECT_EQ(db->BeginTrans(), 1);
+    db->Execute("insert into T values (1)");
+    // A reader on another connection does not see uncommitted rows.
+    auto other = open("Data Source=" + path("tx.sqlite"));
+    EXPECT_EQ(other->Execute("select count(*) from T")->Fields()[0].Value(), Variant(int32_t{0}));
+    db->CommitTrans();
+    EXPECT_EQ(other->Execute("select count(*) from T")->Fields()[0].Value(), Variant(int32_t{1}));
+}
+
+}  // namespace
+}  // namespace ortiva::testing
