@@ -4,6 +4,7 @@
 #include <iostream>
 
 #include "ortiva/conversions.hpp"
+#include "ortiva/error_info.hpp"
 #include "ortiva/text.hpp"
 
 namespace ortiva {
@@ -62,7 +63,12 @@ int32_t HeadlessRuntime::MsgBox(const std::string& prompt, int32_t style, const 
     if (answerer_) message.answer = answerer_(message);
     journal_.push_back("MsgBox " + std::to_string(style) + ": " + prompt);
     if (echo_) {
-        const std::string heading = title.is_missing() ? std::string() : join_text(title);
+        // A title that has no text form (an object, an array) is shown as none.
+        std::string heading;
+        try {
+            if (!title.is_missing()) heading = join_text(title);
+        } catch (const ErrorInfo&) {
+        }
         std::cerr << "[message" << (heading.empty() ? "" : ": " + heading) << "] " << prompt
                   << '\n';
     }
