@@ -26,20 +26,24 @@ namespace ortiva {
 /// C++ callers create their own objects: there is no predeclared, process-wide instance.
 /// An object is used from one thread at a time.
 class ClsCommonDb {
-public:
+  public:
     ClsCommonDb();
     ~ClsCommonDb();
     ClsCommonDb(const ClsCommonDb&) = delete;
     ClsCommonDb& operator=(const ClsCommonDb&) = delete;
 
     // ---- Connection and object state ----
+    /// The current table, pasted into SQL exactly as stored.
     const std::string& strTableName() const { return table_; }
     void strTableName(const std::string& table) { table_ = table; }
+    /// Opens the connection, makes strDefaultTable the current table unless it is blank, and
+    /// reads the server's date with "select getdate()". Failures are raised unchanged (3705 on
+    /// a connection that is already open); what happened before the failure stays.
     void SetPropertyValues(const std::string& strConnectionString, const std::string& strUserId,
-                           const std::string& strPassword,
-                           const std::string& strDefaultTable = {});
+                           const std::string& strPassword, const std::string& strDefaultTable = {});
     /// The server's date and time read by the last successful SetPropertyValues.
     Date dtSystemDate() const { return system_date_; }
+    /// Transactions on the connection; failures are raised unchanged (3709 when not open).
     void BeginTrans();
     void CommitTrans();
     void RollBackTrans();
@@ -47,21 +51,32 @@ public:
     int16_t ConState();
     /// Holds the given connection instead of the current one (nullptr: none).
     void adocon(std::shared_ptr<Connection> connection);
+    /// The SQL text last built or sent (the connection string while SetPropertyValues opens).
     const std::string& LastExecutedSql() const { return last_sql_; }
     /// Always fails with 387; the stored text keeps its value.
     [[noreturn]] void LastExecutedSql(const std::string& value);
 
     // ---- Queries and lookups ----
+    /// One more than the largest value of strFieldName in the current table, read through its
+    /// text form by the leading-number rule and rounded half to even (1 on an empty table).
+    /// Fails with 6 outside the 32-bit range.
     int32_t fnGetNextMaxNo(const std::string& strFieldName);
+    /// Field 0 of the first row of "select strFieldName from table [where strWhereCond]";
+    /// Empty when there is no row or the value is Null.
     Variant fnReturnField(const std::string& strFieldName,
                           const Variant& strWhereCond = Variant::missing());
     /// An open keyset, optimistic recordset on strQuery, owned by the caller.
     std::shared_ptr<Recordset> fnReturnRecords(const std::string& strQuery);
 
     // ---- Record writes ----
+    /// Appends one row from values in column order (a trailing ROWGUID column excluded; the
+    /// missing marker stores Null). Fails with 1 when the count differs; never returns false.
     bool fnInsertRecord(const VariantArray& values);
+    /// Sets name/value pairs (a number names a field by position) on the first row matching
+    /// the condition; fails with 1 on an odd pair list when a row matches. Never returns false.
     bool fnUpdateSelectedRecord(const std::string& strRecordSelCreteira,
                                 const VariantArray& VarFieldNameAndValuesAlternatively);
+    /// Deletes every row matching the condition; true also when none matched.
     bool fnDeleteSelectedRecord(const std::string& strRecordSelCreteira);
 
     // ---- Bulk insert from grid and list view ----
@@ -90,7 +105,7 @@ public:
     void PopulateTree(HostObject& tvwCntrl, const std::string& strQuery,
                       const std::string& strTitle, const VariantArray& strFieldNamesAsNodes);
 
-private:
+  private:
     /// The held connection, created unopened on first use.
     const std::shared_ptr<Connection>& connection();
     /// Index of the first entry equal to text, trimmed and case-blind on both sides, or -1.
