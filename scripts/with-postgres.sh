@@ -1,13 +1,17 @@
 #!/usr/bin/env bash
 # Runs a command with a throwaway PostgreSQL server on 127.0.0.1: a temporary data directory,
-# a fixed high port, a login with a password and a database. The server is stopped on every
-# exit path. The command sees ORTIVA_PG_CONNECT, an ODBC connection string to that database.
+# a high port (ORTIVA_PG_PORT, else the first free one from 54329), a login with a password
+# and a database. The server is stopped on every exit path. The command sees
+#   ORTIVA_PG_CONNECT   an ODBC connection string to that database, without credentials
+#   ORTIVA_PG_USER      the login, which must give ORTIVA_PG_PASSWORD (it holds ';' and '}')
+#   ORTIVA_PG_PASSWORD
+#   ORTIVA_PG_ADMIN     an ODBC connection string for the superuser (no password needed)
 #
 #   scripts/with-postgres.sh ctest --test-dir build
 set -euo pipefail
 
 pgbin=${PGBIN:-/usr/lib/postgresql/15/bin}
-port=${ORTIVA_PG_PORT:-54329}
+port=${ORTIVA_PG_PORT:-}
 user=ortiva
 password='s3cret;}pw'
 database=ortiva_test
@@ -15,6 +19,17 @@ database=ortiva_test
 if [ ! -x "$pgbin/initdb" ]; then
     echo "with-postgres: no PostgreSQL server at $pgbin (install postgresql-15)" >&2
     exit 1
+fi
+
+# The first port nothing listens on, so that two runs side by side do not collide.
+if [ -z "$port" ]; then
+    for candidate in $(seq 54329 54399); do
+        if ! (exec 3<>"/dev/tcp/127.0.0.1/$candidate") 2>/dev/null; then
+            port=$candidate
+            break
+        fi
+    done
+    [ -n "$port" ] || { echo "with-postgres: no free port in 54329-54399" >&2; exit 1; }
 fi
 
 datadir=$(mktemp -d /tmp/ortiva-pg.XXXXXX)
@@ -40,6 +55,13 @@ trap stop EXIT
 
 "${as_postgres[@]}" "$pgbin/initdb" -D "$datadir/data" -U postgres -A trust --no-sync \
     -E UTF8 --locale=C.UTF-8 >"$datadir/initdb.log" 2>&1 || { cat "$datadir/initdb.log" >&2; exit 1; }
+# The superuser needs no password; every other login must give its own, so that a wrong or
+# mangled password fails as it would on a real server.
+"${as_postgres[@]}" tee "$datadir/data/pg_hba.conf" >/dev/null <<EOF
+local all all                  trust
+host  all postgres 127.0.0.1/32 trust
+host  all all      127.0.0.1/32 scram-sha-256
+EOF
 "${as_postgres[@]}" "$pgbin/pg_ctl" -D "$datadir/data" -l "$datadir/server.log" -w -t 30 \
     -o "-c listen_addresses=127.0.0.1 -p $port -k $datadir -c fsync=off -c full_page_writes=off" \
     start >/dev/null || { cat "$datadir/server.log" >&2; exit 1; }

@@ -497,6 +497,7 @@ TEST_P(DataAccessValues, ValuesReadBackWithTheKindOfTheirColumn) {
 }
 
 TEST_P(DataAccessValues, GetdateReadsAsTheLocalDateAndTime) {
+    if (!ctx().can("getdate_as_date")) GTEST_SKIP() << ctx().cannot.at("getdate_as_date");
     const double before = Date::now().serial;
     auto rs = db->Execute("select getdate()");
     const Variant v = rs->Fields()[0].Value();

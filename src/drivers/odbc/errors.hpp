@@ -1,0 +1,44 @@
+#pragma once
+
+// ODBC diagnostics and the driver's own refusals as ErrorInfo.
+
+#include <sql.h>
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace ortiva::odbc {
+
+inline constexpr const char* error_source = "Ortiva.ODBC";
+
+namespace code {
+inline constexpr int32_t operation_not_allowed = 3219;
+inline constexpr int32_t not_updatable = 3251;
+inline constexpr int32_t wrong_type = 3421;
+inline constexpr int32_t provider_failure = -2147467259;       // E_FAIL
+inline constexpr int32_t out_of_memory = -2147024882;          // E_OUTOFMEMORY
+inline constexpr int32_t row_deleted = -2147217885;            // DB_E_DELETEDROW
+inline constexpr int32_t cannot_fetch_backward = -2147217884;  // DB_E_CANTFETCHBACKWARDS
+inline constexpr int32_t row_not_found = -2147217864;          // DB_E_CONCURRENCYVIOLATION
+inline constexpr int32_t no_transaction = -2147168242;         // XACT_E_NOTRANSACTION
+}  // namespace code
+
+/// The number a failure with this SQLSTATE maps to: integrity violations (class 23)
+/// -2147217873, a lost or refused connection (class 08, and 57P0x: the server shut the
+/// session) -2147467259, out of memory -2147024882, everything else the database rejects
+/// -2147217900. Drivers that report every failure as HY000 (SQLite's) are read by their
+/// native code where the DBMS is known.
+int32_t error_number(std::string_view sqlstate, int32_t native = 0, std::string_view dbms = {});
+
+/// Throws the diagnostics of handle: the first record's SQLSTATE and native error, every
+/// record's message in full as the description, and the statement that failed.
+[[noreturn]] void raise_error(SQLSMALLINT handle_type, SQLHANDLE handle, SQLRETURN rc,
+                              std::string_view statement, std::string_view dbms = {});
+/// As raise_error for a connection that could not be opened: always -2147467259, and
+/// nothing of the connection string (it holds the password).
+[[noreturn]] void raise_open_error(SQLSMALLINT handle_type, SQLHANDLE handle, SQLRETURN rc);
+/// Throws a refusal of the driver itself (number, description, source Ortiva.ODBC).
+[[noreturn]] void refuse(int32_t number, std::string description, std::string_view statement = {});
+
+}  // namespace ortiva::odbc

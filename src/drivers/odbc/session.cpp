@@ -1,0 +1,110 @@
+#include "drivers/odbc/session.hpp"
+
+#include <cstdint>
+
+#include "drivers/odbc/errors.hpp"
+#include "ortiva/error_info.hpp"
+
+namespace ortiva::odbc {
+
+namespace {
+
+// ODBC lengths are SQLINTEGER; a longer text cannot be passed at all.
+SQLINTEGER text_length(std::string_view sql) {
+    if (sql.size() > static_cast<std::size_t>(INT32_MAX)) {
+        refuse(err::ado_provider_error, "The statement is too long.", sql.substr(0, 200));
+    }
+    return static_cast<SQLINTEGER>(sql.size());
+}
+
+}  // namespace
+
+Session::~Session() {
+    if (dbc != SQL_NULL_HDBC) {
+        // An open transaction ends with the link: never committed by accident.
+        if (connected && level > 0) SQLEndTran(SQL_HANDLE_DBC, dbc, SQL_ROLLBACK);
+        if (connected) SQLDisconnect(dbc);
+        SQLFreeHandle(SQL_HANDLE_DBC, dbc);
+    }
+    if (env != SQL_NULL_HENV) SQLFreeHandle(SQL_HANDLE_ENV, env);
+}
+
+std::string Session::quoted(std::string_view name) const {
+    if (quote.empty()) return std::string(name);
+    std::string out = quote;
+    for (const char c : name) {
+        out.push_back(c);
+        if (std::string_view(&c, 1) == quote) out.push_back(c);
+    }
+    out += quote;
+    return out;
+}
+
+Statement::Statement(std::shared_ptr<Session> session) : session_(std::move(session)) {
+    const SQLRETURN rc = SQLAllocHandle(SQL_HANDLE_STMT, session_->dbc, &stmt_);
+    if (!SQL_SUCCEEDED(rc)) {
+        stmt_ = SQL_NULL_HSTMT;
+        raise_error(SQL_HANDLE_DBC, session_->dbc, rc, {});
+    }
+}
+
+Statement::~Statement() {
+    if (stmt_ != SQL_NULL_HSTMT) SQLFreeHandle(SQL_HANDLE_STMT, stmt_);
+}
+
+void Statement::check(SQLRETURN rc, std::string_view sql) const {
+    if (SQL_SUCCEEDED(rc) || rc == SQL_NO_DATA) return;
+    raise_error(SQL_HANDLE_STMT, stmt_, rc, sql, session_->dbms);
+}
+
+void Statement::prepare(std::string_view sql) {
+    const SQLINTEGER length = text_length(sql);
+    check(SQLPrepare(stmt_, reinterpret_cast<SQLCHAR*>(const_cast<char*>(sql.data())), length),
+          sql);
+}
+
+void Statement::execute(std::string_view sql) {
+    check(SQLExecute(stmt_), sql);
+}
+
+void Statement::execute_direct(std::string_view sql) {
+    const SQLINTEGER length = text_length(sql);
+    check(SQLExecDirect(stmt_, reinterpret_cast<SQLCHAR*>(const_cast<char*>(sql.data())), length),
+          sql);
+}
+
+void Statement::close_cursor() noexcept {
+    SQLFreeStmt(stmt_, SQL_CLOSE);
+}
+
+SQLSMALLINT Statement::result_columns(std::string_view sql) const {
+    SQLSMALLINT n = 0;
+    check(SQLNumResultCols(stmt_, &n), sql);
+    return n;
+}
+
+SQLLEN Statement::row_count() const {
+    SQLLEN n = -1;
+    if (!SQL_SUCCEEDED(SQLRowCount(stmt_, &n))) return -1;
+    return n;
+}
+
+void run(const std::shared_ptr<Session>& session, std::string_view sql) {
+    Statement stmt(session);
+    stmt.execute_direct(sql);
+}
+
+void set_autocommit(Session& session, bool on) {
+    const auto value = reinterpret_cast<SQLPOINTER>(
+        static_cast<uintptr_t>(on ? SQL_AUTOCOMMIT_ON : SQL_AUTOCOMMIT_OFF));
+    const SQLRETURN rc = SQLSetConnectAttr(session.dbc, SQL_ATTR_AUTOCOMMIT, value, 0);
+    if (!SQL_SUCCEEDED(rc)) raise_error(SQL_HANDLE_DBC, session.dbc, rc, {}, session.dbms);
+}
+
+void end_transaction(Session& session, bool commit) {
+    const SQLRETURN rc =
+        SQLEndTran(SQL_HANDLE_DBC, session.dbc, commit ? SQL_COMMIT : SQL_ROLLBACK);
+    if (!SQL_SUCCEEDED(rc)) raise_error(SQL_HANDLE_DBC, session.dbc, rc, {}, session.dbms);
+}
+
+}  // namespace ortiva::odbc

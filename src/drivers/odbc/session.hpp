@@ -1,0 +1,83 @@
+#pragma once
+
+// The native handles the ODBC driver shares between its connection and its cursors.
+
+#include <sql.h>
+#include <sqlext.h>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace ortiva::odbc {
+
+/// One open ODBC connection. Cursors hold it too, so that a statement never outlives the
+/// connection it runs on; the link is closed when the last holder lets go.
+struct Session {
+    SQLHENV env = SQL_NULL_HENV;
+    SQLHDBC dbc = SQL_NULL_HDBC;
+    bool connected = false;
+
+    std::string dbms;          // SQL_DBMS_NAME
+    std::string quote = "\"";  // SQL_IDENTIFIER_QUOTE_CHAR, empty when the server has none
+    /// Whether columns can be bound and still read with SQLGetData in any order (long texts
+    /// are then bound with a small buffer and read whole only when they do not fit).
+    bool bind_columns = false;
+    /// Cleared the first time the driver refuses SQL_ATTR_PARAMSET_SIZE.
+    bool param_arrays = true;
+    /// Whether the data source has transactions at all (SQL_TXN_CAPABLE).
+    bool transactions = true;
+    /// SAVE TRANSACTION instead of SAVEPOINT, and no RELEASE.
+    bool transact_sql = false;
+    /// Nesting level of BeginTrans: 0 means autocommit.
+    int32_t level = 0;
+
+    Session() = default;
+    ~Session();
+    Session(const Session&) = delete;
+    Session& operator=(const Session&) = delete;
+
+    /// An identifier quoted with the server's quote character.
+    std::string quoted(std::string_view name) const;
+};
+
+/// A statement handle on a session.
+class Statement {
+  public:
+    explicit Statement(std::shared_ptr<Session> session);
+    ~Statement();
+    Statement(const Statement&) = delete;
+    Statement& operator=(const Statement&) = delete;
+
+    SQLHSTMT get() const { return stmt_; }
+    Session& session() const { return *session_; }
+    const std::shared_ptr<Session>& shared_session() const { return session_; }
+
+    /// Throws the statement's diagnostics as ErrorInfo unless rc succeeded; SQL_NO_DATA
+    /// counts as success (a searched UPDATE or DELETE that matched nothing).
+    void check(SQLRETURN rc, std::string_view sql) const;
+    void prepare(std::string_view sql);
+    /// Executes the prepared statement.
+    void execute(std::string_view sql);
+    void execute_direct(std::string_view sql);
+    /// Ends the current result, keeping the prepared statement and its bindings.
+    void close_cursor() noexcept;
+    SQLSMALLINT result_columns(std::string_view sql) const;
+    /// Rows the last execution changed, -1 when the driver cannot tell.
+    SQLLEN row_count() const;
+
+  private:
+    std::shared_ptr<Session> session_;
+    SQLHSTMT stmt_ = SQL_NULL_HSTMT;
+};
+
+/// Runs a statement without results (SAVEPOINT, ...).
+void run(const std::shared_ptr<Session>& session, std::string_view sql);
+
+/// Sets autocommit on or off; throws the connection's diagnostics on failure.
+void set_autocommit(Session& session, bool on);
+/// SQLEndTran; throws the connection's diagnostics on failure.
+void end_transaction(Session& session, bool commit);
+
+}  // namespace ortiva::odbc

@@ -1,0 +1,81 @@
+#include "odbc/odbc_contexts.hpp"
+
+#include <unistd.h>
+
+#include <cstdlib>
+#include <stdexcept>
+
+#include "db/db_fixture.hpp"
+#include "ortiva/connection.hpp"
+#include "ortiva/error_info.hpp"
+
+namespace ortiva::testing {
+
+namespace {
+
+std::string env(const char* name) {
+    const char* v = std::getenv(name);
+    return v ? v : "";
+}
+
+}  // namespace
+
+std::string postgres_unavailable() {
+    if (!env("ORTIVA_PG_CONNECT").empty() || !env("CI").empty()) return {};
+    return "run under scripts/with-postgres.sh";
+}
+
+DbContext postgres_context() {
+    DbContext c;
+    c.name = "PostgreSQL";
+    c.user = env("ORTIVA_PG_USER");
+    c.password = env("ORTIVA_PG_PASSWORD");
+    c.fresh_database = [user = c.user, password = c.password] {
+        const std::string base = env("ORTIVA_PG_CONNECT");
+        if (base.empty()) {
+            throw std::runtime_error(
+                "ORTIVA_PG_CONNECT is not set: run the tests under scripts/with-postgres.sh");
+        }
+        // One schema per test; the search path keeps public (getdate()) after it.
+        static std::shared_ptr<Connection> setup;
+        static int counter = 0;
+        if (!setup) {
+            auto opened = Connection::create();
+            opened->Open(base, user, password);
+            setup = std::move(opened);
+        }
+        const std::string schema = "t" + std::to_string(getpid()) + "_" + std::to_string(++counter);
+        setup->Execute("create schema " + schema);
+        return base + ";ConnSettings=set search_path to " + schema + ",public";
+    };
+    c.cannot["case_preserving_names"] =
+        "PostgreSQL folds unquoted names to lower case: the fields read back as name, qty";
+    return c;
+}
+
+DbContext sqlite_odbc_context() {
+    DbContext c;
+    c.name = "SQLiteODBC";
+    c.fresh_database = [] {
+        static TempDir dir;
+        static int counter = 0;
+        const auto file = dir.path() / ("db" + std::to_string(++counter) + ".sqlite");
+        return "Driver=SQLite3;Database=" + file.string() + ";LoadExt=" + ORTIVA_SQLITE_GETDATE;
+    };
+    c.cannot["getdate_as_date"] =
+        "SQLite has no date type: its ODBC driver describes getdate() as text";
+    return c;
+}
+
+std::vector<DbContext> odbc_contexts() {
+    std::vector<DbContext> contexts = {sqlite_odbc_context()};
+    if (postgres_unavailable().empty()) contexts.push_back(postgres_context());
+    return contexts;
+}
+
+// The ClsCommonDb suites of tests/db run on these contexts in this program.
+std::vector<DbContext> db_contexts() {
+    return odbc_contexts();
+}
+
+}  // namespace ortiva::testing
