@@ -251,16 +251,23 @@ TEST_F(Device, RestoreWhileAnotherConnectionHoldsTheDatabaseOpen) {
     for (const char* mode : {"DELETE", "WAL"}) {
         SCOPED_TRACE(mode);
         testing::exec_sql(server_.db("A"), std::string("PRAGMA journal_mode=") + mode);
+        sqlite3* other = nullptr;
+        ASSERT_EQ(sqlite3_open(server_.db("A").c_str(), &other), SQLITE_OK);
+        // In WAL mode this row stays in the log, which the snapshot must still see.
+        ASSERT_EQ(sqlite3_exec(other, "INSERT INTO items(name) VALUES('open')", nullptr, nullptr,
+                               nullptr),
+                  SQLITE_OK);
         back_up("A", true);
-        sqlite3* reader = nullptr;
-        ASSERT_EQ(sqlite3_open(server_.db("A").c_str(), &reader), SQLITE_OK);
         testing::exec_sql(server_.db("A"), "INSERT INTO items(name) VALUES('later')");
-        EXPECT_EQ(testing::query_column(reader, "SELECT count(*) FROM items"),
-                  std::vector<std::string>{"2"});
+        EXPECT_EQ(testing::query_column(other, "SELECT count(*) FROM items"),
+                  std::vector<std::string>{"3"});
         restore("A", 1);
-        EXPECT_EQ(testing::query_column(reader, "SELECT name FROM items"),
-                  std::vector<std::string>{"a1"});
-        sqlite3_close(reader);
+        EXPECT_EQ(testing::query_column(other, "SELECT name FROM items ORDER BY id"),
+                  (std::vector<std::string>{"a1", "open"}));
+        ASSERT_EQ(
+            sqlite3_exec(other, "DELETE FROM items WHERE name = 'open'", nullptr, nullptr, nullptr),
+            SQLITE_OK);
+        sqlite3_close(other);
         EXPECT_EQ(testing::query_column(server_.db("A"), "PRAGMA journal_mode"),
                   std::vector<std::string>{mode == std::string("WAL") ? "wal" : "delete"});
     }

@@ -29,14 +29,18 @@ void back_up(const ServerConnection& server, const Backup& job) {
     header.server = server.server_name;
     header.user = server.login;
     header.start = now_text();
-    const Snapshot snapshot(database_file, job.database);
-    header.finish = now_text();
+    const ImageWriter write_image = [&](int fd, uint64_t offset) {
+        WrittenImage image;
+        image.size = write_snapshot(database_file, job.database, fd, offset);
+        image.finish = now_text();
+        return image;
+    };
 
     const auto device_file = device_file_path(server.dir, device);
     if (job.initialize)
-        start_device(device_file, device.name, std::move(header), snapshot.data(), snapshot.size());
+        start_device(device_file, device.name, std::move(header), write_image);
     else
-        append_set(device_file, device.name, std::move(header), snapshot.data(), snapshot.size());
+        append_set(device_file, device.name, std::move(header), write_image);
 }
 
 }  // namespace ortiva::management::sqlite

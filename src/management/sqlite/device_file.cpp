@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 #include <string_view>
 
 #include "management/sqlite/checksum.hpp"
@@ -37,19 +38,38 @@ void refuse_foreign_file(const File& file, const std::string& device_name) {
         fail(Error::not_a_device, {file.path().string(), device_name});
 }
 
-void write_set(File& file, uint64_t at, const SetHeader& header, const unsigned char* image,
-               std::size_t image_size) {
-    const std::string head = encode_set_header(header);
-    const uint64_t set_size = head.size() + image_size + trailer_size;
-    const std::string tail = encode_trailer(set_size, stored_header_crc(head));
-    file.write_at(at, head.data(), head.size());
-    if (image_size > 0) file.write_at(at + head.size(), image, image_size);
-    file.write_at(at + head.size() + image_size, tail.data(), tail.size());
+constexpr std::size_t chunk_size = 4 << 20;
+
+// CRC of bytes of the file, read back in chunks (they are still in the page cache).
+uint32_t checksum_of(const File& file, uint64_t offset, uint64_t size) {
+    std::unique_ptr<char[]> buffer(new char[chunk_size]);
+    uint32_t crc = 0;
+    for (uint64_t done = 0; done < size;) {
+        const std::size_t n = static_cast<std::size_t>(std::min<uint64_t>(chunk_size, size - done));
+        if (file.read_at(offset + done, buffer.get(), n) != n) return ~crc;  // cannot match
+        crc = crc32c(crc, buffer.get(), n);
+        done += n;
+    }
+    return crc;
 }
 
-void seal(SetHeader& header, const unsigned char* image, std::size_t image_size) {
-    header.image_size = image_size;
-    header.image_crc = crc32c(0, image, image_size);
+// Writes the image first, then the header, then the trailer, and returns where the set ends.
+uint64_t write_set(File& file, uint64_t at, SetHeader& header, const ImageWriter& write_image) {
+    // Room for the header with the finish time still to come.
+    const std::size_t reserved = encode_set_header(header).size() + 64;
+    const uint64_t image_at = at + reserved;
+    const WrittenImage image = write_image(file.fd(), image_at);
+    header.image_size = image.size;
+    header.finish = image.finish;
+    header.image_crc = checksum_of(file, image_at, image.size);
+    const std::string head = encode_set_header(header, reserved);
+    if (head.size() != reserved)
+        fail(Error::io, {"Writing the set header of", file.path().string(), "it outgrew its room"});
+    file.write_at(at, head.data(), head.size());
+    const uint64_t set_size = head.size() + image.size + trailer_size;
+    const std::string tail = encode_trailer(set_size, stored_header_crc(head));
+    file.write_at(image_at + image.size, tail.data(), tail.size());
+    return at + set_size;
 }
 
 }  // namespace
@@ -136,11 +156,11 @@ DeviceContents read_device(const std::filesystem::path& path, const std::string&
     return scan_device(file, device_name);
 }
 
-SetImage read_set_image(const std::filesystem::path& path, const std::string& device_name,
-                        int64_t position) {
-    const File file = File::open_existing(path, O_RDONLY);
+VerifiedSet verify_set(const std::filesystem::path& path, const std::string& device_name,
+                       int64_t position) {
+    File file = File::open_existing(path, O_RDONLY);
     if (!file.is_open()) fail(Error::device_missing, {path.string(), device_name});
-    const DeviceContents contents = scan_device(file, device_name);
+    DeviceContents contents = scan_device(file, device_name);
     const auto count = static_cast<int64_t>(contents.sets.size());
     if (position == count + 1 && contents.tail != Tail::clean)
         fail(Error::backup_set_damaged, {std::to_string(position), device_name,
@@ -150,36 +170,23 @@ SetImage read_set_image(const std::filesystem::path& path, const std::string& de
         fail(Error::no_such_backup_set,
              {std::to_string(position), device_name, std::to_string(count)});
 
-    const StoredSet& set = contents.sets[static_cast<std::size_t>(position - 1)];
-    SetImage image;
-    image.header = set.header;
-    image.size = static_cast<std::size_t>(set.header.image_size);
-    image.data.reset(new unsigned char[std::max<std::size_t>(image.size, 1)]);
-    constexpr std::size_t chunk = 4 << 20;
-    uint32_t crc = 0;
-    for (std::size_t done = 0; done < image.size;) {
-        const std::size_t n = std::min(chunk, image.size - done);
-        if (file.read_at(set.offset + set.header_size + done, image.data.get() + done, n) != n)
-            fail(Error::backup_set_damaged,
-                 {std::to_string(position), device_name, "the device ends inside it"});
-        crc = crc32c(crc, image.data.get() + done, n);
-        done += n;
-    }
-    if (crc != set.header.image_crc)
+    VerifiedSet out{std::move(file),
+                    std::move(contents.sets[static_cast<std::size_t>(position - 1)])};
+    if (checksum_of(out.file, out.image_offset(), out.set.header.image_size) !=
+        out.set.header.image_crc)
         fail(Error::backup_set_damaged,
              {std::to_string(position), device_name, "its checksum does not match its data"});
-    return image;
+    return out;
 }
 
 void append_set(const std::filesystem::path& path, const std::string& device_name, SetHeader header,
-                const unsigned char* image, std::size_t image_size) {
+                const ImageWriter& write_image) {
     const bool existed = std::filesystem::exists(path);
     File file = open_locked(path);
     const DeviceContents contents = scan_device(file, device_name);
     if (contents.tail == Tail::damaged && set_header_after(file, contents.end + 1))
         fail(Error::device_damaged, {device_name, std::to_string(contents.sets.size())});
 
-    seal(header, image, image_size);
     header.position = static_cast<uint32_t>(contents.sets.size() + 1);
     uint64_t at = contents.end;
     if (at == 0) {
@@ -187,8 +194,7 @@ void append_set(const std::filesystem::path& path, const std::string& device_nam
         file.write_at(0, head.data(), head.size());
         at = head.size();
     }
-    write_set(file, at, header, image, image_size);
-    const uint64_t end = at + encode_set_header(header).size() + image_size + trailer_size;
+    const uint64_t end = write_set(file, at, header, write_image);
     // Leftovers of a longer torn tail would only be read as a new torn tail; drop them.
     if (file.size() > end) file.truncate(end);
     file.sync();
@@ -196,7 +202,7 @@ void append_set(const std::filesystem::path& path, const std::string& device_nam
 }
 
 void start_device(const std::filesystem::path& path, const std::string& device_name,
-                  SetHeader header, const unsigned char* image, std::size_t image_size) {
+                  SetHeader header, const ImageWriter& write_image) {
     // Holding the old file's lock keeps appenders out until the new file is in place; they
     // then notice the replacement and append to the new file.
     File old = File::open_existing(path, O_RDWR);
@@ -204,12 +210,11 @@ void start_device(const std::filesystem::path& path, const std::string& device_n
         old.lock_exclusive();
         refuse_foreign_file(old, device_name);
     }
-    seal(header, image, image_size);
     header.position = 1;
     replace_file(path, [&](File& fresh) {
         const std::string head = encode_file_header();
         fresh.write_at(0, head.data(), head.size());
-        write_set(fresh, head.size(), header, image, image_size);
+        write_set(fresh, head.size(), header, write_image);
     });
 }
 

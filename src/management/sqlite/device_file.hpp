@@ -7,7 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
-#include <memory>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -42,26 +42,35 @@ bool set_header_after(const File& file, uint64_t offset);
 /// The sets of the device file; throws device_missing when the file does not exist.
 DeviceContents read_device(const std::filesystem::path& path, const std::string& device_name);
 
-/// A database image read back from a device, its checksum verified.
-struct SetImage {
-    SetHeader header;
-    std::unique_ptr<unsigned char[]> data;
-    std::size_t size = 0;
+/// A set whose image checksum was verified, with the device file still open on it.
+struct VerifiedSet {
+    File file;
+    StoredSet set;
+    uint64_t image_offset() const { return set.offset + set.header_size; }
 };
-/// Reads the set at position (from 1). Throws no_such_backup_set, or backup_set_damaged when
-/// the set is cut short or its checksum does not match.
-SetImage read_set_image(const std::filesystem::path& path, const std::string& device_name,
-                        int64_t position);
+/// Finds the set at position (from 1) and verifies its checksum. Throws no_such_backup_set, or
+/// backup_set_damaged when the set is cut short or its checksum does not match.
+VerifiedSet verify_set(const std::filesystem::path& path, const std::string& device_name,
+                       int64_t position);
+
+/// What writing an image produced: its size and the finish time of the backup.
+struct WrittenImage {
+    uint64_t size = 0;
+    std::string finish;
+};
+/// Writes a set's image into the open device file fd at offset.
+using ImageWriter = std::function<WrittenImage(int fd, uint64_t offset)>;
 
 /// Appends a set after the last complete one (over a torn tail) and flushes it to disk before
-/// returning. header.position, image_size and image_crc are filled in here. Creates the
-/// device file when it does not exist. Refuses a device with sets beyond a damaged region.
+/// returning. The header is written after the image, so the set counts only once whole.
+/// position, image size, checksum and finish are filled in here. Creates the device file when
+/// it does not exist. Refuses a device with sets beyond a damaged region.
 void append_set(const std::filesystem::path& path, const std::string& device_name, SetHeader header,
-                const unsigned char* image, std::size_t image_size);
+                const ImageWriter& write_image);
 /// Replaces the device by one holding only this set, atomically: a failure leaves the old
 /// device file as it was. Refuses to replace a file that is not a device file.
 void start_device(const std::filesystem::path& path, const std::string& device_name,
-                  SetHeader header, const unsigned char* image, std::size_t image_size);
+                  SetHeader header, const ImageWriter& write_image);
 /// Creates an empty device file; an existing device file is kept, any other file refused.
 void create_device_file(const std::filesystem::path& path, const std::string& device_name);
 

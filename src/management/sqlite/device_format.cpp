@@ -72,7 +72,7 @@ bool is_file_header_prefix(std::string_view bytes) {
     return bytes.size() < file_header_size && full.compare(0, bytes.size(), bytes) == 0;
 }
 
-std::string encode_set_header(const SetHeader& h) {
+std::string encode_set_header(const SetHeader& h, std::size_t min_size) {
     std::string out(set_magic);
     put32(out, 0);  // header size, filled below
     put32(out, format_version);
@@ -83,6 +83,7 @@ std::string encode_set_header(const SetHeader& h) {
     put64(out, h.image_size);
     for (const std::string* s : {&h.database, &h.set_name, &h.server, &h.user, &h.start, &h.finish})
         put_text(out, *s);
+    if (out.size() + 4 < min_size) out.resize(min_size - 4, '\0');
     const uint32_t size = static_cast<uint32_t>(out.size() + 4);
     for (int i = 0; i < 4; ++i)
         out[8 + i] = static_cast<char>((size >> (8 * i)) & 0xFF);

@@ -6,7 +6,8 @@
 //   set header: "ORTVSET1", u32 header size, u32 format version, u32 position, u32 device
 //               type, u32 image CRC-32C, u32 SQLite version, u64 image size, then six texts
 //               (u32 length + UTF-8 bytes): database, backup set name, server, user, start
-//               and finish date and time; last a u32 CRC-32C of everything before it
+//               and finish date and time; zero padding; last a u32 CRC-32C of everything
+//               before it
 //   image:      the database image, image size bytes
 //   trailer:    "ORTVEND1", u64 size of the whole set, u32 header CRC, u32 reserved
 //
@@ -45,8 +46,9 @@ bool is_file_header(std::string_view bytes);
 /// Whether bytes could be the start of a file header cut short (a torn first write).
 bool is_file_header_prefix(std::string_view bytes);
 
-/// The encoded set header, its own CRC included.
-std::string encode_set_header(const SetHeader& header);
+/// The encoded set header, its own CRC included, padded with zeros to at least min_size bytes
+/// (room reserved before the image was written).
+std::string encode_set_header(const SetHeader& header, std::size_t min_size = 0);
 /// The header size a set prefix announces, or 0 when the prefix is not a set's.
 uint32_t announced_header_size(std::string_view prefix);
 /// Decodes a whole set header (announced_header_size bytes); false when it is damaged.

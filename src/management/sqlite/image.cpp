@@ -1,12 +1,14 @@
 #include "management/sqlite/image.hpp"
 
 #include <sqlite3.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <memory>
 #include <thread>
 
 #include "management/sqlite/errors.hpp"
+#include "management/sqlite/window_vfs.hpp"
 
 namespace ortiva::management::sqlite {
 
@@ -37,6 +39,11 @@ Db open_db(const std::string& name, int flags, const std::string& database) {
     return db;
 }
 
+void exec(sqlite3* db, const char* sql, const std::string& database) {
+    const int rc = sqlite3_exec(db, sql, nullptr, nullptr, nullptr);
+    if (rc != SQLITE_OK) fail_db(database, db, rc);
+}
+
 // Copies every page of from into to in one step, retrying while a lock is in the way.
 void copy_all(sqlite3* to, sqlite3* from, const std::string& database) {
     sqlite3_backup* backup = sqlite3_backup_init(to, "main", from, "main");
@@ -60,41 +67,50 @@ void copy_all(sqlite3* to, sqlite3* from, const std::string& database) {
 
 }  // namespace
 
-Snapshot::Snapshot(const std::filesystem::path& file, const std::string& database) {
-    const Db source = open_db(file.string(), SQLITE_OPEN_READONLY, database);
-    // A private memdb keeps the image in one block that can be written out without a copy.
-    Db memory = open_db("file:snapshot?vfs=memdb",
-                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_URI, database);
-    copy_all(memory.get(), source.get(), database);
-    sqlite3_int64 size = 0;
-    data_ = sqlite3_serialize(memory.get(), "main", &size, SQLITE_SERIALIZE_NOCOPY);
-    if (!data_ && size > 0) {
-        data_ = sqlite3_serialize(memory.get(), "main", &size, 0);
-        if (!data_) fail_db(database, nullptr, SQLITE_NOMEM);
-        owns_data_ = true;
+uint64_t write_snapshot(const std::filesystem::path& file, const std::string& database, int fd,
+                        uint64_t offset) {
+    // Read-write (never written): a read-only connection could neither open a WAL database
+    // whose shared-memory file is gone nor roll back a hot journal.
+    const Db source = open_db(file.string(), SQLITE_OPEN_READWRITE, database);
+    uint64_t size = 0;
+    {
+        const Db image =
+            open_db(window_uri(fd, offset, 0, true),
+                    SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_URI, database);
+        // The device file is synced as a whole once the set is complete.
+        exec(image.get(), "PRAGMA journal_mode=OFF; PRAGMA synchronous=OFF", database);
+        copy_all(image.get(), source.get(), database);
+        // Asking SQLite for the page count would read page 1 again, which a WAL source has
+        // marked as WAL; the window knows its size without that.
+        sqlite3_file* window = nullptr;
+        sqlite3_int64 window_size = 0;
+        if (sqlite3_file_control(image.get(), "main", SQLITE_FCNTL_FILE_POINTER, &window) !=
+                SQLITE_OK ||
+            !window || window->pMethods->xFileSize(window, &window_size) != SQLITE_OK)
+            fail(Error::database, {database, "cannot tell the size of the image"});
+        size = static_cast<uint64_t>(window_size);
     }
-    size_ = static_cast<std::size_t>(size);
-    memory_ = memory.release();
+    // Bytes 18 and 19 mark a WAL database. The image is kept in rollback form, which any
+    // connection can open; a restore leaves the target's own journal mode in place.
+    unsigned char mode[2] = {0, 0};
+    if (size > 19 && ::pread(fd, mode, 2, static_cast<off_t>(offset + 18)) == 2 && mode[0] == 2 &&
+        mode[1] == 2) {
+        const unsigned char rollback[2] = {1, 1};
+        if (::pwrite(fd, rollback, 2, static_cast<off_t>(offset + 18)) != 2)
+            fail(Error::database, {database, "cannot mark the image's journal mode"});
+    }
+    return size;
 }
 
-Snapshot::~Snapshot() {
-    if (owns_data_) sqlite3_free(data_);
-    sqlite3_close_v2(memory_);
-}
-
-void restore_image(const std::filesystem::path& file, const std::string& database,
-                   unsigned char* image, std::size_t size, bool create) {
-    // Bytes 18 and 19 mark a WAL database; an in-memory copy cannot open in that mode. The
-    // target keeps its own journal mode either way.
-    if (size > 19 && image[18] == 2 && image[19] == 2) image[18] = image[19] = 1;
-
-    const Db source = open_db(":memory:", SQLITE_OPEN_READWRITE, database);
-    const int rc =
-        sqlite3_deserialize(source.get(), "main", image, static_cast<sqlite3_int64>(size),
-                            static_cast<sqlite3_int64>(size), SQLITE_DESERIALIZE_READONLY);
-    if (rc != SQLITE_OK) fail_db(database, source.get(), rc);
+void restore_image(const std::filesystem::path& file, const std::string& database, int fd,
+                   uint64_t offset, uint64_t size, bool create) {
+    const Db source = open_db(window_uri(fd, offset, size, false),
+                              SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, database);
     const Db target =
         open_db(file.string(), SQLITE_OPEN_READWRITE | (create ? SQLITE_OPEN_CREATE : 0), database);
+    // A small page cache spills dirty pages in the middle of the transaction, and every spill
+    // syncs the journal first; a large one keeps that to a few syncs.
+    exec(target.get(), "PRAGMA cache_size = -262144", database);
     copy_all(target.get(), source.get(), database);
 }
 

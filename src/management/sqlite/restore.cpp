@@ -9,12 +9,15 @@ namespace ortiva::management::sqlite {
 void restore(const ServerConnection& server, const Restore& job) {
     check_database_name(job.database);
     const DeviceEntry device = server.device(job.devices);
-    SetImage image =
-        read_set_image(device_file_path(server.dir, device), device.name, job.file_number);
+    const VerifiedSet verified =
+        verify_set(device_file_path(server.dir, device), device.name, job.file_number);
+    const SetHeader& header = verified.set.header;
 
     static constexpr char magic[] = "SQLite format 3";  // with its NUL: 16 bytes
-    if (image.size > 0 &&
-        (image.size < sizeof magic || std::memcmp(image.data.get(), magic, sizeof magic) != 0))
+    char start[sizeof magic] = {};
+    if (header.image_size > 0 &&
+        (verified.file.read_at(verified.image_offset(), start, sizeof start) != sizeof start ||
+         std::memcmp(start, magic, sizeof magic) != 0))
         fail(Error::backup_set_damaged,
              {std::to_string(job.file_number), device.name, "it does not hold a database image"});
 
@@ -23,11 +26,12 @@ void restore(const ServerConnection& server, const Restore& job) {
     const bool exists = std::filesystem::exists(database_file, ec);
     // Restoring another database's set over an existing one is nearly always a mix-up of
     // positions or names; refuse it unless the job asks for it.
-    if (exists && image.header.database != job.database && !job.replace_database)
+    if (exists && header.database != job.database && !job.replace_database)
         fail(Error::database_mismatch,
-             {std::to_string(job.file_number), device.name, image.header.database, job.database});
+             {std::to_string(job.file_number), device.name, header.database, job.database});
     try {
-        restore_image(database_file, job.database, image.data.get(), image.size, !exists);
+        restore_image(database_file, job.database, verified.file.fd(), verified.image_offset(),
+                      header.image_size, !exists);
     } catch (...) {
         if (!exists) std::filesystem::remove(database_file, ec);
         throw;
