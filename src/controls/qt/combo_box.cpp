@@ -1,0 +1,119 @@
+#include <QComboBox>
+#include <QLineEdit>
+#include <QSignalBlocker>
+
+#include "controls/qt/edit_members.hpp"
+#include "controls/qt/key_filter.hpp"
+#include "controls/qt/kinds.hpp"
+#include "controls/qt/list_control.hpp"
+
+namespace ortiva::qt {
+
+using detail::Access;
+
+namespace {
+
+// "ComboBox" over a QComboBox. Entries change with the combo's signals blocked, as the
+// classic control raises no click for them; an editable combo keeps its edit text where Qt
+// would replace it (adding the first entry, removing the selected one).
+class ComboBox : public ListControl, public KeyTarget {
+  public:
+    explicit ComboBox(QComboBox* combo) : ListControl("ComboBox", combo, true), combo_(combo) {}
+
+    KeyFilter& key_filter() override {
+        if (!filter_) filter_ = new KeyFilter(widget(), weak_from_this());
+        return *filter_;
+    }
+
+  protected:
+    Variant dispatch(Access access, std::string_view member, const Args& args,
+                     const Variant* value) override {
+        widget();
+        if (QLineEdit* edit = combo_->lineEdit()) {
+            Variant result;
+            if (detail::dispatch_edit(*edit, access, member, args, value, result)) return result;
+        } else if (member.empty() || detail::same_name(member, "Text")) {
+            detail::plain_property(args);
+            if (access != Access::let) return detail::from_q(combo_->currentText());
+            // A drop-down list shows only its entries.
+            const int i = combo_->findText(detail::qtext(*value), Qt::MatchFixedString);
+            if (i < 0) detail::read_only();
+            select(i);
+            return {};
+        }
+        return dispatch_list(access, member, args, value);
+    }
+
+    int32_t count() const override { return combo_->count(); }
+    QString entry_text(int32_t i) const override { return combo_->itemText(i); }
+    void set_entry_text(int32_t i, const QString& text) override { combo_->setItemText(i, text); }
+    int32_t entry_data(int32_t i) const override {
+        return combo_->itemData(i, Qt::UserRole).toInt();
+    }
+    void set_entry_data(int32_t i, int32_t data) override {
+        combo_->setItemData(i, data, Qt::UserRole);
+    }
+
+    void insert_entry(int32_t at, const QString& text) override {
+        const QSignalBlocker quiet(combo_);
+        const int before = combo_->currentIndex();
+        const EditState kept = edit_state();
+        combo_->insertItem(at, text);
+        if (before == -1 && combo_->currentIndex() != -1) {
+            combo_->setCurrentIndex(-1);
+            restore(kept);
+        }
+    }
+
+    void remove_entry(int32_t at) override {
+        const QSignalBlocker quiet(combo_);
+        const bool was_current = combo_->currentIndex() == at;
+        const EditState kept = edit_state();
+        combo_->removeItem(at);
+        if (was_current) {
+            combo_->setCurrentIndex(-1);
+            restore(kept);
+        }
+    }
+
+    void clear_entries() override {
+        const QSignalBlocker quiet(combo_);
+        combo_->clear();
+        if (QLineEdit* edit = combo_->lineEdit()) edit->clear();
+    }
+
+    int32_t current() const override { return combo_->currentIndex(); }
+    void set_current(int32_t i) override {
+        combo_->setCurrentIndex(i);
+        if (QLineEdit* edit = combo_->lineEdit()) {
+            detail::set_edit_text(*edit, i < 0 ? QString() : combo_->itemText(i));
+        }
+    }
+
+  private:
+    struct EditState {
+        QString text;
+        int cursor = 0;
+    };
+    EditState edit_state() const {
+        QLineEdit* edit = combo_->lineEdit();
+        return edit ? EditState{edit->text(), edit->cursorPosition()} : EditState{};
+    }
+    void restore(const EditState& kept) {
+        if (QLineEdit* edit = combo_->lineEdit()) {
+            edit->setText(kept.text);
+            edit->setCursorPosition(kept.cursor);
+        }
+    }
+
+    QPointer<QComboBox> combo_;
+    QPointer<KeyFilter> filter_;
+};
+
+}  // namespace
+
+HostObjectPtr make_combo_box(QComboBox* combo) {
+    return std::make_shared<ComboBox>(combo);
+}
+
+}  // namespace ortiva::qt

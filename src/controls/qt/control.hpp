@@ -1,0 +1,62 @@
+#pragma once
+
+// The base of every widget adapter: the widget (watched, so that a destroyed one fails with
+// 35605), the type name and the members every control has.
+
+#include <QPointer>
+#include <QWidget>
+#include <cstdint>
+#include <string>
+
+#include "controls/qt/members.hpp"
+
+namespace ortiva::qt {
+
+/// Whether the widget itself is hidden. A window that was never shown counts as visible,
+/// so that a form under construction can be driven before it appears.
+bool own_hidden(const QWidget* w);
+
+class Control : public detail::Dispatched {
+  public:
+    /// windowed controls have a window handle and take the focus (a label does not).
+    Control(std::string type, QWidget* widget, bool windowed);
+
+    std::string type_name() const override { return type_; }
+    /// The widget; 35605 once it is gone.
+    QWidget* widget() const;
+    QWidget* raw_widget() const { return widget_.data(); }
+    /// Enabled and not hidden, up to its window.
+    bool reachable() const;
+
+  protected:
+    /// Name, Enabled, Visible, Tag; hwnd and SetFocus on windowed controls; 438 otherwise.
+    Variant dispatch_common(detail::Access access, std::string_view member, const Args& args,
+                            const Variant* value);
+    /// Called after "Visible" changed through the adapter.
+    virtual void visibility_changed(bool) {}
+
+  private:
+    std::string type_;
+    std::string tag_;
+    QPointer<QWidget> widget_;
+    int32_t hwnd_;
+    bool windowed_;
+};
+
+/// The adapter kept for a widget (nullptr when it has none yet), and keeping one.
+HostObjectPtr adapter_of(const QWidget* widget);
+void keep_adapter(QWidget* widget, const HostObjectPtr& adapter);
+
+/// Controls of kinds the seam does not name: the common members under a type name.
+class PlainControl : public Control {
+  public:
+    using Control::Control;
+
+  protected:
+    Variant dispatch(detail::Access access, std::string_view member, const Args& args,
+                     const Variant* value) override {
+        return dispatch_common(access, member, args, value);
+    }
+};
+
+}  // namespace ortiva::qt

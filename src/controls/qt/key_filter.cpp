@@ -1,0 +1,109 @@
+#include "controls/qt/key_filter.hpp"
+
+#include <QCoreApplication>
+#include <QKeyEvent>
+#include <QWidget>
+#include <QtGlobal>
+#include <utility>
+
+#include "ortiva/text.hpp"
+
+namespace ortiva::qt {
+
+int16_t key_code(const QKeyEvent& event) {
+    switch (event.key()) {
+        case Qt::Key_Backspace:
+            return 8;
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            return 13;
+        case Qt::Key_Escape:
+            return 27;
+        default:
+            break;
+    }
+    const QString typed = event.text();
+    if (typed.size() != 1) return 0;
+    const char16_t c = typed.front().unicode();
+    if (c < 32 || c == 127) return 0;
+    if (c < 128) return static_cast<int16_t>(c);
+    const uint8_t code = text::cp1252_code(c);
+    // Characters outside the code page travel as their UTF-16 unit.
+    if (code != '?') return static_cast<int16_t>(code);
+    return static_cast<int16_t>(c);
+}
+
+namespace {
+
+QKeyEvent key_event(int16_t code) {
+    if (code == 8) return QKeyEvent(QEvent::KeyPress, Qt::Key_Backspace, Qt::NoModifier, "\b");
+    if (code == 13) return QKeyEvent(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, "\r");
+    if (code == 27) return QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier, "\x1b");
+    const auto unit = static_cast<uint16_t>(code);
+    const char16_t c = unit <= 255
+                           ? static_cast<char16_t>(text::cp1252_char(static_cast<uint8_t>(unit)))
+                           : static_cast<char16_t>(unit);
+    const QChar ch(c);
+    const int key = ch.isLetterOrNumber() && c < 128 ? static_cast<int>(ch.toUpper().unicode())
+                                                     : static_cast<int>(Qt::Key_unknown);
+    return QKeyEvent(QEvent::KeyPress, key, Qt::NoModifier, QString(ch));
+}
+
+}  // namespace
+
+KeyFilter::KeyFilter(QWidget* widget, std::weak_ptr<HostObject> control)
+    : QObject(widget), widget_(widget), control_(std::move(control)) {
+    setObjectName(QStringLiteral("qt_ortiva_keys"));
+    widget->installEventFilter(this);
+}
+
+void KeyFilter::forward(int16_t code) {
+    if (!widget_) return;
+    QKeyEvent event = key_event(code);
+    forwarding_ = true;
+    QCoreApplication::sendEvent(widget_, &event);
+    forwarding_ = false;
+}
+
+int16_t KeyFilter::press(int16_t code) {
+    if (!widget_) return 0;
+    last_ = code;
+    QKeyEvent event = key_event(code);
+    pressing_ = true;
+    QCoreApplication::sendEvent(widget_, &event);
+    pressing_ = false;
+    if (failure_) std::rethrow_exception(std::exchange(failure_, nullptr));
+    return last_;
+}
+
+bool KeyFilter::eventFilter(QObject* watched, QEvent* event) {
+    if (forwarding_ || watched != widget_ || event->type() != QEvent::KeyPress) return false;
+    auto& key = static_cast<QKeyEvent&>(*event);
+    const int16_t typed = key_code(key);
+    last_ = typed;
+    if (typed == 0 || !handler_) return false;
+    auto control = control_.lock();
+    if (!control) return false;
+    int16_t code = typed;
+    // A copy, so that a handler may replace itself while it runs.
+    KeyPressHandler handler = handler_;
+    // Exceptions must not cross Qt's event dispatch: a failing handler drops the key, and the
+    // failure reaches press_key's caller, or the log when a user typed the key.
+    try {
+        handler(*control, code);
+    } catch (...) {
+        last_ = 0;
+        if (pressing_) {
+            failure_ = std::current_exception();
+        } else {
+            qWarning("Ortiva: a key-press handler failed; the key was dropped");
+        }
+        return true;
+    }
+    last_ = code;
+    if (code == typed) return false;
+    if (code != 0) forward(code);
+    return true;
+}
+
+}  // namespace ortiva::qt

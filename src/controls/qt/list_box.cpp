@@ -1,0 +1,78 @@
+#include <QListWidget>
+
+#include "controls/qt/kinds.hpp"
+#include "controls/qt/list_control.hpp"
+#include "ortiva/text.hpp"
+
+namespace ortiva::qt {
+
+using detail::Access;
+
+namespace {
+
+// "ListBox" over a QListWidget: the selected entry is the current one when it is selected.
+class ListBox : public ListControl {
+  public:
+    explicit ListBox(QListWidget* list) : ListControl("ListBox", list, true), list_(list) {}
+
+  protected:
+    Variant dispatch(Access access, std::string_view member, const Args& args,
+                     const Variant* value) override {
+        widget();
+        if (member.empty() || detail::same_name(member, "Text")) {
+            detail::plain_property(args);
+            if (access != Access::let) {
+                const int32_t i = current();
+                return i < 0 ? Variant(std::string()) : detail::from_q(entry_text(i));
+            }
+            // The first entry equal to the text, case-blind, is selected; none changes nothing.
+            const std::string wanted = text::upper(detail::qtext(*value).toStdString());
+            for (int32_t i = 0; i < count(); ++i) {
+                if (text::upper(entry_text(i).toStdString()) == wanted) {
+                    select(i);
+                    break;
+                }
+            }
+            return {};
+        }
+        return dispatch_list(access, member, args, value);
+    }
+
+    int32_t count() const override { return list_->count(); }
+    QString entry_text(int32_t i) const override { return list_->item(i)->text(); }
+    void set_entry_text(int32_t i, const QString& text) override { list_->item(i)->setText(text); }
+    int32_t entry_data(int32_t i) const override {
+        return list_->item(i)->data(Qt::UserRole).toInt();
+    }
+    void set_entry_data(int32_t i, int32_t data) override {
+        list_->item(i)->setData(Qt::UserRole, data);
+    }
+    void insert_entry(int32_t at, const QString& text) override {
+        list_->insertItem(at, new QListWidgetItem(text));
+    }
+    void remove_entry(int32_t at) override { delete list_->takeItem(at); }
+    void clear_entries() override { list_->clear(); }
+    int32_t current() const override {
+        const int row = list_->currentRow();
+        return row >= 0 && list_->item(row)->isSelected() ? row : -1;
+    }
+    void set_current(int32_t i) override {
+        if (i < 0) {
+            list_->clearSelection();
+            list_->setCurrentRow(-1);
+            return;
+        }
+        list_->setCurrentRow(i, QItemSelectionModel::ClearAndSelect);
+    }
+
+  private:
+    QPointer<QListWidget> list_;
+};
+
+}  // namespace
+
+HostObjectPtr make_list_box(QListWidget* list) {
+    return std::make_shared<ListBox>(list);
+}
+
+}  // namespace ortiva::qt

@@ -1,0 +1,43 @@
+#include <QLineEdit>
+
+#include "controls/qt/control.hpp"
+#include "controls/qt/edit_members.hpp"
+#include "controls/qt/key_filter.hpp"
+#include "controls/qt/kinds.hpp"
+
+namespace ortiva::qt {
+
+namespace {
+
+// "TextBox" over a QLineEdit: the edit members (the text is the default property), then the
+// common ones.
+class TextBox : public Control, public KeyTarget {
+  public:
+    explicit TextBox(QLineEdit* edit) : Control("TextBox", edit, true), edit_(edit) {}
+
+    KeyFilter& key_filter() override {
+        if (!filter_) filter_ = new KeyFilter(widget(), weak_from_this());
+        return *filter_;
+    }
+
+  protected:
+    Variant dispatch(detail::Access access, std::string_view member, const Args& args,
+                     const Variant* value) override {
+        widget();
+        Variant result;
+        if (detail::dispatch_edit(*edit_, access, member, args, value, result)) return result;
+        return dispatch_common(access, member, args, value);
+    }
+
+  private:
+    QPointer<QLineEdit> edit_;
+    QPointer<KeyFilter> filter_;
+};
+
+}  // namespace
+
+HostObjectPtr make_text_box(QLineEdit* edit) {
+    return std::make_shared<TextBox>(edit);
+}
+
+}  // namespace ortiva::qt
