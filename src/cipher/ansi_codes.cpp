@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstring>
 #include <memory>
 
@@ -11,10 +12,13 @@ namespace ortiva::cipher {
 
 namespace {
 
+// Four bytes so that one fixed-size copy moves a character; the size byte that rides along
+// is overwritten by the next character or cut off at the end.
 struct Utf8Char {
-    uint8_t size;
     char bytes[3];  // every Windows-1252 character lies in the BMP
+    uint8_t size;
 };
+static_assert(sizeof(Utf8Char) == 4);
 
 // Built once from the code page of ortiva::text; thread-safe as a function-local static.
 const std::array<Utf8Char, 256>& utf8_of_codes() {
@@ -44,12 +48,6 @@ const std::array<uint8_t, 0x10000>& codes_of_bmp() {
 }
 
 constexpr uint64_t high_bits = 0x8080808080808080u;
-
-bool all_ascii(const char* eight) {
-    uint64_t block;
-    std::memcpy(&block, eight, 8);
-    return (block & high_bits) == 0;
-}
 
 unsigned char byte_at(std::string_view s, std::size_t i) {
     return static_cast<unsigned char>(s[i]);
@@ -96,17 +94,30 @@ char32_t decode_non_ascii(std::string_view s, std::size_t& i) {
 
 std::string to_ansi_codes(std::string_view utf8, bool* lossless) {
     const auto& codes = codes_of_bmp();
-    std::string out(utf8.size(), '\0');  // never more codes than bytes
+    const std::size_t n = utf8.size();
+    std::string out(n, '\0');  // never more codes than bytes, so p never passes i
     char* p = out.data();
-    bool all_mapped = true;
-    for (std::size_t i = 0; i < utf8.size();) {
-        if (i + 8 <= utf8.size() && all_ascii(utf8.data() + i)) {
-            std::memcpy(p, utf8.data() + i, 8);
-            p += 8;
-            i += 8;
-            continue;
-        }
-        if (byte_at(utf8, i) < 0x80) {
+    bool unmapped = false;
+    for (std::size_t i = 0; i < n;) {
+        if (i + 8 <= n) {
+            // Copy eight bytes and keep those before the first non-ASCII one: one branch per
+            // run of ASCII rather than per character.
+            uint64_t block;
+            std::memcpy(&block, utf8.data() + i, 8);
+            std::memcpy(p, &block, 8);
+            const uint64_t high = block & high_bits;
+            if (high == 0) {
+                p += 8;
+                i += 8;
+                continue;
+            }
+            const int ascii =
+                (std::endian::native == std::endian::little ? std::countr_zero(high)
+                                                            : std::countl_zero(high)) /
+                8;
+            p += ascii;
+            i += static_cast<std::size_t>(ascii);
+        } else if (byte_at(utf8, i) < 0x80) {
             *p++ = utf8[i++];
             continue;
         }
@@ -115,22 +126,22 @@ std::string to_ansi_codes(std::string_view utf8, bool* lossless) {
             // Two UTF-16 units, neither of which the code page holds.
             *p++ = '?';
             *p++ = '?';
-            all_mapped = false;
+            unmapped = true;
             continue;
         }
         const uint8_t code = codes[c];
-        if (code == '?') all_mapped = false;  // a typed '?' is ASCII and never lands here
+        unmapped |= code == '?';  // a typed '?' is ASCII and never lands here
         *p++ = static_cast<char>(code);
     }
     out.resize(static_cast<std::size_t>(p - out.data()));
-    if (lossless) *lossless = all_mapped;
+    if (lossless) *lossless = !unmapped;
     return out;
 }
 
 void append_utf8(std::string& out, std::string_view codes, uint8_t shift) {
     const auto& table = utf8_of_codes();
     const std::size_t start = out.size();
-    out.resize(start + codes.size() * 3);
+    out.resize(start + codes.size() * 3 + 1);  // + 1: the last copy moves four bytes
     char* p = out.data() + start;
     const char* in = codes.data();
     const char* const end = in + codes.size();
@@ -149,15 +160,12 @@ void append_utf8(std::string& out, std::string_view codes, uint8_t shift) {
                 continue;
             }
         }
+        // Branch-free: ASCII and other characters mix unpredictably in enciphered texts.
         for (const char* stop = in + std::min<std::ptrdiff_t>(8, end - in); in != stop; ++in) {
-            const auto code = static_cast<uint8_t>(static_cast<unsigned char>(*in) + shift);
-            if (code < 0x80) {
-                *p++ = static_cast<char>(code);
-            } else {
-                const Utf8Char& u = table[code];
-                std::memcpy(p, u.bytes, 3);  // fixed size is cheaper; extra bytes are overwritten
-                p += u.size;
-            }
+            const Utf8Char& u =
+                table[static_cast<uint8_t>(static_cast<unsigned char>(*in) + shift)];
+            std::memcpy(p, &u, 4);
+            p += u.size;
         }
     }
     out.resize(static_cast<std::size_t>(p - out.data()));

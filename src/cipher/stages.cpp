@@ -11,6 +11,19 @@ int code_at(std::string_view s, std::size_t i) {
     return static_cast<unsigned char>(s[i]);
 }
 
+// Up to three codes from their low six bits and the carrier's high bits.
+inline void unpack_group(const unsigned char* lows, int carrier, char* out, std::ptrdiff_t count) {
+    // May be negative for foreign input: division truncates and AND sees two's complement,
+    // as the original's Integer arithmetic does.
+    const int a = carrier - 59;
+    const int highs[3] = {(a / 16 & 3) * 64, (a / 4 & 3) * 64, (a & 3) * 64};
+    for (std::ptrdiff_t t = 0; t < count; ++t) {
+        const int code = (lows[t] - 59) | highs[t];
+        // Outside 0-255 (only for input codes below 59) the position keeps its space.
+        out[t] = static_cast<unsigned>(code) <= 255 ? static_cast<char>(code) : ' ';
+    }
+}
+
 }  // namespace
 
 void SeedFromKey(BasicRandom& rng, std::string_view key) {
@@ -61,22 +74,17 @@ std::string UnpackSixBit(std::string_view text) {
     // Truncating division: n = 0 gives -1, i.e. an empty result.
     const std::ptrdiff_t m = std::max<std::ptrdiff_t>((n - 1) - (n - 1) / 4, 0);
     std::string out(static_cast<std::size_t>(m), ' ');
-    for (std::ptrdiff_t group = 0; group * 3 < m; ++group) {
-        // The carrier of a full group follows its three codes; a short final group's carrier
-        // is the last input code, which clamping to n reaches.
-        const std::ptrdiff_t q = std::min(group * 4 + 4, n);
-        // May be negative for foreign input: division truncates and AND sees two's complement,
-        // as the original's Integer arithmetic does.
-        const int a = code_at(text, static_cast<std::size_t>(q - 1)) - 59;
-        const int highs[3] = {(a / 16 & 3) * 64, (a / 4 & 3) * 64, (a & 3) * 64};
-        const std::ptrdiff_t count = std::min<std::ptrdiff_t>(3, m - group * 3);
-        for (std::ptrdiff_t t = 0; t < count; ++t) {
-            const int low = code_at(text, static_cast<std::size_t>(group * 4 + t)) - 59;
-            const int code = low | highs[t];
-            if (code >= 0 && code <= 255) {
-                out[static_cast<std::size_t>(group * 3 + t)] = static_cast<char>(code);
-            }
-        }
+    const auto* in = reinterpret_cast<const unsigned char*>(text.data());
+    // Groups with three codes and their carrier right after them, then the rest, whose
+    // carrier is the last input code, as clamping to n gives.
+    const std::ptrdiff_t full = std::min(n / 4, m / 3);
+    for (std::ptrdiff_t group = 0; group < full; ++group) {
+        unpack_group(in + group * 4, in[group * 4 + 3], out.data() + group * 3, 3);
+    }
+    for (std::ptrdiff_t group = full; group * 3 < m; ++group) {
+        const std::ptrdiff_t carrier = std::min(group * 4 + 4, n) - 1;
+        unpack_group(in + group * 4, in[carrier], out.data() + group * 3,
+                     std::min<std::ptrdiff_t>(3, m - group * 3));
     }
     return out;
 }
