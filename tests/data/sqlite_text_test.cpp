@@ -101,7 +101,7 @@ TEST(SqliteValues, DeclaredTypesThatChangeTheValueKind) {
         SCOPED_TRACE(declared);
         EXPECT_EQ(column_kind(declared), kind);
     }
-    EXPECT_EQ(column_kind(nullptr), ColumnKind::Plain);
+    EXPECT_EQ(column_kind(nullptr), ColumnKind::Expression);
 }
 
 }  // namespace

@@ -69,7 +69,7 @@ double widen(float f) {
 }  // namespace
 
 ColumnKind column_kind(const char* declared_type) {
-    if (!declared_type) return ColumnKind::Plain;
+    if (!declared_type) return ColumnKind::Expression;
     std::string word;
     for (const char* p = declared_type; *p; ++p) {
         const auto c = static_cast<unsigned char>(*p);
@@ -107,7 +107,8 @@ Variant read_value(sqlite3_stmt* stmt, int column, ColumnKind kind) {
             const std::string_view text(
                 p ? p : "", static_cast<std::size_t>(sqlite3_column_bytes(stmt, column)));
             if (kind == ColumnKind::Date ||
-                sqlite3_value_subtype(sqlite3_column_value(stmt, column)) == date_subtype) {
+                (kind == ColumnKind::Expression &&
+                 sqlite3_value_subtype(sqlite3_column_value(stmt, column)) == date_subtype)) {
                 Date d;
                 if (parse_iso(text, d)) return Variant(d);
             }

@@ -13,9 +13,11 @@
 namespace ortiva::sqlite {
 
 /// What a column's declared type asks of its values; everything else is typed by storage class.
-enum class ColumnKind { Plain, Date, Boolean };
+/// Expression columns have no declared type: only their text may carry getdate()'s mark.
+enum class ColumnKind { Plain, Date, Boolean, Expression };
 
-/// DATE, DATETIME, TIME and TIMESTAMP give Date; BIT and BOOLEAN give Boolean.
+/// DATE, DATETIME, TIME and TIMESTAMP give Date; BIT and BOOLEAN give Boolean; no declared type
+/// gives Expression.
 ColumnKind column_kind(const char* declared_type);
 
 /// The subtype getdate() marks its text with, so that "select getdate()" reads as a Date.
