@@ -6,7 +6,7 @@
 namespace ortiva::cipher {
 
 // The classic BASIC run time's pseudo-random generator, reproduced bit for bit: enciphered
-// texts stay readable only if the keystream matches the original sequence exactly.
+// texts already stored stay readable only if the keystream matches that sequence exactly.
 class BasicRandom {
   public:
     // Rnd with no argument (or a positive one): the next value, 0 <= value < 1.

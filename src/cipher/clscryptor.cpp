@@ -12,7 +12,7 @@ namespace ortiva {
 
 namespace {
 
-// The original draws from one shared generator between seeding and the keystream; a generator
+// The steps draw from one shared generator between seeding and the keystream; a generator
 // per call, seeded by the same steps, gives the same keystream without the sharing.
 cipher::BasicRandom seeded_from(const std::string& key) {
     cipher::BasicRandom rng;

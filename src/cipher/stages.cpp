@@ -14,7 +14,7 @@ int code_at(std::string_view s, std::size_t i) {
 // Up to three codes from their low six bits and the carrier's high bits.
 inline void unpack_group(const unsigned char* lows, int carrier, char* out, std::ptrdiff_t count) {
     // May be negative for foreign input: division truncates and AND sees two's complement,
-    // as the original's Integer arithmetic does.
+    // as 16-bit Integer arithmetic does.
     const int a = carrier - 59;
     const int highs[3] = {(a / 16 & 3) * 64, (a / 4 & 3) * 64, (a & 3) * 64};
     for (std::ptrdiff_t t = 0; t < count; ++t) {
@@ -27,7 +27,7 @@ inline void unpack_group(const unsigned char* lows, int carrier, char* out, std:
 }  // namespace
 
 void SeedFromKey(BasicRandom& rng, std::string_view key) {
-    // The original passes the Integer -1, which reaches the generator as the Single -1.
+    // The steps pass the Integer -1, which reaches the generator as the Single -1.
     rng.randomize(rng.next(-1.0f));
     for (const char ch : key) {
         const double r = rng.next();

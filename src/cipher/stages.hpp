@@ -10,9 +10,9 @@ namespace ortiva::cipher {
 // The cipher's stages, on buffers of Windows-1252 codes (one char per code). Each keeps the
 // name it has in the published algorithm so that the two read side by side.
 //
-// Every code is 0-255, so none of the original's 16-bit integer arithmetic (code - 59,
-// (a \ 16) AND 3, low OR high, code + 13, |code - 13|) can overflow: the original's only
-// failure path is unreachable here.
+// The steps are defined in 16-bit Integer arithmetic, which could overflow in principle; with
+// every code 0-255 none of it can (code - 59, a \ 16 AND 3, low OR high, code + 13,
+// |code - 13| all stay within -59..255), so plain int is exact and no stage can fail.
 
 // Reseeds rng from the key: Rnd(-1) and Randomize, then per key character a Rnd, a Rnd of
 // -(r * c) rounded to a Single, and a Randomize.

@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Known answers for the text cipher, computed from the published steps alone.
 
-Prints the rows of the table in cipher_known_answers_test.cpp. Everything here is written
+Prints the rows of the tables in known_answers_test.cpp. Everything here is written
 from the published algorithm of the generator and of the four stages; nothing calls the C++
 code. Run: python3 tests/cipher/known_answers.py
 """

@@ -71,7 +71,7 @@ const Row foreign[] = {
 };
 // clang-format on
 
-TEST(CipherKnownAnswers, EnCryptGivesTheOriginalsTextAndDeCryptReadsItBack) {
+TEST(CipherKnownAnswers, EnCryptGivesTheStoredFormAndDeCryptReadsItBack) {
     ortiva::clscryptor cryptor;
     for (const Row& row : enciphered) {
         const std::string text(row.text), key(row.key);
