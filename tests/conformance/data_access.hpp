@@ -18,6 +18,7 @@
 #include "ortiva/date.hpp"
 #include "ortiva/error_info.hpp"
 #include "ortiva/recordset.hpp"
+#include "ortiva/text.hpp"
 #include "ortiva/variant.hpp"
 
 namespace ortiva::testing::conformance {
@@ -196,6 +197,17 @@ TEST_P(DataAccessConnection, OpeningTwiceFails3705AndClosingTwice3704) {
     EXPECT_EQ(db->State(), adStateOpen);
 }
 
+TEST_P(DataAccessConnection, ClosingInsideATransactionIsRefused) {
+    make_items();
+    db->BeginTrans();
+    exec("insert into Items (Id) values (1)");
+    EXPECT_EQ(failure_of([&] { db->Close(); }).number(), 3246);
+    EXPECT_EQ(db->State(), adStateOpen);
+    db->CommitTrans();
+    db->Close();
+    EXPECT_EQ(items(), (std::vector<std::string>{"1:NULL:NULL"}));
+}
+
 TEST_P(DataAccessConnection, ClosingTheConnectionClosesItsRecordsets) {
     make_items({{1, "a"}, {2, "b"}});
     Recordset rs;
@@ -220,6 +232,18 @@ TEST_P(DataAccessCursors, ExecuteWithoutRowsGivesAClosedRecordset) {
     EXPECT_EQ(rows("select A from T").size(), 1u);
 }
 
+TEST_P(DataAccessCursors, OpenOnAStatementWithoutRowsRunsItAndStaysClosed) {
+    make_items();
+    for (const int32_t cursor : {adOpenForwardOnly, adOpenKeyset, adOpenStatic}) {
+        SCOPED_TRACE(cursor);
+        Recordset rs;
+        rs.Open("insert into Items (Id) values (" + std::to_string(cursor + 1) + ")", db, cursor,
+                cursor == adOpenKeyset ? adLockOptimistic : adLockReadOnly);
+        EXPECT_EQ(rs.State(), adStateClosed);
+    }
+    EXPECT_EQ(items().size(), 3u);
+}
+
 TEST_P(DataAccessCursors, ForwardOnlyReadsRowsInOrderAndRefusesWrites) {
     make_items({{1, "one"}, {2, "two"}, {3, "three"}});
     auto executed = db->Execute("select Id, Name from Items order by Id");
@@ -229,7 +253,9 @@ TEST_P(DataAccessCursors, ForwardOnlyReadsRowsInOrderAndRefusesWrites) {
         EXPECT_EQ(rs->RecordCount(), -1);
         ASSERT_FALSE(rs->Eof());
         EXPECT_EQ(rs->Fields().Count(), 2);
-        EXPECT_EQ(rs->Fields()[1].Name(), "Name");
+        if (ctx().can("case_preserving_names")) {
+            EXPECT_EQ(rs->Fields()[1].Name(), "Name");
+        }
         std::vector<std::string> names;
         for (; !rs->Eof(); rs->MoveNext())
             names.push_back(rs->Fields()["name"].Value().str());
@@ -293,7 +319,11 @@ TEST_P(DataAccessCursors, FieldsAreFoundByPositionOrByNameCaseBlind) {
     };
     for (const auto& [key, name] : keys) {
         SCOPED_TRACE(describe(key));
-        EXPECT_EQ(fields.Item(key).Name(), name);
+        if (ctx().can("case_preserving_names")) {
+            EXPECT_EQ(fields.Item(key).Name(), name);
+        } else {
+            EXPECT_EQ(text::upper(fields.Item(key).Name()), text::upper(name));
+        }
     }
     const std::vector<Variant> missing = {Variant(int32_t{3}), Variant(int16_t{-1}),
                                           Variant(1.5),        Variant("Price"),
@@ -588,6 +618,7 @@ TEST_P(DataAccessErrors, StatementsTheDatabaseRejectsFailWithItsMessage) {
     };
     for (const auto& sql : rejected) {
         SCOPED_TRACE(sql);
+        if (sql == rejected.back() && !ctx().can("reject_empty_select")) continue;
         const ErrorInfo executed = failure_of([&] { db->Execute(sql); });
         EXPECT_EQ(executed.number(), -2147217900);
         EXPECT_FALSE(executed.description().empty());

@@ -50,6 +50,7 @@ DbContext postgres_context() {
     };
     c.cannot["case_preserving_names"] =
         "PostgreSQL folds unquoted names to lower case: the fields read back as name, qty";
+    c.cannot["reject_empty_select"] = "PostgreSQL accepts a SELECT without columns";
     return c;
 }
 
@@ -64,6 +65,7 @@ DbContext sqlite_odbc_context() {
     };
     c.cannot["getdate_as_date"] =
         "SQLite has no date type: its ODBC driver describes getdate() as text";
+    c.cannot["exact_doubles"] = "the SQLite ODBC driver reads REAL values through 15-digit text";
     return c;
 }
 

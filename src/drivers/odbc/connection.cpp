@@ -1,6 +1,7 @@
 #include <cstdint>
 
 #include "drivers/odbc/cursor.hpp"
+#include "drivers/odbc/diagnostics.hpp"
 #include "drivers/odbc/errors.hpp"
 #include "drivers/odbc/odbc_driver.hpp"
 #include "drivers/odbc/session.hpp"
@@ -110,6 +111,7 @@ class OdbcConnection final : public detail::ConnectionDriver {
             --session_->level;
             return;
         }
+        refuse_if_lost("the transaction was not committed");
         try {
             end_transaction(*session_, true);
         } catch (const ErrorInfo&) {
@@ -134,6 +136,7 @@ class OdbcConnection final : public detail::ConnectionDriver {
             --session_->level;
             return;
         }
+        refuse_if_lost("the server has rolled the transaction back");
         try {
             end_transaction(*session_, false);
         } catch (const ErrorInfo&) {
@@ -142,6 +145,9 @@ class OdbcConnection final : public detail::ConnectionDriver {
         }
         leave_transaction(true);
     }
+
+    // The link, while open.
+    const Session* session() const { return session_.get(); }
 
     void close() override {
         if (!session_) return;
@@ -170,6 +176,21 @@ class OdbcConnection final : public detail::ConnectionDriver {
         }
     }
 
+    // Some drivers answer a commit on a lost link with success, having sent nothing: the
+    // link is asked first, so that a transaction that cannot have been committed is never
+    // reported as committed.
+    void refuse_if_lost(const std::string& what) {
+        SQLUINTEGER dead = SQL_CD_FALSE;
+        const SQLRETURN rc =
+            SQLGetConnectAttr(session_->dbc, SQL_ATTR_CONNECTION_DEAD, &dead, 0, nullptr);
+        if (!SQL_SUCCEEDED(rc) || dead != SQL_CD_TRUE) return;
+        leave_transaction(false);
+        ErrorInfo e(code::provider_failure, error_source,
+                    "The connection to the server was lost: " + what + ".");
+        e.with_native(0, "08S01");
+        throw e;
+    }
+
     void require_transaction() const {
         if (session_->level == 0) refuse(code::no_transaction, "No transaction is active.");
     }
@@ -191,6 +212,11 @@ class OdbcConnection final : public detail::ConnectionDriver {
 };
 
 }  // namespace
+
+int64_t rows_fetched(const detail::ConnectionDriver& connection) {
+    const auto* own = dynamic_cast<const OdbcConnection*>(&connection);
+    return own && own->session() ? own->session()->rows_fetched : -1;
+}
 
 std::unique_ptr<detail::ConnectionDriver> open(const detail::ConnectionString& cs,
                                                const std::string& user_id,

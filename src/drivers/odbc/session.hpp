@@ -32,6 +32,8 @@ struct Session {
     bool transact_sql = false;
     /// Nesting level of BeginTrans: 0 means autocommit.
     int32_t level = 0;
+    /// Rows fetched by row readers on this link, for tests that prove a cursor read nothing.
+    int64_t rows_fetched = 0;
 
     Session() = default;
     ~Session();

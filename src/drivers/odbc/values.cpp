@@ -211,14 +211,23 @@ SQL_TIMESTAMP_STRUCT timestamp_of(Date d) {
     return ts;
 }
 
-// The text a value binds as where the column takes text.
-std::string bound_text(const Variant& v) {
+// The text a value binds as where it goes as text.
+std::string bound_text(const Variant& v, const Column& column) {
     switch (v.kind()) {
         case VariantKind::Boolean:
             return v.boolean() ? "1" : "0";
         case VariantKind::Single:
-        case VariantKind::Double:
-            return exact_text(number_of(v));
+        case VariantKind::Double: {
+            const double d = number_of(v);
+            // An integer column takes the nearest whole number, a half going to the even
+            // one, as the classic conversions do; servers refuse "2.5" or "3e+09" there.
+            const bool whole_column =
+                column.kind == ValueKind::Int32 || column.kind == ValueKind::Int64;
+            if (whole_column && std::fabs(d) < 9.2e18) {
+                return std::to_string(static_cast<long long>(std::nearbyint(d)));
+            }
+            return exact_text(d);
+        }
         case VariantKind::Date:
             return iso_text(v.date());
         case VariantKind::String:
@@ -286,6 +295,7 @@ bool RowReader::fetch() {
     if (rc == SQL_NO_DATA) return false;
     // Truncation (01004) is expected for long columns and mended in convert().
     if (!SQL_SUCCEEDED(rc)) stmt_.check(rc, sql_);
+    ++stmt_.session().rows_fetched;
     for (auto& b : buffers_)
         b.read = false;
     if (!bound_) {
@@ -494,7 +504,7 @@ void ParameterSet::bind(const Statement& stmt, const std::vector<const Column*>&
             for (std::size_t r = 0; r < count; ++r) {
                 const Variant& v = rows[first + r][p];
                 if (v.is_null() || v.is_empty()) continue;
-                texts[r] = bound_text(v);
+                texts[r] = bound_text(v, column);
                 longest = std::max(longest, texts[r].size());
             }
         }

@@ -1,0 +1,21 @@
+#pragma once
+
+// What tests and benchmarks may ask the ODBC driver about its work.
+
+#include <cstdint>
+
+#include "ortiva/connection.hpp"
+#include "seams/data_driver.hpp"
+
+namespace ortiva::odbc {
+
+/// Rows fetched on the connection so far by cursors and by the re-reading of written rows;
+/// -1 for another driver's connection.
+int64_t rows_fetched(const detail::ConnectionDriver& connection);
+
+/// The same for an open connection; -1 when it is closed.
+inline int64_t rows_fetched(Connection& connection) {
+    return connection.State() == adStateOpen ? rows_fetched(connection.driver()) : -1;
+}
+
+}  // namespace ortiva::odbc
