@@ -50,8 +50,9 @@ class Connection : public std::enable_shared_from_this<Connection> {
     void RollbackTrans();
     /// adStateClosed (0) or adStateOpen (1).
     int32_t State() const;
-    /// Closes the connection and every recordset open on it; what no CommitTrans committed is
-    /// rolled back. Closing a closed connection fails with 3704.
+    /// Closes the connection and every recordset open on it. Fails with 3246 while a
+    /// transaction is open (end it first; releasing the connection rolls it back) and with
+    /// 3704 when already closed.
     void Close();
 
     /// The driver behind an open connection; fails with 3709 when not open.

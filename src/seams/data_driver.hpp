@@ -55,6 +55,8 @@ class ConnectionDriver {
     /// Runs a statement; returns a forward-only cursor when it yields rows, else nullptr.
     virtual std::unique_ptr<CursorDriver> execute(const std::string& sql) = 0;
     virtual int32_t begin_trans() = 0;
+    /// The nesting level of the open transaction, 0 when none is open.
+    virtual int32_t transaction_level() const { return 0; }
     virtual void commit_trans() = 0;
     virtual void rollback_trans() = 0;
     virtual void close() = 0;

@@ -288,6 +288,18 @@ TEST_F(SqliteDriver, RowDeletedBehindTheCursorIsReportedNotSkipped) {
     EXPECT_EQ(e.source(), "Ortiva.SQLite");
 }
 
+TEST_F(SqliteDriver, KeysetOnAStatementThatChangesDataRunsItAtOpen) {
+    auto db = open("Data Source=:memory:");
+    db->Execute("create table T (Id integer primary key, Name text)");
+    {
+        Recordset rs;
+        rs.Open("insert into T (Name) values ('a'), ('b') returning Id", db, adOpenKeyset,
+                adLockOptimistic);
+        EXPECT_EQ(rs.State(), adStateOpen);
+    }
+    EXPECT_EQ(db->Execute("select count(*) from T")->Fields()[0].Value(), Variant(int32_t{2}));
+}
+
 TEST_F(SqliteDriver, KeysetsWithoutOneTableBehindTheirRowsAreReadOnly) {
     auto db = open("Data Source=:memory:");
     db->Execute("create table A (Id integer primary key, Name text)");

@@ -53,9 +53,12 @@ class SqliteConnection final : public detail::ConnectionDriver {
             if (read_only) return open_static(db_, std::move(stmt));
             return open_keyset(db_, std::move(stmt), text, false, true);
         }
-        if (read_only && cursor_type == adOpenForwardOnly)
+        if (read_only && cursor_type == adOpenForwardOnly) {
             return open_forward(db_, std::move(stmt));
-        return open_keyset(db_, std::move(stmt), text, read_only, false);
+        }
+        // A statement that changes data runs at Open, not whenever a row is first asked for.
+        const bool load_all = !sqlite3_stmt_readonly(stmt.get());
+        return open_keyset(db_, std::move(stmt), text, read_only, load_all);
     }
 
     std::unique_ptr<detail::CursorDriver> execute(const std::string& sql) override {
@@ -70,6 +73,10 @@ class SqliteConnection final : public detail::ConnectionDriver {
     int32_t begin_trans() override {
         run(db_->db, level_ == 0 ? "BEGIN" : "SAVEPOINT " + savepoint(level_ + 1));
         return ++level_;
+    }
+
+    int32_t transaction_level() const override {
+        return sqlite3_get_autocommit(db_->db) ? 0 : level_;
     }
 
     void commit_trans() override {

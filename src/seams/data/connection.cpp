@@ -10,7 +10,10 @@ namespace ortiva {
 
 namespace {
 constexpr const char* source = "Ortiva.Connection";
-}
+constexpr int32_t in_transaction = 3246;
+constexpr const char* in_transaction_text =
+    "Connection object cannot be explicitly closed while in a transaction.";
+}  // namespace
 
 std::shared_ptr<Connection> Connection::create() {
     return std::shared_ptr<Connection>(new Connection());
@@ -58,6 +61,8 @@ int32_t Connection::State() const {
 
 void Connection::Close() {
     if (!driver_) raise(err::ado_object_closed, source);
+    // Closing would roll back work the caller has not ended; the destructor still does.
+    if (driver_->transaction_level() > 0) raise(in_transaction, source, in_transaction_text);
     // The recordsets hold this connection; keep it alive while they let go of it.
     const auto self = shared_from_this();
     const auto open = recordsets_;
