@@ -11,7 +11,7 @@ namespace ortiva {
 /// native code, the SQLSTATE where the driver has one, and the statement that failed.
 /// what() returns the description.
 class ErrorInfo : public std::exception {
-public:
+  public:
     ErrorInfo() = default;
     ErrorInfo(int32_t number, std::string source, std::string description,
               std::string help_file = {}, int32_t help_context = 0);
@@ -32,7 +32,7 @@ public:
 
     const char* what() const noexcept override { return description_.c_str(); }
 
-private:
+  private:
     int32_t number_ = 0;
     std::string source_;
     std::string description_;

@@ -38,7 +38,7 @@ inline constexpr int32_t missing_code = static_cast<int32_t>(0x80020004u);
 /// run time does. Reading a value of another kind goes through the conversions in
 /// conversions.hpp; the accessors here return the held value only.
 class Variant {
-public:
+  public:
     struct NullTag {
         friend bool operator==(NullTag, NullTag) { return true; }
     };
@@ -99,11 +99,11 @@ public:
     /// Identical kind and value (not the run time's loose comparison).
     friend bool operator==(const Variant& a, const Variant& b);
 
-private:
+  private:
     struct ArrayBox;
-    using Storage = std::variant<std::monostate, NullTag, int16_t, int32_t, float, double, Date,
-                                 std::string, std::shared_ptr<HostObject>, ErrorCode, bool,
-                                 std::unique_ptr<ArrayBox>>;
+    using Storage =
+        std::variant<std::monostate, NullTag, int16_t, int32_t, float, double, Date, std::string,
+                     std::shared_ptr<HostObject>, ErrorCode, bool, std::unique_ptr<ArrayBox>>;
     Storage value_;
 };
 
@@ -111,7 +111,7 @@ private:
 /// given elements. Element access checks bounds and dimensions and fails with error 9 exactly
 /// where the classic run time does.
 class VariantArray {
-public:
+  public:
     struct Bounds {
         int32_t lower;
         int32_t upper;
@@ -147,7 +147,7 @@ public:
 
     friend bool operator==(const VariantArray& a, const VariantArray& b);
 
-private:
+  private:
     std::size_t offset(const std::vector<int32_t>& subscripts) const;
 
     bool allocated_ = false;

@@ -30,6 +30,8 @@ decltype(auto) unchanged(F&& body) {
 }
 
 /// Whether a field name is the trailing row-GUID column that writes leave alone.
-inline bool is_rowguid(const std::string& name) { return text::upper(name) == "ROWGUID"; }
+inline bool is_rowguid(const std::string& name) {
+    return text::upper(name) == "ROWGUID";
+}
 
 }  // namespace ortiva::db

@@ -4,6 +4,7 @@
 // fresh database, the column types to create tables with, and what it cannot do (each with the
 // reason, so a skip says why).
 
+#include <unistd.h>
 #include <cstdio>
 #include <filesystem>
 #include <functional>
@@ -11,7 +12,6 @@
 #include <ostream>
 #include <stdexcept>
 #include <string>
-#include <unistd.h>
 
 namespace ortiva::testing {
 
@@ -37,7 +37,7 @@ struct DbContext {
 
 /// A temporary directory removed when the object goes.
 class TempDir {
-public:
+  public:
     TempDir() {
         std::string pattern =
             (std::filesystem::temp_directory_path() / "ortiva-test-XXXXXX").string();
@@ -52,7 +52,7 @@ public:
     TempDir& operator=(const TempDir&) = delete;
     const std::filesystem::path& path() const { return path_; }
 
-private:
+  private:
     std::filesystem::path path_;
 };
 

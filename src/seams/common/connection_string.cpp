@@ -1,6 +1,6 @@
 #include "ortiva/error_info.hpp"
-#include "seams/data_driver.hpp"
 #include "ortiva/text.hpp"
+#include "seams/data_driver.hpp"
 
 namespace ortiva::detail {
 
@@ -33,7 +33,8 @@ ConnectionString ConnectionString::parse(const std::string& text) {
         }
         std::string key = text::upper(trim_blanks(std::string_view(text).substr(i, eq - i)));
         i = eq + 1;
-        while (i < n && (text[i] == ' ' || text[i] == '\t')) ++i;
+        while (i < n && (text[i] == ' ' || text[i] == '\t'))
+            ++i;
         std::string value;
         if (i < n && (text[i] == '"' || text[i] == '\'' || text[i] == '{')) {
             const char open = text[i];
