@@ -13,7 +13,6 @@ namespace ortiva::sqlite {
 inline constexpr const char* error_source = "Ortiva.SQLite";
 
 namespace code {
-inline constexpr int32_t operation_not_allowed = 3219;
 inline constexpr int32_t not_updatable = 3251;
 inline constexpr int32_t wrong_type = 3421;
 inline constexpr int32_t provider_failure = -2147467259;       // E_FAIL

@@ -233,7 +233,8 @@ class KeysetCursor final : public Cursor {
 
     Row& current_row() const { return pos_.added ? added_[pos_.index] : streamed_[pos_.index]; }
 
-    bool cursor_step(sqlite3_stmt* stmt) const { return step(db_->db, stmt); }
+    // Steps of the driver's own statements are not rows the cursor read.
+    bool write_step(sqlite3_stmt* stmt) const { return step(db_->db, stmt); }
 
     void write_pending() {
         if (adding_) {
@@ -266,7 +267,7 @@ class KeysetCursor final : public Cursor {
             for (const auto& edit : edits_) {
                 if (edit) bind_value(db_->db, insert_.get(), ++index, *edit);
             }
-            while (cursor_step(insert_.get())) {
+            while (write_step(insert_.get())) {
             }
         }
         const sqlite3_int64 rowid = sqlite3_last_insert_rowid(db_->db);
@@ -298,14 +299,14 @@ class KeysetCursor final : public Cursor {
             if (sqlite3_bind_int64(update_.get(), ++index, row.rowid) != SQLITE_OK) {
                 raise_error(db_->db, sqlite3_errcode(db_->db), sql);
             }
-            if (!cursor_step(update_.get())) {
+            if (!write_step(update_.get())) {
                 refuse(code::row_not_found,
                        "Row cannot be located for updating. Some values may have been changed "
                        "since it was last read.",
                        sql);
             }
             moved_to = sqlite3_column_int64(update_.get(), 0);
-            while (cursor_step(update_.get())) {
+            while (write_step(update_.get())) {
             }
         }
         if (moved_to != row.rowid) seen_.insert(moved_to);
@@ -330,7 +331,7 @@ class KeysetCursor final : public Cursor {
         }
         ResetOnExit guard{reload_.get()};
         sqlite3_bind_int64(reload_.get(), 1, row.rowid);
-        if (!cursor_step(reload_.get())) {
+        if (!write_step(reload_.get())) {
             refuse(code::row_deleted, "The current row has been deleted.",
                    sqlite3_sql(reload_.get()));
         }
