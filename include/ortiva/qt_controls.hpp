@@ -23,7 +23,7 @@ namespace ortiva::qt {
 ///   QComboBox "ComboBox" (item data in Qt::UserRole; adding the first entry does not select
 ///   it), QListWidget "ListBox", QLineEdit "TextBox" (positions in UTF-16 units), QTreeWidget
 ///   "ListView" (report view) or "TreeView", QTableWidget "MSFlexGrid", QCheckBox "CheckBox",
-///   QLabel "Label", QGroupBox "Frame", any other QWidget that is a window "Form"; other named
+///   QLabel "Label", QGroupBox "Frame", a window or a plain QWidget container "Form"; other named
 ///   widgets answer the common members under their class's name (a QPushButton as
 ///   "CommandButton").
 ///

@@ -38,8 +38,8 @@ void collect(const QWidget* parent, std::vector<QWidget*>& out) {
         auto* w = qobject_cast<QWidget*>(child);
         if (!w || w->isWindow()) continue;
         const QString name = w->objectName();
-        if (name.startsWith(QLatin1String("qt_"))) continue;
-        if (!name.isEmpty()) out.push_back(w);
+        // Qt's own containers (a tab widget's stack) are not controls, but hold them.
+        if (!name.isEmpty() && !name.startsWith(QLatin1String("qt_"))) out.push_back(w);
         if (!is_leaf(w)) collect(w, out);
     }
 }

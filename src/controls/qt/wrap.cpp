@@ -8,6 +8,7 @@
 #include <QListWidget>
 #include <QTableWidget>
 #include <QTreeWidget>
+#include <cstring>
 
 #include "controls/qt/control.hpp"
 #include "controls/qt/key_filter.hpp"
@@ -29,7 +30,9 @@ HostObjectPtr make_adapter(QWidget* w) {
     if (auto* label = qobject_cast<QLabel*>(w)) return make_label(label);
     if (auto* group = qobject_cast<QGroupBox*>(w)) return make_frame(group);
     if (qobject_cast<QAbstractButton*>(w)) return make_plain(w, "CommandButton");
-    if (w->isWindow()) return make_form(w);
+    // A window, or a plain container such as a tab page, holds controls as a form does.
+    if (w->isWindow() || std::strcmp(w->metaObject()->className(), "QWidget") == 0)
+        return make_form(w);
     std::string type = w->metaObject()->className();
     return make_plain(w, type);
 }
