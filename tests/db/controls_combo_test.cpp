@@ -50,9 +50,13 @@ TEST_P(PopulateComboOrListTest, ConditionIsAppendedAsPassed) {
     EXPECT_EQ(db.LastExecutedSql(), "select CODE, NAME from LOOKUP where CODE > 2");
     EXPECT_EQ(item_data(*combo), (std::vector<int32_t>{3, 4}));
 
-    // Empty acts as "": the dangling " where " is the database's to reject.
-    raised_by([&] { db.PopulateComboOrList(*combo, "CODE", "NAME", Variant()); });
+    // Empty acts as "": the dangling " where " is the database's to reject, unchanged.
+    const ErrorInfo e =
+        raised_by([&] { db.PopulateComboOrList(*combo, "CODE", "NAME", Variant()); });
+    EXPECT_NE(e.number(), err::ado_connection_unusable);
+    EXPECT_EQ(e.description().find("HINT"), std::string::npos);
     EXPECT_EQ(db.LastExecutedSql(), "select CODE, NAME from LOOKUP where ");
+    EXPECT_TRUE(entries(*combo).empty());
 }
 
 TEST_P(PopulateComboOrListTest, ThePreviousTextSelectsTheFirstMatchingEntry) {
@@ -72,15 +76,6 @@ TEST_P(PopulateComboOrListTest, ThePreviousTextSelectsTheFirstMatchingEntry) {
         db.PopulateComboOrList(*combo, "CODE", "NAME");
         EXPECT_EQ(to_int32(combo->get("ListIndex")), c.index) << "'" << c.text << "'";
     }
-}
-
-TEST_P(PopulateComboOrListTest, AListBoxKeepsItsSelectionAcrossARefill) {
-    auto list = memory::create_control("ListBox", "l");
-    db.PopulateComboOrList(*list, "CODE", "NAME");
-    list->let("ListIndex", Variant(2));  // beta
-    db.PopulateComboOrList(*list, "CODE", "NAME", Variant("CODE >= 2"));
-    EXPECT_EQ(entries(*list), (std::vector<std::string>{"BETA", "beta", "  "}));
-    EXPECT_EQ(to_int32(list->get("ListIndex")), 0);  // BETA comes first now
 }
 
 TEST_P(PopulateComboOrListTest, NoRowsLeaveTheControlEmptyAndUnselected) {
@@ -109,16 +104,6 @@ TEST_P(PopulateComboOrListTest, ConditionsThatAreNotTextFailBeforeAnyQuery) {
         EXPECT_EQ(db.LastExecutedSql(), "select CODE, NAME from LOOKUP");
         EXPECT_TRUE(entries(*combo).empty());
     }
-}
-
-TEST_P(PopulateComboOrListTest, DatabaseRejectionIsRaisedUnchanged) {
-    auto combo = memory::create_control("ComboBox", "c");
-    const ErrorInfo e =
-        raised_by([&] { db.PopulateComboOrList(*combo, "CODE", "NAME", Variant("")); });
-    EXPECT_NE(e.number(), err::ado_connection_unusable);
-    EXPECT_EQ(e.description().find("HINT"), std::string::npos);
-    EXPECT_EQ(db.LastExecutedSql(), "select CODE, NAME from LOOKUP where ");
-    EXPECT_TRUE(entries(*combo).empty());
 }
 
 TEST_P(PopulateComboOrListTest, EntriesAddedBeforeAFailureStay) {

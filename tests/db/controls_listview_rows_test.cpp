@@ -64,14 +64,6 @@ TEST(InsertListviewTest, SerialMarkerRenumbersEveryRow) {
     }
 }
 
-TEST(InsertListviewTest, PositionFourInsertsBeforeTheLastRow) {
-    ClsCommonDb db;
-    auto lvw = numbered();
-    int16_t index = 4;
-    db.fnInsertListview(*lvw, index, {"n", "new", "0"});
-    EXPECT_EQ(column(*lvw, 1), (Strings{"a", "b", "c", "new", "d"}));
-}
-
 TEST(InsertListviewTest, ChecksFailBeforeTheListChanges) {
     struct Case {
         int16_t index;
