@@ -81,13 +81,18 @@ uint64_t write_snapshot(const std::filesystem::path& file, const std::string& da
         exec(image.get(), "PRAGMA journal_mode=OFF; PRAGMA synchronous=OFF", database);
         copy_all(image.get(), source.get(), database);
         // Asking SQLite for the page count would read page 1 again, which a WAL source has
-        // marked as WAL; the window knows its size without that.
+        // marked as WAL; the window knows its size without that. Its xSync writes out what it
+        // still holds and reports any failure to do so.
         sqlite3_file* window = nullptr;
         sqlite3_int64 window_size = 0;
         if (sqlite3_file_control(image.get(), "main", SQLITE_FCNTL_FILE_POINTER, &window) !=
                 SQLITE_OK ||
-            !window || window->pMethods->xFileSize(window, &window_size) != SQLITE_OK)
-            fail(Error::database, {database, "cannot tell the size of the image"});
+            !window)
+            fail(Error::database, {database, "cannot reach the image file"});
+        if (const int rc = window->pMethods->xSync(window, SQLITE_SYNC_NORMAL); rc != SQLITE_OK)
+            fail_db(database, nullptr, rc);
+        if (const int rc = window->pMethods->xFileSize(window, &window_size); rc != SQLITE_OK)
+            fail_db(database, nullptr, rc);
         size = static_cast<uint64_t>(window_size);
     }
     // Bytes 18 and 19 mark a WAL database. The image is kept in rollback form, which any
@@ -108,9 +113,6 @@ void restore_image(const std::filesystem::path& file, const std::string& databas
                               SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, database);
     const Db target =
         open_db(file.string(), SQLITE_OPEN_READWRITE | (create ? SQLITE_OPEN_CREATE : 0), database);
-    // A small page cache spills dirty pages in the middle of the transaction, and every spill
-    // syncs the journal first; a large one keeps that to a few syncs.
-    exec(target.get(), "PRAGMA cache_size = -262144", database);
     copy_all(target.get(), source.get(), database);
 }
 

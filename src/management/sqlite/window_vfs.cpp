@@ -13,12 +13,18 @@ namespace {
 
 constexpr const char* vfs_name = "ortiva-window";
 
+// Pages arrive one by one; writing them in large runs saves most of the system calls.
+constexpr std::size_t pending_capacity = 1 << 20;
+
 struct WindowFile {
     sqlite3_file base;  // first, as SQLite requires
     int fd;
     uint64_t offset;
     uint64_t size;
     bool writable;
+    char* pending;  // bytes written but not yet handed to the file, from pending_at on
+    uint64_t pending_at;
+    std::size_t pending_length;
 };
 
 WindowFile& window(sqlite3_file* f) {
@@ -30,12 +36,37 @@ sqlite3_vfs* default_vfs() {
     return vfs;
 }
 
-int window_close(sqlite3_file*) {
+int write_through(const WindowFile& w, const char* in, uint64_t length, uint64_t at) {
+    uint64_t done = 0;
+    while (done < length) {
+        const ssize_t put =
+            ::pwrite(w.fd, in + done, length - done, static_cast<off_t>(w.offset + at + done));
+        if (put < 0 && errno == EINTR) continue;
+        if (put < 0) return errno == ENOSPC ? SQLITE_FULL : SQLITE_IOERR_WRITE;
+        done += static_cast<uint64_t>(put);
+    }
     return SQLITE_OK;
-}  // the descriptor is the caller's
+}
+
+int flush(WindowFile& w) {
+    if (w.pending_length == 0) return SQLITE_OK;
+    const int rc = write_through(w, w.pending, w.pending_length, w.pending_at);
+    w.pending_length = 0;
+    return rc;
+}
+
+// The descriptor is the caller's and stays open.
+int window_close(sqlite3_file* f) {
+    WindowFile& w = window(f);
+    const int rc = flush(w);
+    sqlite3_free(w.pending);
+    w.pending = nullptr;
+    return rc;
+}
 
 int window_read(sqlite3_file* f, void* buffer, int amount, sqlite3_int64 at) {
     WindowFile& w = window(f);
+    if (const int rc = flush(w); rc != SQLITE_OK) return rc;
     auto* out = static_cast<char*>(buffer);
     const auto want = static_cast<uint64_t>(amount);
     const auto from = static_cast<uint64_t>(at);
@@ -60,29 +91,34 @@ int window_write(sqlite3_file* f, const void* buffer, int amount, sqlite3_int64 
     WindowFile& w = window(f);
     if (!w.writable) return SQLITE_READONLY;
     const auto* in = static_cast<const char*>(buffer);
-    const auto want = static_cast<uint64_t>(amount);
+    const auto length = static_cast<uint64_t>(amount);
     const auto from = static_cast<uint64_t>(at);
-    uint64_t done = 0;
-    while (done < want) {
-        const ssize_t put =
-            ::pwrite(w.fd, in + done, want - done, static_cast<off_t>(w.offset + from + done));
-        if (put < 0 && errno == EINTR) continue;
-        if (put < 0) return errno == ENOSPC ? SQLITE_FULL : SQLITE_IOERR_WRITE;
-        done += static_cast<uint64_t>(put);
+    w.size = std::max(w.size, from + length);
+    if (w.pending_length > 0 && from == w.pending_at + w.pending_length &&
+        w.pending_length + length <= pending_capacity) {
+        std::memcpy(w.pending + w.pending_length, in, length);
+        w.pending_length += length;
+        return SQLITE_OK;
     }
-    w.size = std::max(w.size, from + want);
+    if (const int rc = flush(w); rc != SQLITE_OK) return rc;
+    if (length >= pending_capacity) return write_through(w, in, length, from);
+    std::memcpy(w.pending, in, length);
+    w.pending_at = from;
+    w.pending_length = length;
     return SQLITE_OK;
 }
 
 int window_truncate(sqlite3_file* f, sqlite3_int64 size) {
     WindowFile& w = window(f);
     if (!w.writable) return SQLITE_READONLY;
+    if (const int rc = flush(w); rc != SQLITE_OK) return rc;
     w.size = static_cast<uint64_t>(size);
     return SQLITE_OK;
 }
 
-int window_sync(sqlite3_file*, int) {
-    return SQLITE_OK;
+// Hands pending bytes to the file; making them durable is the caller's part.
+int window_sync(sqlite3_file* f, int) {
+    return flush(window(f));
 }
 
 int window_file_size(sqlite3_file* f, sqlite3_int64* size) {
@@ -136,6 +172,9 @@ int window_open(sqlite3_vfs*, const char* name, sqlite3_file* f, int flags, int*
         return default_vfs()->xOpen(default_vfs(), name, f, flags, out_flags);
     WindowFile& w = window(f);
     w.base.pMethods = nullptr;
+    w.pending = nullptr;
+    w.pending_at = 0;
+    w.pending_length = 0;
     const sqlite3_int64 fd = sqlite3_uri_int64(name, "fd", -1);
     if (fd < 0) return SQLITE_CANTOPEN;
     w.fd = static_cast<int>(fd);
@@ -143,6 +182,10 @@ int window_open(sqlite3_vfs*, const char* name, sqlite3_file* f, int flags, int*
     w.size = static_cast<uint64_t>(sqlite3_uri_int64(name, "size", 0));
     w.writable = sqlite3_uri_boolean(name, "writable", 0) != 0;
     if (w.writable && !(flags & SQLITE_OPEN_READWRITE)) w.writable = false;
+    if (w.writable) {
+        w.pending = static_cast<char*>(sqlite3_malloc64(pending_capacity));
+        if (!w.pending) return SQLITE_NOMEM;
+    }
     w.base.pMethods = &window_methods;
     if (out_flags) *out_flags = flags;
     return SQLITE_OK;

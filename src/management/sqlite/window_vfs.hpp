@@ -10,9 +10,10 @@
 namespace ortiva::management::sqlite {
 
 /// The URI to open (with SQLITE_OPEN_URI) for the bytes of fd from offset on. A readable window
-/// is size bytes long; a writable one starts empty and grows as SQLite writes, and nothing it
-/// writes is synced. The window never creates journal files: open writable windows with
-/// journal_mode OFF. fd must stay open while the database is.
+/// is size bytes long; a writable one starts empty and grows as SQLite writes. A writable
+/// window gathers writes in memory: its xSync hands them to the file (without syncing it), and
+/// only then are write failures certain to be reported. The window never creates journal files:
+/// open writable windows with journal_mode OFF. fd must stay open while the database is.
 std::string window_uri(int fd, uint64_t offset, uint64_t size, bool writable);
 
 }  // namespace ortiva::management::sqlite
