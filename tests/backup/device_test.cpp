@@ -232,6 +232,14 @@ TEST_F(Device, InitializeReplacesTheDeviceButNeverAForeignFile) {
     back_up("C", true);
     EXPECT_EQ(listed(), (std::vector<std::string>{"C"}));
 
+    // A backup that fails half-way leaves the device as it was, both ways.
+    testing::write_file(server_.db("NOTDB"), std::string(8192, 'x'));
+    const std::string before = testing::read_file(server_.device());
+    EXPECT_EQ(error_of([&] { back_up("NOTDB", true); }), code(Error::database));
+    EXPECT_EQ(error_of([&] { back_up("NOTDB"); }), code(Error::database));
+    EXPECT_EQ(listed(), (std::vector<std::string>{"C"}));
+    EXPECT_EQ(testing::read_file(server_.device()).substr(0, before.size()), before);
+
     testing::write_file(server_.device(), "precious notes");
     EXPECT_EQ(error_of([&] { back_up("A", true); }), code(Error::not_a_device));
     EXPECT_EQ(error_of([&] { back_up("A"); }), code(Error::not_a_device));
