@@ -20,8 +20,8 @@ namespace ortiva {
 /// replaced through adocon; the object never closes it and only releases its reference when
 /// it goes, so a connection shared with other holders stays usable. SQL is built by plain
 /// concatenation of the caller's texts and is stored as LastExecutedSql just before it is
-/// sent. Every failure is an ErrorInfo; operations that work on the current table add the
-/// connection hint to error 3709.
+/// sent. Every failure is an ErrorInfo; the queries, record writes, bulk inserts and combo
+/// population add the connection hint to error 3709.
 ///
 /// C++ callers create their own objects: there is no predeclared, process-wide instance.
 /// An object is used from one thread at a time.
