@@ -230,44 +230,58 @@ class OdbcBatches : public OdbcTest {
 };
 INSTANTIATE_TEST_SUITE_P(ODBC, OdbcBatches, ::testing::ValuesIn(odbc_contexts()), ContextName());
 
+// Both ways of writing added rows: parameter arrays, and one execution per row as on a
+// driver without them.
+const bool write_modes[] = {true, false};
+
 TEST_P(OdbcBatches, AppendingToAWholeTableWritesEveryRowAndReadsNone) {
     exec("insert into B (Id, Name) values (0, 'there before')");
-    const int64_t fetched = odbc::rows_fetched(*db);
-    ASSERT_GE(fetched, 0);
-    Recordset rs;
-    rs.Open("Select * from B", db, adOpenKeyset, adLockOptimistic);
-    // More rows than one parameter array takes.
-    constexpr int32_t n = 2500;
-    for (int32_t i = 1; i <= n; ++i) {
-        rs.AddNew();
-        rs.Fields()[0].Value(i);
-        rs.Fields()[1].Value("row " + std::to_string(i));
+    for (const bool arrays : write_modes) {
+        SCOPED_TRACE(arrays ? "parameter arrays" : "row by row");
+        exec("delete from B where Id > 0");
+        odbc::use_parameter_arrays(*db, arrays);
+        const int64_t fetched = odbc::rows_fetched(*db);
+        ASSERT_GE(fetched, 0);
+        Recordset rs;
+        rs.Open("Select * from B", db, adOpenKeyset, adLockOptimistic);
+        // More rows than one parameter array takes.
+        constexpr int32_t n = 2500;
+        for (int32_t i = 1; i <= n; ++i) {
+            rs.AddNew();
+            rs.Fields()[0].Value(i);
+            rs.Fields()[1].Value("row " + std::to_string(i));
+        }
+        rs.UpdateBatch(adAffectAll);
+        rs.Close();
+        EXPECT_EQ(odbc::rows_fetched(*db), fetched);
+        EXPECT_EQ(column("select count(*) from B")[0], Variant(n + 1));
+        EXPECT_EQ(column("select Name from B where Id = 1777")[0], Variant("row 1777"));
     }
-    rs.UpdateBatch(adAffectAll);
-    rs.Close();
-    EXPECT_EQ(odbc::rows_fetched(*db), fetched);
-    EXPECT_EQ(column("select count(*) from B")[0], Variant(n + 1));
-    EXPECT_EQ(column("select Name from B where Id = 1777")[0], Variant("row 1777"));
 }
 
 TEST_P(OdbcBatches, AFailingRowKeepsTheRowsBeforeItAndStaysPendingToBeMended) {
-    exec("insert into B (Id, Name) values (5, 'there before')");
-    Recordset rs;
-    rs.Open("Select * from B", db, adOpenKeyset, adLockOptimistic);
-    for (int32_t i = 1; i <= 8; ++i) {
-        rs.AddNew();
-        rs.Fields()[0].Value(i);
+    for (const bool arrays : write_modes) {
+        SCOPED_TRACE(arrays ? "parameter arrays" : "row by row");
+        exec("delete from B");
+        exec("insert into B (Id, Name) values (5, 'there before')");
+        odbc::use_parameter_arrays(*db, arrays);
+        Recordset rs;
+        rs.Open("Select * from B", db, adOpenKeyset, adLockOptimistic);
+        for (int32_t i = 1; i <= 8; ++i) {
+            rs.AddNew();
+            rs.Fields()[0].Value(i);
+        }
+        const ErrorInfo e = failure_of([&] { rs.UpdateBatch(adAffectAll); });
+        EXPECT_EQ(e.number(), integrity_violation) << e.description();
+        EXPECT_EQ(e.source(), "Ortiva.ODBC");
+        // Rows 1 to 4 are stored; row 5 is in hand again; 6 to 8 were never written.
+        EXPECT_EQ(ids(), (std::vector<Variant>{1, 2, 3, 4, 5}));
+        EXPECT_EQ(rs.Fields()[0].Value(), Variant(int32_t{5}));
+        rs.Fields()[0].Value(int32_t{50});
+        rs.Update();
+        rs.Close();
+        EXPECT_EQ(ids(), (std::vector<Variant>{1, 2, 3, 4, 5, 50}));
     }
-    const ErrorInfo e = failure_of([&] { rs.UpdateBatch(adAffectAll); });
-    EXPECT_EQ(e.number(), integrity_violation) << e.description();
-    EXPECT_EQ(e.source(), "Ortiva.ODBC");
-    // Rows 1 to 4 are stored; row 5 is in hand again; 6 to 8 were never written.
-    EXPECT_EQ(ids(), (std::vector<Variant>{1, 2, 3, 4, 5}));
-    EXPECT_EQ(rs.Fields()[0].Value(), Variant(int32_t{5}));
-    rs.Fields()[0].Value(int32_t{50});
-    rs.Update();
-    rs.Close();
-    EXPECT_EQ(ids(), (std::vector<Variant>{1, 2, 3, 4, 5, 50}));
 }
 
 TEST_P(OdbcBatches, WithoutAPrimaryKeyARowIsFoundByItsValuesAndDuplicatesAreRefused) {

@@ -147,7 +147,7 @@ class OdbcConnection final : public detail::ConnectionDriver {
     }
 
     // The link, while open.
-    const Session* session() const { return session_.get(); }
+    Session* session() const { return session_.get(); }
 
     void close() override {
         if (!session_) return;
@@ -216,6 +216,11 @@ class OdbcConnection final : public detail::ConnectionDriver {
 int64_t rows_fetched(const detail::ConnectionDriver& connection) {
     const auto* own = dynamic_cast<const OdbcConnection*>(&connection);
     return own && own->session() ? own->session()->rows_fetched : -1;
+}
+
+void use_parameter_arrays(Connection& connection, bool on) {
+    auto* own = dynamic_cast<OdbcConnection*>(&connection.driver());
+    if (own && own->session()) own->session()->param_arrays = on;
 }
 
 std::unique_ptr<detail::ConnectionDriver> open(const detail::ConnectionString& cs,

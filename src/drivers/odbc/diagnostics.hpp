@@ -18,4 +18,8 @@ inline int64_t rows_fetched(Connection& connection) {
     return connection.State() == adStateOpen ? rows_fetched(connection.driver()) : -1;
 }
 
+/// Whether added rows may be written with parameter arrays on this open connection; off, they
+/// are written as on a driver without them, one execution per row. For tests of that path.
+void use_parameter_arrays(Connection& connection, bool on);
+
 }  // namespace ortiva::odbc
