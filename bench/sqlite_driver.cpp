@@ -179,7 +179,7 @@ double read_recordset(const std::shared_ptr<ortiva::Connection>& c, std::size_t&
 void ForwardRead(benchmark::State& state) {
     auto& s = setup();
     sqlite3* raw = nullptr;
-    sqlite3_open_v2(s.file.c_str(), &raw, SQLITE_OPEN_READONLY, nullptr);
+    sqlite3_open_v2(s.file.c_str(), &raw, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, nullptr);
     double floor = 0, typed = 0, recordset = 0;
     std::size_t bytes = 0, rows = 0;
     for (auto _ : state) {

@@ -130,6 +130,7 @@ class Recordset {
   private:
     friend class Connection;
     friend class ortiva::Fields;
+    friend class Field;
     void attach(std::unique_ptr<detail::CursorDriver> cursor,
                 std::shared_ptr<Connection> connection);
     /// Closes without a word: pending changes are dropped, failures swallowed.
@@ -139,6 +140,7 @@ class Recordset {
     int32_t cursor_location_ = adUseServer;
     std::shared_ptr<Connection> connection_;  // kept alive while the recordset is open
     std::unique_ptr<detail::CursorDriver> cursor_;
+    int32_t field_count_ = 0;
     ortiva::Fields fields_{this};
     mutable std::vector<std::string> upper_names_;  // for lookups by name, filled on first use
 };

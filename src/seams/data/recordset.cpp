@@ -25,6 +25,8 @@ void Recordset::attach(std::unique_ptr<detail::CursorDriver> cursor,
     connection->attach(this);
     cursor_ = std::move(cursor);
     connection_ = std::move(connection);
+    // A cursor's columns are fixed while it is open.
+    field_count_ = cursor_->field_count();
     upper_names_.clear();
 }
 
@@ -129,7 +131,7 @@ int32_t Recordset::State() const {
 
 int32_t Recordset::find(const std::string& name) const {
     const auto& c = cursor();
-    const int32_t n = c.field_count();
+    const int32_t n = field_count_;
     if (upper_names_.size() != static_cast<std::size_t>(n)) {
         upper_names_.clear();
         for (int32_t i = 0; i < n; ++i)
@@ -145,7 +147,8 @@ int32_t Recordset::find(const std::string& name) const {
 // ---- Fields and Field ----
 
 int32_t Fields::Count() const {
-    return owner_->cursor().field_count();
+    owner_->cursor();
+    return owner_->field_count_;
 }
 
 Field Fields::Item(int32_t position) const {
@@ -181,21 +184,21 @@ Field Fields::Item(const Variant& key) const {
 
 std::string Field::Name() const {
     const auto& c = owner_->cursor();
-    if (index_ >= c.field_count()) raise(err::ado_item_not_found, source);
+    if (index_ >= owner_->field_count_) raise(err::ado_item_not_found, source);
     return c.field_name(index_);
 }
 
 Variant Field::Value() const {
     const auto& c = owner_->cursor();
     // A handle kept across a reopen may point past the new result's columns.
-    if (index_ >= c.field_count()) raise(err::ado_item_not_found, source);
+    if (index_ >= owner_->field_count_) raise(err::ado_item_not_found, source);
     if (c.eof() && !c.adding()) raise(err::ado_bof_eof, source);
     return c.value(index_);
 }
 
 void Field::Value(const Variant& v) {
     auto& c = owner_->cursor();
-    if (index_ >= c.field_count()) raise(err::ado_item_not_found, source);
+    if (index_ >= owner_->field_count_) raise(err::ado_item_not_found, source);
     if (c.eof() && !c.adding()) raise(err::ado_bof_eof, source);
     c.set_value(index_, v);
 }
