@@ -54,7 +54,7 @@ TEST(QtItemsExample, SaveFillAndBackUpThroughTheWindow) {
 
     // An incomplete item is refused with a message.
     EXPECT_FALSE(window.save_item());
-    ASSERT_EQ(1u, runtime->shown.size());
+    ASSERT_EQ(1u, runtime->shown.size()) << runtime->shown.front().text.toStdString();
 
     // The fill: the category combo from the database, typed ahead.
     ASSERT_EQ(4, window.category->count());

@@ -14,14 +14,22 @@
 #include <QTreeWidget>
 #include <memory>
 
-#include "conformance/host_controls.hpp"
 #include "ortiva/conversions.hpp"
+#include "ortiva/error_info.hpp"
 #include "ortiva/qt_controls.hpp"
 
 namespace ortiva::qt_test {
 namespace {
 
-using testing::error_of;
+template <typename F>
+int32_t error_of(F&& f) {
+    try {
+        f();
+    } catch (const ErrorInfo& e) {
+        return e.number();
+    }
+    return 0;
+}
 
 QStringList top_texts(const QTreeWidget& tree, int column) {
     QStringList out;

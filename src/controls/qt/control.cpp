@@ -33,6 +33,10 @@ class AdapterHolder : public QObject {
         : QObject(widget), adapter_(std::move(adapter)) {
         setObjectName(QStringLiteral("qt_ortiva_adapter"));
     }
+    // Runs inside the widget's destructor, where a watching QPointer is not yet cleared.
+    ~AdapterHolder() override {
+        if (auto* control = dynamic_cast<Control*>(adapter_.get())) control->forget_widget();
+    }
     const HostObjectPtr& adapter() const { return adapter_; }
 
   private:

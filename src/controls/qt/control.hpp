@@ -27,6 +27,12 @@ class Control : public detail::Dispatched {
     QWidget* raw_widget() const { return widget_.data(); }
     /// Enabled and not hidden, up to its window.
     bool reachable() const;
+    /// Called while the widget is being destroyed, before the adapter may go with it: from
+    /// then on the adapter touches it no more.
+    void forget_widget() {
+        widget_ = nullptr;
+        widget_gone();
+    }
 
   protected:
     /// Name, Enabled, Visible, Tag; hwnd and SetFocus on windowed controls; 438 otherwise.
@@ -34,6 +40,8 @@ class Control : public detail::Dispatched {
                             const Variant* value);
     /// Called after "Visible" changed through the adapter.
     virtual void visibility_changed(bool) {}
+    /// Drops the kind's own references to the widget.
+    virtual void widget_gone() {}
 
   private:
     std::string type_;

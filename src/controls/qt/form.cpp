@@ -1,10 +1,12 @@
 #include <QAbstractButton>
 #include <QAbstractItemView>
+#include <QAbstractSlider>
 #include <QAbstractSpinBox>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QTabBar>
 #include <vector>
 
 #include "controls/qt/control.hpp"
@@ -28,7 +30,8 @@ constexpr detail::Member<M> members[] = {
 bool is_leaf(const QWidget* w) {
     return qobject_cast<const QAbstractItemView*>(w) || qobject_cast<const QComboBox*>(w) ||
            qobject_cast<const QLineEdit*>(w) || qobject_cast<const QAbstractSpinBox*>(w) ||
-           qobject_cast<const QAbstractButton*>(w) || qobject_cast<const QLabel*>(w);
+           qobject_cast<const QAbstractButton*>(w) || qobject_cast<const QLabel*>(w) ||
+           qobject_cast<const QTabBar*>(w) || qobject_cast<const QAbstractSlider*>(w);
 }
 
 // The named widgets under parent, in child order; separate windows (dialogs the form owns)

@@ -80,7 +80,9 @@ class ShowWatcher : public QObject {
 
   protected:
     bool eventFilter(QObject*, QEvent* event) override {
-        if (view_ && event->type() == QEvent::Show) view_->flush();
+        // ShowToParent comes also while the window around the widget is not on screen.
+        const QEvent::Type type = event->type();
+        if (view_ && (type == QEvent::Show || type == QEvent::ShowToParent)) view_->flush();
         return false;
     }
 
@@ -99,9 +101,11 @@ RowItem::~RowItem() {
 }
 
 ListView::ListView(QTreeWidget* tree) : Control("ListView", tree, true), tree_(tree) {
-    // A new QTreeWidget has one column with no header text: that is no column header yet.
+    // A new QTreeWidget has one column headed "1", Qt's placeholder: that is no column
+    // header yet.
     const int columns = tree->columnCount();
-    const bool unnamed = columns == 1 && tree->headerItem()->text(0).isEmpty();
+    const QString first = tree->headerItem()->text(0);
+    const bool unnamed = columns == 1 && (first.isEmpty() || first == QLatin1String("1"));
     columns_.resize(unnamed ? 0 : static_cast<std::size_t>(columns));
     watcher_ = new ShowWatcher(tree, this);
 }

@@ -99,6 +99,7 @@ class ListView : public Control {
     Variant dispatch(detail::Access access, std::string_view member, const Args& args,
                      const Variant* value) override;
     void visibility_changed(bool shown) override;
+    void widget_gone() override { tree_ = nullptr; }
 
   private:
     /// Turns the widget's sorting off so that positions hold, and lets a header click sort.

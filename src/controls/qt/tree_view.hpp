@@ -75,6 +75,7 @@ class TreeView : public Control {
   protected:
     Variant dispatch(detail::Access access, std::string_view member, const Args& args,
                      const Variant* value) override;
+    void widget_gone() override { tree_ = nullptr; }
 
   private:
     QPointer<QTreeWidget> tree_;
