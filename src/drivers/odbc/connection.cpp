@@ -102,6 +102,8 @@ class OdbcConnection final : public detail::ConnectionDriver {
         return ++session_->level;
     }
 
+    int32_t transaction_level() const override { return session_ ? session_->level : 0; }
+
     void commit_trans() override {
         require_transaction();
         if (session_->level > 1) {
