@@ -56,19 +56,28 @@ std::string format_significant(double x, int digits) {
     std::string out = negative ? "-" : "";
     if (exponent < -4 || exponent >= digits) {
         out += mantissa[0];
-        if (mantissa.size() > 1) out += "." + mantissa.substr(1);
+        if (mantissa.size() > 1) {
+            // Appended piece by piece: GCC 12 at -O3 misreads "." + substr as overlapping.
+            out += '.';
+            out.append(mantissa, 1, std::string::npos);
+        }
         out += exponent < 0 ? "E-" : "E+";
         const int magnitude = std::abs(exponent);
         if (magnitude < 10) out += '0';
         out += std::to_string(magnitude);
     } else if (exponent < 0) {
-        out += "0." + std::string(static_cast<std::size_t>(-exponent - 1), '0') + mantissa;
+        out += "0.";
+        out.append(static_cast<std::size_t>(-exponent - 1), '0');
+        out += mantissa;
     } else {
         const auto whole = static_cast<std::size_t>(exponent) + 1;
         if (mantissa.size() <= whole) {
-            out += mantissa + std::string(whole - mantissa.size(), '0');
+            out += mantissa;
+            out.append(whole - mantissa.size(), '0');
         } else {
-            out += mantissa.substr(0, whole) + "." + mantissa.substr(whole);
+            out.append(mantissa, 0, whole);
+            out += '.';
+            out.append(mantissa, whole, std::string::npos);
         }
     }
     return out;
