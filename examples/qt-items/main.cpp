@@ -23,8 +23,8 @@ int main(int argc, char** argv) {
         args.removeFirst();
         screenshot = args.takeFirst();
     }
-    const std::filesystem::path dir =
-        args.isEmpty() ? std::filesystem::path("qt-items-data") : args.front().toStdString();
+    const std::filesystem::path dir = std::filesystem::path(
+        args.isEmpty() ? std::string("qt-items-data") : args.front().toStdString());
 
     ortiva::ScopedHostRuntime runtime(std::make_shared<ortiva::qt::QtRuntime>());
     items::ItemsWindow window(items::open_store(std::filesystem::absolute(dir)));
