@@ -73,6 +73,15 @@ psql_admin -d postgres -c "CREATE ROLE $user LOGIN PASSWORD '${password//\'/\'\'
 psql_admin -d "$database" -c "CREATE FUNCTION public.getdate() RETURNS timestamp
     LANGUAGE sql STABLE AS 'SELECT localtimestamp(0)';"
 
+# The drivers as installed, but without psqlODBC's communication log, which would leave a file
+# in /tmp for every process that connects.
+if [ -f /etc/odbcinst.ini ]; then
+    mkdir -p "$datadir/odbc"
+    sed -e 's/^\(CommLog\|Debug\)[[:space:]]*=.*/\1=0/' /etc/odbcinst.ini >"$datadir/odbc/odbcinst.ini"
+    [ -f /etc/odbc.ini ] && cp /etc/odbc.ini "$datadir/odbc/odbc.ini"
+    export ODBCSYSINI="$datadir/odbc"
+fi
+
 export ORTIVA_PG_CONNECT="Driver={PostgreSQL Unicode};Server=127.0.0.1;Port=$port;Database=$database"
 export ORTIVA_PG_USER=$user
 export ORTIVA_PG_PASSWORD=$password

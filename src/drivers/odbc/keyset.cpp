@@ -81,7 +81,8 @@ class KeysetCursor final : public Cursor {
 
     int32_t record_count() const override {
         drain();
-        return static_cast<int32_t>(fetched_.size() + added_.size());
+        // Rows completed by a later AddNew count as written, as they would row by row.
+        return static_cast<int32_t>(fetched_.size() + added_.size() + queued_.size());
     }
 
     void move_first() override {
