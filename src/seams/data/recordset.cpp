@@ -118,7 +118,9 @@ void Recordset::UpdateBatch(int32_t affect_records) {
 void Recordset::Close() {
     auto& c = cursor();
     // Closing would lose the row silently; the caller writes it or releases the recordset.
-    if (c.has_pending_changes()) raise(operation_not_allowed, source);
+    if (c.has_pending_changes()) {
+        raise(operation_not_allowed, source, "Operation is not allowed in this context.");
+    }
     auto cursor = std::move(cursor_);
     auto connection = std::move(connection_);
     connection->detach(this);
