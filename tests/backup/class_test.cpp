@@ -126,9 +126,9 @@ struct StrideCase {
     std::vector<std::string> sl_no;
 };
 
-class Stride : public BackupClass, public ::testing::WithParamInterface<StrideCase> {};
+class BackupStride : public BackupClass, public ::testing::WithParamInterface<StrideCase> {};
 
-TEST_P(Stride, ListsTheFirstSetOfEveryRun) {
+TEST_P(BackupStride, ListsTheFirstSetOfEveryRun) {
     const StrideCase& c = GetParam();
     auto& obj = connected();
     for (int i = 0; i < c.runs_of_two; ++i)
@@ -146,7 +146,7 @@ TEST_P(Stride, ListsTheFirstSetOfEveryRun) {
     EXPECT_EQ(sl_no, c.sl_no);
 }
 
-INSTANTIATE_TEST_SUITE_P(Runs, Stride,
+INSTANTIATE_TEST_SUITE_P(Runs, BackupStride,
                          ::testing::Values(StrideCase{3, false, 2, {"1", "3", "5"}},
                                            StrideCase{3, false, 3, {"1", "4"}},
                                            StrideCase{2, true, 2, {"1", "3", "5"}},

@@ -40,7 +40,7 @@ int32_t error_of(F&& call) {
     return 0;
 }
 
-class Device : public ::testing::Test {
+class BackupDevice : public ::testing::Test {
   protected:
     void SetUp() override {
         server_.make_database("A", {"a1"});
@@ -86,7 +86,7 @@ class Device : public ::testing::Test {
     std::unique_ptr<Server> srv_ = create_server();
 };
 
-TEST(Checksum, KnownValueAndBothPathsAgree) {
+TEST(BackupChecksum, KnownValueAndBothPathsAgree) {
     EXPECT_EQ(sqlite::crc32c(0, "123456789", 9), 0xE3069283u);
     std::mt19937 gen(7);
     std::vector<unsigned char> data(4099);
@@ -103,7 +103,7 @@ TEST(Checksum, KnownValueAndBothPathsAgree) {
               sqlite::crc32c(0, data.data(), 4099));
 }
 
-TEST_F(Device, HeaderHoldsTheUsualColumns) {
+TEST_F(BackupDevice, HeaderHoldsTheUsualColumns) {
     back_up("A", true);
     back_up("B");
     auto header = srv_->backup_device("DISK1")->read_backup_header();
@@ -129,7 +129,7 @@ TEST_F(Device, HeaderHoldsTheUsualColumns) {
     EXPECT_THROW(header->cell(1, header->columns() + 1), ErrorInfo);
 }
 
-TEST_F(Device, CorruptByteFailsThatRestoreOnly) {
+TEST_F(BackupDevice, CorruptByteFailsThatRestoreOnly) {
     back_up("A", true);
     back_up("B");
     back_up("C");
@@ -146,7 +146,7 @@ TEST_F(Device, CorruptByteFailsThatRestoreOnly) {
     EXPECT_EQ(server_.items("C"), (std::vector<std::string>{"c1"}));
 }
 
-TEST_F(Device, TruncatedDeviceKeepsEarlierSetsAndTheNextAppendOverwritesTheTail) {
+TEST_F(BackupDevice, TruncatedDeviceKeepsEarlierSetsAndTheNextAppendOverwritesTheTail) {
     back_up("A", true);
     back_up("B");
     back_up("C");
@@ -167,7 +167,7 @@ TEST_F(Device, TruncatedDeviceKeepsEarlierSetsAndTheNextAppendOverwritesTheTail)
     EXPECT_EQ(server_.items("A"), (std::vector<std::string>{"a1"}));
 }
 
-TEST_F(Device, AppendKilledMidWriteLosesNothingBefore) {
+TEST_F(BackupDevice, AppendKilledMidWriteLosesNothingBefore) {
     // A database of some 40 MB, so that its append takes long enough to be caught.
     testing::exec_sql(server_.db("BIG"),
                       "CREATE TABLE blobs(b); WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT "
@@ -212,7 +212,7 @@ TEST_F(Device, AppendKilledMidWriteLosesNothingBefore) {
     restore("C", static_cast<int32_t>(now.size()));
 }
 
-TEST_F(Device, DamageBeforeLaterSetsBlocksAppendsInsteadOfOverwriting) {
+TEST_F(BackupDevice, DamageBeforeLaterSetsBlocksAppendsInsteadOfOverwriting) {
     back_up("A", true);
     back_up("B");
     back_up("C");
@@ -226,7 +226,7 @@ TEST_F(Device, DamageBeforeLaterSetsBlocksAppendsInsteadOfOverwriting) {
     EXPECT_EQ(listed(), (std::vector<std::string>{"B"}));
 }
 
-TEST_F(Device, InitializeReplacesTheDeviceButNeverAForeignFile) {
+TEST_F(BackupDevice, InitializeReplacesTheDeviceButNeverAForeignFile) {
     back_up("A", true);
     back_up("B");
     back_up("C", true);
@@ -255,7 +255,7 @@ TEST_F(Device, InitializeReplacesTheDeviceButNeverAForeignFile) {
         EXPECT_EQ(name.find(".disk1.bak."), std::string::npos) << name;
 }
 
-TEST_F(Device, RestoreWhileAnotherConnectionHoldsTheDatabaseOpen) {
+TEST_F(BackupDevice, RestoreWhileAnotherConnectionHoldsTheDatabaseOpen) {
     for (const char* mode : {"DELETE", "WAL"}) {
         SCOPED_TRACE(mode);
         testing::exec_sql(server_.db("A"), std::string("PRAGMA journal_mode=") + mode);
@@ -281,7 +281,7 @@ TEST_F(Device, RestoreWhileAnotherConnectionHoldsTheDatabaseOpen) {
     }
 }
 
-TEST_F(Device, BadRequestsAreRefusedClearly) {
+TEST_F(BackupDevice, BadRequestsAreRefusedClearly) {
     back_up("A", true);
     EXPECT_EQ(error_of([&] { restore("A", 2); }), code(Error::no_such_backup_set));
     EXPECT_EQ(error_of([&] { restore("A", 0); }), code(Error::no_such_backup_set));
@@ -295,7 +295,7 @@ TEST_F(Device, BadRequestsAreRefusedClearly) {
     EXPECT_EQ(error_of([&] { srv_->backup_devices(); }), code(Error::not_connected));
 }
 
-TEST(ServerDirectory, OperatorFunctionsKeepTheCatalogSound) {
+TEST(BackupServerDirectory, OperatorFunctionsKeepTheCatalogSound) {
     testing::TempDir temp;
     const auto dir = temp.path() / "s";
     create_server_directory(dir);
