@@ -46,7 +46,8 @@ uint32_t checksum_of(const File& file, uint64_t offset, uint64_t size) {
     uint32_t crc = 0;
     for (uint64_t done = 0; done < size;) {
         const std::size_t n = static_cast<std::size_t>(std::min<uint64_t>(chunk_size, size - done));
-        if (file.read_at(offset + done, buffer.get(), n) != n) return ~crc;  // cannot match
+        if (file.read_at(offset + done, buffer.get(), n) != n)
+            fail(Error::io, {"Reading", file.path().string(), "the file ended early"});
         crc = crc32c(crc, buffer.get(), n);
         done += n;
     }
