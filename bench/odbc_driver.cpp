@@ -2,7 +2,7 @@
 //   - a forward-only read of 100,000 rows, every field of every row, against a SQLFetch loop
 //     with bound columns;
 //   - fnInsertGridDetails of 10,000 grid lines against a prepared, bound INSERT executed per
-//     line in one transaction.
+//     line in one transaction, with the driver's parameter arrays and without them.
 // Each iteration runs both sides one after the other, so that drift falls on both alike; the
 // counters are rows per second and the ratios of wall time and of this thread's processor
 // time. Without ORTIVA_PG_CONNECT every benchmark skips with a message.
@@ -23,6 +23,7 @@
 #include <string>
 #include <vector>
 
+#include "drivers/odbc/diagnostics.hpp"
 #include "ortiva/ClsCommonDb.hpp"
 #include "ortiva/connection.hpp"
 #include "ortiva/memory_controls.hpp"
@@ -244,6 +245,8 @@ std::shared_ptr<ortiva::HostObject> make_grid() {
     return g;
 }
 
+// range(0): 1 writes the lines with parameter arrays, 0 one execution per line as on a driver
+// without them.
 void BM_InsertGridDetailsVsRawInsertLoop(benchmark::State& state) {
     const Setup& s = setup();
     if (!s.skip.empty()) {
@@ -251,8 +254,12 @@ void BM_InsertGridDetailsVsRawInsertLoop(benchmark::State& state) {
         return;
     }
     Raw raw(s.raw_text);
+    auto conn = ortiva::Connection::create();
+    conn->Open(s.connect, s.user, s.password);
+    ortiva::odbc::use_parameter_arrays(*conn, state.range(0) != 0);
     ortiva::ClsCommonDb db;
-    db.SetPropertyValues(s.connect, s.user, s.password, "bench_lines");
+    db.adocon(conn);
+    db.strTableName("bench_lines");
     const auto grid = make_grid();
     std::vector<std::string> items, notes;
     for (int r = 1; r <= grid_lines; ++r) {
@@ -308,6 +315,11 @@ void BM_InsertGridDetailsVsRawInsertLoop(benchmark::State& state) {
     }
     report(state, raw_clock, lib_clock, grid_lines);
 }
-BENCHMARK(BM_InsertGridDetailsVsRawInsertLoop)->Unit(benchmark::kMillisecond)->MinTime(3.0);
+BENCHMARK(BM_InsertGridDetailsVsRawInsertLoop)
+    ->ArgName("arrays")
+    ->Arg(1)
+    ->Arg(0)
+    ->Unit(benchmark::kMillisecond)
+    ->MinTime(3.0);
 
 }  // namespace
