@@ -15,7 +15,7 @@ inline constexpr int32_t device_tape = 5;
 /// The backup header of a device: one row per complete backup set, in device order, with the
 /// columns of a backup header in their usual order. Rows and columns count from 1. Columns 6
 /// (Position), 10 (DatabaseName), 13 (BackupSize) and 18 (BackupStartDate, "yyyy-mm-dd
-/// hh:mm:ss") always hold a value; see the backend for the others.
+/// hh:mm:ss") always hold a value; the others may be empty.
 class BackupHeader {
   public:
     virtual ~BackupHeader() = default;

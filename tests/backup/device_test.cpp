@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdio>
 #include <filesystem>
 #include <random>
 #include <string>
@@ -124,6 +125,15 @@ TEST_F(BackupDevice, HeaderHoldsTheUsualColumns) {
     EXPECT_LT(age, 1.0 / 24);
     const auto size = std::filesystem::file_size(server_.device());
     EXPECT_EQ(std::stoull(header->cell(1, 13)) + std::stoull(header->cell(2, 13)) + 16, size);
+    // Where the header says the image lies, there is a database with that checksum.
+    const std::string bytes = testing::read_file(server_.device());
+    EXPECT_EQ(header->cell(1, 16), "16");
+    const auto image_at = std::stoull(header->cell(2, 17));
+    const auto image_size = std::stoull(header->cell(2, 14));
+    EXPECT_EQ(bytes.compare(image_at, 16, std::string("SQLite format 3\0", 16)), 0);
+    char crc[9];
+    std::snprintf(crc, sizeof crc, "%08X", sqlite::crc32c(0, bytes.data() + image_at, image_size));
+    EXPECT_EQ(header->cell(2, 15), crc);
     EXPECT_THROW(header->cell(3, 1), ErrorInfo);
     EXPECT_THROW(header->cell(1, 0), ErrorInfo);
     EXPECT_THROW(header->cell(1, header->columns() + 1), ErrorInfo);

@@ -10,14 +10,14 @@ namespace ortiva::management::sqlite {
 
 namespace {
 
-// The usual columns of a backup header, then this backend's own.
-constexpr std::array<const char*, 21> column_names = {
-    "BackupName",          "BackupDescription", "BackupType",       "ExpirationDate",
-    "Compressed",          "Position",          "DeviceType",       "UserName",
-    "ServerName",          "DatabaseName",      "DatabaseVersion",  "DatabaseCreationDate",
-    "BackupSize",          "FirstLSN",          "LastLSN",          "CheckpointLSN",
-    "DifferentialBaseLSN", "BackupStartDate",   "BackupFinishDate", "Checksum",
-    "ImageSize",
+// The usual columns of a backup header where this backend has something to say; 14 to 17
+// describe where and how the set lies in the device file.
+constexpr std::array<const char*, 19> column_names = {
+    "BackupName",  "BackupDescription", "BackupType",       "ExpirationDate",
+    "Compressed",  "Position",          "DeviceType",       "UserName",
+    "ServerName",  "DatabaseName",      "DatabaseVersion",  "DatabaseCreationDate",
+    "BackupSize",  "ImageSize",         "Checksum",         "SetOffset",
+    "ImageOffset", "BackupStartDate",   "BackupFinishDate",
 };
 
 std::vector<std::string> row_of(const StoredSet& set) {
@@ -38,14 +38,12 @@ std::vector<std::string> row_of(const StoredSet& set) {
         std::to_string(h.sqlite_version),
         "",
         std::to_string(set.set_size),
-        "",
-        "",
-        "",
-        "",
+        std::to_string(h.image_size),
+        checksum,
+        std::to_string(set.offset),
+        std::to_string(set.offset + set.header_size),
         h.start,
         h.finish,
-        checksum,
-        std::to_string(h.image_size),
     };
 }
 
