@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
@@ -220,6 +221,42 @@ TEST_F(BackupDevice, AppendKilledMidWriteLosesNothingBefore) {
     EXPECT_EQ(now.back(), "C");
     EXPECT_EQ(now.size(), after_kill.size() + 1);
     restore("C", static_cast<int32_t>(now.size()));
+}
+
+TEST_F(BackupDevice, ConcurrentAppendsFromTwoProcessesBothLand) {
+    back_up("A", true);
+    std::vector<pid_t> children;
+    for (const char* db : {"B", "C", "B", "C"}) {
+        const pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            int status = 0;
+            try {
+                auto s = create_server();
+                s->connect(server_.dir.string(), "", "");
+                Backup job;
+                job.database = db;
+                job.devices = "DISK1";
+                job.run(*s);
+            } catch (...) {
+                status = 1;
+            }
+            _exit(status);
+        }
+        children.push_back(child);
+    }
+    for (pid_t child : children) {
+        int status = 0;
+        waitpid(child, &status, 0);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+    auto sets = listed();
+    ASSERT_EQ(sets.size(), 5u);
+    EXPECT_EQ(sets[0], "A");
+    std::sort(sets.begin() + 1, sets.end());
+    EXPECT_EQ(sets, (std::vector<std::string>{"A", "B", "B", "C", "C"}));
+    for (int32_t position = 1; position <= 5; ++position)
+        restore(listed()[static_cast<std::size_t>(position - 1)], position);
 }
 
 TEST_F(BackupDevice, DamageBeforeLaterSetsBlocksAppendsInsteadOfOverwriting) {
