@@ -49,7 +49,11 @@ Statement::Statement(std::shared_ptr<Session> session) : session_(std::move(sess
 }
 
 Statement::~Statement() {
-    if (stmt_ != SQL_NULL_HSTMT) SQLFreeHandle(SQL_HANDLE_STMT, stmt_);
+    if (stmt_ == SQL_NULL_HSTMT) return;
+    // psqlODBC leaks what it keeps for a statement that was prepared and described but never
+    // run unless its cursor is closed first.
+    SQLFreeStmt(stmt_, SQL_CLOSE);
+    SQLFreeHandle(SQL_HANDLE_STMT, stmt_);
 }
 
 void Statement::check(SQLRETURN rc, std::string_view sql) const {
