@@ -426,12 +426,20 @@ class KeysetCursor final : public Cursor {
             }
             return true;
         }
-        // Long values cannot be compared on every server.
+        // Long values cannot be compared on every server, and floating values and times may
+        // not read back exactly (some drivers pass them through 15 digits or whole seconds):
+        // they are left out. The count before an update makes sure the rest still finds one
+        // row only.
         for (std::size_t i = 0; i < columns_.size(); ++i) {
-            if (targets_[i].empty() || columns_[i].is_long()) continue;
+            if (targets_[i].empty() || !comparable(columns_[i])) continue;
             compare(targets_[i], row.values[i], &columns_[i]);
         }
         return false;
+    }
+
+    static bool comparable(const Column& c) {
+        return !c.is_long() && c.kind != ValueKind::Double && c.kind != ValueKind::Timestamp &&
+               c.kind != ValueKind::TimeOnly;
     }
 
     std::vector<std::string> key_names() const {
