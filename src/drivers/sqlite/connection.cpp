@@ -71,6 +71,7 @@ class SqliteConnection final : public detail::ConnectionDriver {
     }
 
     int32_t begin_trans() override {
+        if (level_ == 0) end_append_batch(*db_);
         run(db_->db, level_ == 0 ? "BEGIN" : "SAVEPOINT " + savepoint(level_ + 1));
         return ++level_;
     }

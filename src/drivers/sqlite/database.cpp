@@ -37,4 +37,16 @@ void run(sqlite3* db, std::string_view sql) {
     }
 }
 
+void begin_append_batch(Database& db) {
+    if (db.append_batch_open || !sqlite3_get_autocommit(db.db)) return;
+    run(db.db, "SAVEPOINT ortiva_append_batch");
+    db.append_batch_open = true;
+}
+
+void end_append_batch(Database& db) {
+    if (!db.append_batch_open) return;
+    db.append_batch_open = false;
+    run(db.db, "RELEASE SAVEPOINT ortiva_append_batch");
+}
+
 }  // namespace ortiva::sqlite

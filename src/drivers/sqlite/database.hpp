@@ -17,6 +17,9 @@ struct Database {
     /// Rows that cursor statements have stepped over, for tests that prove a cursor fetched
     /// nothing.
     int64_t rows_stepped = 0;
+    /// Whether a keyset holds the implicit transaction that groups rows appended one after
+    /// another (see end_append_batch).
+    bool append_batch_open = false;
 
     explicit Database(sqlite3* handle) : db(handle) {}
     ~Database() { sqlite3_close_v2(db); }
@@ -38,5 +41,12 @@ bool step(sqlite3* db, sqlite3_stmt* stmt);
 
 /// Runs a statement without results (BEGIN, SAVEPOINT, ...).
 void run(sqlite3* db, std::string_view sql);
+
+/// Rows a keyset appends one after another, outside any transaction of the caller, are
+/// written inside one implicit transaction, so that a grid of lines costs one commit rather
+/// than one per line. The batch ends, committing every row written so far, as soon as the
+/// cursor does anything but start the next row, or when the caller begins a transaction.
+void begin_append_batch(Database& db);
+void end_append_batch(Database& db);
 
 }  // namespace ortiva::sqlite

@@ -112,7 +112,8 @@ class KeysetCursor final : public Cursor {
 
     void add_new() override {
         check_updatable();
-        write_pending();
+        if (adding_) begin_append_batch(*db_);
+        write_pending_in_batch();
         edits_.assign(columns_.size(), std::nullopt);
         adding_ = true;
     }
@@ -123,6 +124,8 @@ class KeysetCursor final : public Cursor {
     bool has_pending_changes() const override { return adding_ || editing_; }
 
     void close() override {
+        // Rows already written stay written, whatever ends the cursor.
+        end_append_batch(*db_);
         stmt_.reset();
         insert_.reset();
         update_.reset();
@@ -237,6 +240,11 @@ class KeysetCursor final : public Cursor {
     bool write_step(sqlite3_stmt* stmt) const { return step(db_->db, stmt); }
 
     void write_pending() {
+        write_pending_in_batch();
+        end_append_batch(*db_);
+    }
+
+    void write_pending_in_batch() {
         if (adding_) {
             insert_row();
         } else if (editing_) {
