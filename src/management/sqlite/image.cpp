@@ -65,8 +65,8 @@ std::vector<std::string> query(sqlite3* db, const char* sql, const std::string& 
     return rows;
 }
 
-// Reads a file name beginning "file:" (or holding '?' or '#') as a URI, depending on how the
-// library was built; an absolute URI with every other byte escaped names exactly this file.
+// SQLite may read a name beginning "file:" as a URI (that depends on how the library was
+// built); an absolute URI with every other byte escaped names exactly this file.
 std::string file_uri(const std::filesystem::path& file) {
     static constexpr char hex[] = "0123456789ABCDEF";
     const std::filesystem::path absolute = std::filesystem::absolute(file);
