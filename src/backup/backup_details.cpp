@@ -43,7 +43,7 @@ bool ClsDBBackupRestore::fnListBackupDetails(HostObject& lvwBackupDetails,
                                              const VariantArray& arrDataBase) {
     HostObject& lvw = lvwBackupDetails;
     try {
-        const int16_t stride = backup::to16(arrDataBase.ubound(1) + 1);
+        const int16_t stride = backup::to16(int64_t{arrDataBase.ubound(1)} + 1);
         // A stride of 0 would list the first set over and over until the line counter
         // overflows; there is no run to show without the run's databases.
         if (stride <= 0) {

@@ -21,8 +21,9 @@ decltype(auto) unchanged(F&& body) {
     }
 }
 
-/// A 16-bit result, or overflow (6) when value leaves the range.
-inline int16_t to16(int32_t value) {
+/// A 16-bit result, or overflow (6) when value leaves the range. 64-bit, so that a sum of two
+/// 32-bit values is checked rather than wrapped.
+inline int16_t to16(int64_t value) {
     if (value < std::numeric_limits<int16_t>::min() || value > std::numeric_limits<int16_t>::max())
         raise(err::overflow);
     return static_cast<int16_t>(value);

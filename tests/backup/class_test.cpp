@@ -19,11 +19,8 @@ namespace ortiva {
 namespace {
 
 using management::sqlite::Error;
+using testing::code;
 using testing::ServerDir;
-
-int32_t code(Error e) {
-    return static_cast<int32_t>(e);
-}
 
 VariantArray names(std::initializer_list<const char*> list) {
     std::vector<Variant> items;
@@ -181,6 +178,34 @@ TEST_F(BackupClass, ListingRefusesBadListViewsAndEmptyDatabaseArrays) {
     EXPECT_FALSE(obj.fnListBackupDetails(*lvw, "DISK1", VariantArray()));  // never given elements
     ASSERT_EQ(messages().size(), 1u);
     EXPECT_EQ(messages()[0].prompt, "9Subscript out of range");
+}
+
+// The stride is checked before anything else, in a range that cannot wrap: an upper bound
+// of 2^31-1 is an overflow, not a wrapped negative stride.
+TEST_F(BackupClass, OversizedStridesAreOverflowsBeforeAnythingIsListed) {
+    auto& obj = connected();
+    ASSERT_TRUE(obj.fnBackupDatabase("DISK1", true, names({"A"})));
+    const struct {
+        int32_t upper;
+        bool listed;
+    } cases[] = {
+        {32765, true}, {32767, false}, {65535, false}, {2147483646, false}, {2147483647, false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.upper);
+        // Only the upper bound counts, so one element stands for 2^31 names.
+        const VariantArray arr = VariantArray::with_bounds({{c.upper, c.upper}});
+        auto lvw = list_view(5);
+        runtime_->reset_records();
+        EXPECT_EQ(obj.fnListBackupDetails(*lvw, "DISK1", arr), c.listed);
+        if (c.listed) {
+            EXPECT_TRUE(messages().empty()) << messages()[0].prompt;
+            EXPECT_EQ(lines_of(*lvw).size(), 1u);
+        } else {
+            ASSERT_EQ(messages().size(), 1u);
+            EXPECT_EQ(messages()[0].prompt, "6Overflow");
+            EXPECT_EQ(header_texts(*lvw)[0], "h0");  // refused before the list view was touched
+        }
+    }
 }
 
 TEST_F(BackupClass, UnknownDeviceIsReportedByNumberThenDescription) {

@@ -26,21 +26,9 @@ namespace ortiva::management {
 namespace {
 
 using sqlite::Error;
+using testing::code;
+using testing::error_of;
 using testing::ServerDir;
-
-int32_t code(Error e) {
-    return static_cast<int32_t>(e);
-}
-
-template <typename F>
-int32_t error_of(F&& call) {
-    try {
-        call();
-    } catch (const ErrorInfo& e) {
-        return e.number();
-    }
-    return 0;
-}
 
 class BackupDevice : public ::testing::Test {
   protected:

@@ -1,7 +1,9 @@
 #include "management/sqlite/catalog.hpp"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 
+#include <cerrno>
 #include <string_view>
 
 #include "management/sqlite/errors.hpp"
@@ -18,6 +20,14 @@ bool has_line_breaks_or_tabs(std::string_view s) {
     return s.find_first_of(std::string_view("\t\r\n\0", 4)) != std::string_view::npos;
 }
 
+// The one rule for device file paths, kept by the catalog reader and by everything that adds
+// a device, so that nothing is written that the reader would refuse.
+const char* device_file_problem(std::string_view file) {
+    if (file.empty()) return "it is empty";
+    if (has_line_breaks_or_tabs(file)) return "it may not hold tabs, line breaks or NUL characters";
+    return nullptr;
+}
+
 std::string read_all(const File& f) {
     std::string s(f.size(), '\0');
     s.resize(f.read_at(0, s.data(), s.size()));
@@ -27,8 +37,15 @@ std::string read_all(const File& f) {
 }  // namespace
 
 bool is_server_directory(const std::filesystem::path& dir) {
-    std::error_code ec;
-    return !dir.empty() && std::filesystem::is_regular_file(dir / catalog_file_name, ec);
+    if (dir.empty()) return false;
+    check_path_text(dir, "server directory");
+    const auto path = dir / catalog_file_name;
+    struct stat st {};
+    if (::stat(path.c_str(), &st) == 0) return S_ISREG(st.st_mode);
+    // Only a catalog that is not there makes a directory no server; a directory the user may
+    // not search is reported as what it is.
+    if (errno == ENOENT || errno == ENOTDIR) return false;
+    fail_io("Reading the device catalog", path.string(), errno);
 }
 
 std::vector<DeviceEntry> read_catalog(const std::filesystem::path& dir) {
@@ -68,14 +85,23 @@ std::vector<DeviceEntry> read_catalog(const std::filesystem::path& dir) {
             damaged();
         }
         e.file = std::string(line.substr(tab2 + 1));
-        if (e.name.empty() || e.file.empty() || has_line_breaks_or_tabs(e.file.string())) damaged();
+        if (e.name.empty() || device_file_problem(e.file.string())) damaged();
         devices.push_back(std::move(e));
     }
     if (line_number == 0) fail(Error::catalog_damaged, {path.string(), "1"});
     return devices;
 }
 
+void remove_stale_catalog_copies(const std::filesystem::path& dir) noexcept {
+    remove_stale_copies(dir / catalog_file_name, [](const File& f) {
+        std::string head(first_line.size(), '\0');
+        head.resize(f.read_at(0, head.data(), head.size()));
+        return first_line.substr(0, head.size()) == head;
+    });
+}
+
 void write_catalog(const std::filesystem::path& dir, const std::vector<DeviceEntry>& devices) {
+    remove_stale_catalog_copies(dir);
     std::string content(first_line);
     content += '\n';
     for (const DeviceEntry& e : devices)
@@ -98,6 +124,11 @@ void check_device_name(const std::string& name) {
         why = "it may not begin or end with a space";
     }
     if (why) fail(Error::invalid_name, {name, "device", why});
+}
+
+void check_device_file(const std::filesystem::path& file) {
+    if (const char* why = device_file_problem(file.native()))
+        fail(Error::invalid_name, {file.string(), "device file", why});
 }
 
 void check_database_name(const std::string& name) {

@@ -38,6 +38,12 @@ void refuse_foreign_file(const File& file, const std::string& device_name) {
         fail(Error::not_a_device, {file.path().string(), device_name});
 }
 
+// A copy start_device left behind when its process died: empty, or begun as a device file.
+bool is_device_copy(const File& file) {
+    const std::string head = read_string(file, 0, file_header_size);
+    return head.empty() || is_file_header(head) || is_file_header_prefix(head);
+}
+
 constexpr std::size_t chunk_size = 4 << 20;
 
 // CRC of bytes of the file, read back in chunks (they are still in the page cache).
@@ -188,6 +194,8 @@ void append_set(const std::filesystem::path& path, const std::string& device_nam
     if (contents.tail == Tail::damaged && set_header_after(file, contents.end + 1))
         fail(Error::device_damaged, {device_name, std::to_string(contents.sets.size())});
 
+    remove_stale_device_copies(path);
+
     header.position = static_cast<uint32_t>(contents.sets.size() + 1);
     uint64_t at = contents.end;
     if (at == 0) {
@@ -195,7 +203,17 @@ void append_set(const std::filesystem::path& path, const std::string& device_nam
         file.write_at(0, head.data(), head.size());
         at = head.size();
     }
-    const uint64_t end = write_set(file, at, header, write_image);
+    uint64_t end = 0;
+    try {
+        end = write_set(file, at, header, write_image);
+    } catch (...) {
+        // What a failed backup wrote is no set; leave the device ending after its last one.
+        try {
+            file.truncate(at);
+        } catch (...) {
+        }
+        throw;
+    }
     // Leftovers of a longer torn tail would only be read as a new torn tail; drop them.
     if (file.size() > end) file.truncate(end);
     file.sync();
@@ -211,12 +229,17 @@ void start_device(const std::filesystem::path& path, const std::string& device_n
         old.lock_exclusive();
         refuse_foreign_file(old, device_name);
     }
+    remove_stale_device_copies(path);
     header.position = 1;
     replace_file(path, [&](File& fresh) {
         const std::string head = encode_file_header();
         fresh.write_at(0, head.data(), head.size());
         write_set(fresh, head.size(), header, write_image);
     });
+}
+
+void remove_stale_device_copies(const std::filesystem::path& path) noexcept {
+    remove_stale_copies(path, is_device_copy);
 }
 
 void create_device_file(const std::filesystem::path& path, const std::string& device_name) {

@@ -71,6 +71,9 @@ void append_set(const std::filesystem::path& path, const std::string& device_nam
 /// device file as it was. Refuses to replace a file that is not a device file.
 void start_device(const std::filesystem::path& path, const std::string& device_name,
                   SetHeader header, const ImageWriter& write_image);
+/// Removes the temporary copies that start_device left beside path when its process was
+/// killed; a copy still being written is kept. Never throws.
+void remove_stale_device_copies(const std::filesystem::path& path) noexcept;
 /// Creates an empty device file; an existing device file is kept, any other file refused.
 void create_device_file(const std::filesystem::path& path, const std::string& device_name);
 

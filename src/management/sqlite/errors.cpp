@@ -47,6 +47,8 @@ const char* template_of(Error e) {
             return "%1 '%2' failed: %3.";
         case Error::database:
             return "SQLite failed on database '%1': %2.";
+        case Error::database_damaged:
+            return "Database '%1' is damaged (%2); it was not backed up.";
     }
     return "Unknown management error.";
 }

@@ -29,6 +29,7 @@ enum class Error : int32_t {
     catalog_damaged = 21015,
     io = 21016,
     database = 21017,
+    database_damaged = 21018,
 };
 
 inline constexpr const char* error_source = "Ortiva.Management";

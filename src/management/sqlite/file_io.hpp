@@ -55,8 +55,19 @@ class File {
 void sync_directory(const std::filesystem::path& dir);
 
 /// Lets write fill a new file beside path, flushes it, and renames it over path: readers see
-/// the old file or the new one, never a mix. A failure leaves path as it was.
+/// the old file or the new one, never a mix. A failure leaves path as it was. The new file is
+/// named ".NAME.XXXXXX" and locked until it is in place (see remove_stale_copies).
 void replace_file(const std::filesystem::path& path, const std::function<void(File&)>& write);
+
+/// Removes temporary copies that replace_file left beside path when its process died: files
+/// named as its copies are, that no writer holds locked and that ours accepts (it sees the
+/// file open at offset 0). Never throws; whatever cannot be removed stays.
+void remove_stale_copies(const std::filesystem::path& path,
+                         const std::function<bool(const File&)>& ours) noexcept;
+
+/// Throws invalid_name when path holds a NUL character: the system would cut the path short
+/// there and act on another file. what names the path's role in the message.
+void check_path_text(const std::filesystem::path& path, const char* what);
 
 /// The directory that holds path ("." for a bare file name).
 std::filesystem::path parent_of(const std::filesystem::path& path);

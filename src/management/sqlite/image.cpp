@@ -1,14 +1,19 @@
 #include "management/sqlite/image.hpp"
 
+#include <fcntl.h>
 #include <sqlite3.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
 #include <memory>
 #include <thread>
+#include <vector>
 
 #include "management/sqlite/errors.hpp"
+#include "management/sqlite/file_io.hpp"
 #include "management/sqlite/window_vfs.hpp"
+#include "ortiva/error_info.hpp"
 
 namespace ortiva::management::sqlite {
 
@@ -39,9 +44,62 @@ Db open_db(const std::string& name, int flags, const std::string& database) {
     return db;
 }
 
-void exec(sqlite3* db, const char* sql, const std::string& database) {
-    const int rc = sqlite3_exec(db, sql, nullptr, nullptr, nullptr);
+void exec(sqlite3* db, const std::string& sql, const std::string& database) {
+    const int rc = sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr);
     if (rc != SQLITE_OK) fail_db(database, db, rc);
+}
+
+// The first column of each row of a query, as text.
+std::vector<std::string> query(sqlite3* db, const char* sql, const std::string& database) {
+    sqlite3_stmt* raw = nullptr;
+    if (const int rc = sqlite3_prepare_v2(db, sql, -1, &raw, nullptr); rc != SQLITE_OK)
+        fail_db(database, db, rc);
+    const std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> st(raw, sqlite3_finalize);
+    std::vector<std::string> rows;
+    int rc = SQLITE_ROW;
+    while ((rc = sqlite3_step(raw)) == SQLITE_ROW) {
+        const auto* text = sqlite3_column_text(raw, 0);
+        rows.emplace_back(text ? reinterpret_cast<const char*>(text) : "");
+    }
+    if (rc != SQLITE_DONE) fail_db(database, db, rc);
+    return rows;
+}
+
+// SQLite may read a name beginning "file:" as a URI (that depends on how the library was
+// built); an absolute URI with every other byte escaped names exactly this file.
+std::string file_uri(const std::filesystem::path& file) {
+    static constexpr char hex[] = "0123456789ABCDEF";
+    const std::filesystem::path absolute = std::filesystem::absolute(file);
+    std::string uri = "file:";
+    for (const char c : absolute.native()) {
+        const auto b = static_cast<unsigned char>(c);
+        if ((b >= 'a' && b <= 'z') || (b >= 'A' && b <= 'Z') || (b >= '0' && b <= '9') ||
+            b == '/' || b == '-' || b == '.' || b == '_' || b == '~') {
+            uri += c;
+        } else {
+            uri += '%';
+            uri += hex[b >> 4];
+            uri += hex[b & 15];
+        }
+    }
+    return uri;
+}
+
+File nameless_file_near(const std::filesystem::path& file) {
+    const auto dir = parent_of(std::filesystem::absolute(file));
+    int fd = ::open(dir.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+    if (fd < 0) {
+        // File systems without O_TMPFILE: a named file, unlinked at once.
+        std::string pattern = (dir / ".ortiva-restore.XXXXXX").string();
+        fd = ::mkostemp(pattern.data(), O_CLOEXEC);
+        if (fd < 0) fail_io("Creating a file in", dir.string(), errno);
+        ::unlink(pattern.c_str());
+    }
+    return File::adopt(fd, dir);
+}
+
+Db open_file(const std::filesystem::path& file, int flags, const std::string& database) {
+    return open_db(file_uri(file), flags | SQLITE_OPEN_URI, database);
 }
 
 // Copies every page of from into to in one step, retrying while a lock is in the way.
@@ -71,7 +129,7 @@ uint64_t write_snapshot(const std::filesystem::path& file, const std::string& da
                         uint64_t offset) {
     // Read-write (never written): a read-only connection could neither open a WAL database
     // whose shared-memory file is gone nor roll back a hot journal.
-    const Db source = open_db(file.string(), SQLITE_OPEN_READWRITE, database);
+    const Db source = open_file(file, SQLITE_OPEN_READWRITE, database);
     uint64_t size = 0;
     {
         const Db image =
@@ -104,7 +162,24 @@ uint64_t write_snapshot(const std::filesystem::path& file, const std::string& da
         if (::pwrite(fd, rollback, 2, static_cast<off_t>(offset + 18)) != 2)
             fail(Error::database, {database, "cannot mark the image's journal mode"});
     }
+    // The online backup copies pages as they are, damage included: refuse a damaged source
+    // now rather than have it found at restore time.
+    if (const std::string problem = image_problem(fd, offset, size, database); !problem.empty())
+        fail(Error::database_damaged, {database, problem});
     return size;
+}
+
+std::string image_problem(int fd, uint64_t offset, uint64_t size, const std::string& database) {
+    const Db image = open_db(window_uri(fd, offset, size, false),
+                             SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, database);
+    std::vector<std::string> found;
+    try {
+        found = query(image.get(), "PRAGMA integrity_check(1)", database);
+    } catch (const ErrorInfo& e) {
+        return e.description();  // a header too damaged to read the schema
+    }
+    if (found.size() == 1 && found.front() == "ok") return {};
+    return found.empty() ? std::string("the integrity check gave no result") : found.front();
 }
 
 void restore_image(const std::filesystem::path& file, const std::string& database, int fd,
@@ -112,8 +187,28 @@ void restore_image(const std::filesystem::path& file, const std::string& databas
     const Db source = open_db(window_uri(fd, offset, size, false),
                               SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, database);
     const Db target =
-        open_db(file.string(), SQLITE_OPEN_READWRITE | (create ? SQLITE_OPEN_CREATE : 0), database);
-    copy_all(target.get(), source.get(), database);
+        open_file(file, SQLITE_OPEN_READWRITE | (create ? SQLITE_OPEN_CREATE : 0), database);
+    const std::string target_page = query(target.get(), "PRAGMA page_size", database).at(0);
+    const std::string source_page = query(source.get(), "PRAGMA page_size", database).at(0);
+    if (target_page == source_page ||
+        query(target.get(), "PRAGMA journal_mode", database).at(0) != "wal") {
+        copy_all(target.get(), source.get(), database);
+        return;
+    }
+    // A WAL database keeps its page size for as long as it is in WAL mode, and leaving WAL
+    // needs every other connection closed. So the image is first rebuilt with the target's
+    // page size in a nameless file beside it (nothing is left if the process dies; SQLite's
+    // own temporary databases would not take a new page size), and that is copied in one
+    // transaction as before.
+    const File scratch = nameless_file_near(file);
+    const Db rebuilt =
+        open_db(window_uri(scratch.fd(), 0, 0, true),
+                SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_URI, database);
+    exec(rebuilt.get(), "PRAGMA journal_mode=OFF; PRAGMA synchronous=OFF", database);
+    copy_all(rebuilt.get(), source.get(), database);
+    exec(rebuilt.get(), "PRAGMA page_size=" + std::to_string(std::stoi(target_page)) + "; VACUUM",
+         database);
+    copy_all(target.get(), rebuilt.get(), database);
 }
 
 int sqlite_version_number() {

@@ -21,9 +21,21 @@ void restore(const ServerConnection& server, const Restore& job) {
         fail(Error::backup_set_damaged,
              {std::to_string(job.file_number), device.name, "it does not hold a database image"});
 
+    // Checksums only say the set is as it was written; whether the image is a sound database
+    // is SQLite's to say, and it is asked before the live database is touched.
+    if (const std::string problem = image_problem(verified.file.fd(), verified.image_offset(),
+                                                  header.image_size, job.database);
+        !problem.empty())
+        fail(Error::backup_set_damaged,
+             {std::to_string(job.file_number), device.name, "its database image: " + problem});
+
     const auto database_file = server.database_file(job.database);
     std::error_code ec;
-    const bool exists = std::filesystem::exists(database_file, ec);
+    const auto status = std::filesystem::status(database_file, ec);
+    const bool exists = std::filesystem::exists(status);
+    // SQLite would open a FIFO and wait on it for ever.
+    if (exists && !std::filesystem::is_regular_file(status))
+        fail(Error::io, {"Restoring into", database_file.string(), "it is not a regular file"});
     // Restoring another database's set over an existing one is nearly always a mix-up of
     // positions or names; refuse it unless the job asks for it.
     if (exists && header.database != job.database && !job.replace_database)

@@ -14,7 +14,11 @@ void SqliteServer::connect(const std::string& server, const std::string& login,
                            const std::string&) {
     const std::filesystem::path dir(server);
     if (!is_server_directory(dir)) fail(Error::not_a_server, {server});
-    read_catalog(dir);  // a damaged catalog is reported now, not at the first backup
+    // A damaged catalog is reported now, not at the first backup.
+    const std::vector<DeviceEntry> devices = read_catalog(dir);
+    remove_stale_catalog_copies(dir);
+    for (const DeviceEntry& e : devices)
+        remove_stale_device_copies(device_file_path(dir, e));
     connection_ = ServerConnection{dir, server, login};
 }
 

@@ -38,11 +38,7 @@ void add_backup_device(const std::filesystem::path& server_dir, const std::strin
     check_device_name(name);
     if (type != device_disk && type != device_tape)
         fail(Error::invalid_device_type, {std::to_string(type)});
-    const std::string file_text = device_file.string();
-    if (file_text.empty() || file_text.find_first_of("\t\r\n") != std::string::npos)
-        fail(Error::invalid_name, {file_text, "device file",
-                                   "it is empty or holds tabs or "
-                                   "line breaks"});
+    check_device_file(device_file);
     const File lock = lock_server(server_dir);
     std::vector<DeviceEntry> devices = read_catalog(server_dir);
     if (std::any_of(devices.begin(), devices.end(),
