@@ -11,11 +11,20 @@
 #include <deque>
 #include <filesystem>
 #include <memory>
+#include <ostream>
 #include <vector>
 
 #include "items_window.hpp"
 #include "prompts.hpp"
 #include "qt_context.hpp"
+
+// Failed comparisons of Qt texts print the text, not its bytes.
+inline void PrintTo(const QString& text, std::ostream* os) {
+    *os << '"' << text.toStdString() << '"';
+}
+inline void PrintTo(const QStringList& texts, std::ostream* os) {
+    *os << '{' << texts.join(QStringLiteral(", ")).toStdString() << '}';
+}
 
 namespace ortiva::qt_test {
 

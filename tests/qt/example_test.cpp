@@ -35,6 +35,9 @@ class QtItemsExample : public ::testing::Test {
         window->resize(900, 600);
         window->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+        // Shortcuts reach only the active window.
+        window->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
     }
 
     void click(const char* button) {
@@ -135,7 +138,7 @@ TEST_F(QtItemsExample, CreateEditAndDeleteAnItem) {
     EXPECT_TRUE(window->in_stock->isChecked());
     retype(window->name, "Claw hammer");
     QTest::keyClick(window->in_stock, Qt::Key_Space);
-    window->save_action->trigger();
+    QTest::keyClick(window->name, Qt::Key_S, Qt::ControlModifier);
     EXPECT_EQ(2, rows("Items"));
     EXPECT_EQ("Claw hammer", to_text(field("Items", "Name", "Code = 1")));
     EXPECT_EQ(0, to_int32(field("Items", "InStock", "Code = 1")));
@@ -224,7 +227,8 @@ TEST_F(QtItemsExample, CategoryTypeAheadTakesLowerCaseAndIsRequired) {
 TEST_F(QtItemsExample, SearchFiltersTheListByNameOrCategory) {
     start(true);
     ASSERT_EQ(7, window->item_list->topLevelItemCount());
-    window->find_action->trigger();
+    QTest::keyClick(window->item_list, Qt::Key_F, Qt::ControlModifier);
+    EXPECT_TRUE(window->search->hasFocus());
     QTest::keyClicks(window->search, "paint");
     // By category (PAINT) as well as by name.
     EXPECT_EQ(2, window->item_list->topLevelItemCount());
@@ -270,7 +274,7 @@ TEST_F(QtItemsExample, InvoiceIsCheckedThenStoredOnce) {
         << prompts->last_text().toStdString();
     EXPECT_EQ(0, rows("InvoiceLines"));
 
-    // Stored once, from the menu with the last cell still being edited.
+    // Stored once, by the shortcut, with the last cell still being edited.
     QTableWidget* grid = window->lines;
     grid->setCurrentCell(2, 2);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -279,7 +283,7 @@ TEST_F(QtItemsExample, InvoiceIsCheckedThenStoredOnce) {
     ASSERT_NE(nullptr, editor);
     editor->selectAll();
     QTest::keyClicks(editor, "6");
-    window->store_action->trigger();
+    QTest::keyClick(editor, Qt::Key_Return, Qt::ControlModifier);
     EXPECT_EQ(2, rows("InvoiceLines"));
     EXPECT_EQ(
         1, rows("InvoiceLines", "Invoice = 1 and LineNo = 1 and Item = 'Claw hammer' and Qty = 2"));
