@@ -45,7 +45,6 @@ ItemsWindow::ItemsWindow(Store store, std::shared_ptr<Prompts> prompts, QWidget*
     status->setObjectName(QStringLiteral("lblStatus"));
     statusBar()->addWidget(status, 1);
     build_menus();
-    form_ = oq::wrap(this);
     scratch_combo_ = ortiva::memory::create_control("ComboBox", "cboScratch");
     scratch_box_ = ortiva::memory::create_control("TextBox", "txtScratch");
     // The grid's quantities follow the same rule as its editor: whole numbers, six digits.

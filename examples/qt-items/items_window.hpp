@@ -130,13 +130,11 @@ class ItemsWindow : public QMainWindow {
     ortiva::ClsCommonDb db_;
     ortiva::clsCommonGen gen_;
     ortiva::ClsDBBackupRestore backup_;
-    ortiva::HostObjectPtr form_;
     // Headless controls that let the library's key rules be applied to a text of our own.
     ortiva::HostObjectPtr scratch_combo_;
     ortiva::HostObjectPtr scratch_box_;
 
     int32_t open_code_ = 0;
-    int32_t open_row_code_ = 0;
     bool item_modified_ = false;
     // Set while the window itself fills controls, so that their signals are not user edits.
     int filling_ = 0;

@@ -8,6 +8,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTableWidget>
@@ -68,7 +69,11 @@ class QtItemsExample : public ::testing::Test {
         ASSERT_NE(nullptr, editor);
         editor->selectAll();
         QTest::keyClicks(editor, text);
+        const QPointer<QLineEdit> open(editor);
         QTest::keyClick(editor, Qt::Key_Return);
+        // The grid commits and closes an editor on Return by a queued call.
+        QCoreApplication::processEvents();
+        ASSERT_TRUE(!open || !open->isVisible()) << "the cell is still being edited";
     }
     QString cell(int row, int column) const {
         const QTableWidgetItem* c = window->lines->item(row, column);
@@ -309,6 +314,16 @@ TEST_F(QtItemsExample, InvoiceIsCheckedThenStoredOnce) {
     click("btnStoreLines");
     EXPECT_EQ(8, rows("InvoiceLines", "Invoice = 2"));
     EXPECT_EQ("3", window->invoice->text());
+
+    // Lines not stored keep the window open until the user says otherwise.
+    type_cell(1, 1, "Garden hose");
+    ASSERT_EQ("Garden hose", cell(1, 1));
+    prompts->answers = {QMessageBox::Cancel};
+    EXPECT_FALSE(window->close());
+    EXPECT_TRUE(prompts->last_text().contains("not stored"));
+    prompts->answers = {QMessageBox::Discard};
+    EXPECT_TRUE(window->close());
+    EXPECT_EQ(0, rows("InvoiceLines", "Invoice = 3"));
 }
 
 TEST_F(QtItemsExample, BackupChangeAndRestoreWithConfirmation) {
