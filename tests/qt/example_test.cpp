@@ -46,6 +46,11 @@ class QtItemsExample : public ::testing::Test {
         ASSERT_NE(nullptr, b) << button;
         QTest::mouseClick(b, Qt::LeftButton);
     }
+    // Clicks a button whose question is answered as given.
+    void answer_and_click(QMessageBox::StandardButton answer, const char* button) {
+        prompts->answers = {answer};
+        click(button);
+    }
     void click_row(QTreeWidget* list, int row) {
         QTreeWidgetItem* item = list->topLevelItem(row);
         ASSERT_NE(nullptr, item);
@@ -159,19 +164,16 @@ TEST_F(QtItemsExample, CreateEditAndDeleteAnItem) {
     EXPECT_TRUE(prompts->last_text().contains("already has the name"))
         << prompts->last_text().toStdString();
     EXPECT_EQ(2, rows("Items"));
-    prompts->answers = {QMessageBox::Discard};
-    click("btnNew");
+    answer_and_click(QMessageBox::Discard, "btnNew");
     EXPECT_EQ(0, window->open_code());
 
     // Delete asks first: No keeps the item, Yes removes it.
     click_row(window->item_list, 1);
     ASSERT_EQ(2, window->open_code());
-    prompts->answers = {QMessageBox::No};
-    click("btnDelete");
+    answer_and_click(QMessageBox::No, "btnDelete");
     EXPECT_TRUE(prompts->last_text().contains("\"Brush\""));
     EXPECT_EQ(2, rows("Items"));
-    prompts->answers = {QMessageBox::Yes};
-    click("btnDelete");
+    answer_and_click(QMessageBox::Yes, "btnDelete");
     EXPECT_EQ(0, rows("Items", "Code = 2"));
     EXPECT_EQ(1, window->item_list->topLevelItemCount());
     EXPECT_EQ(0, window->open_code());
@@ -342,18 +344,15 @@ TEST_F(QtItemsExample, BackupChangeAndRestoreWithConfirmation) {
 
     window->tabs->setCurrentIndex(0);
     click_row(window->item_list, 0);
-    prompts->answers = {QMessageBox::Yes};
-    click("btnDelete");
+    answer_and_click(QMessageBox::Yes, "btnDelete");
     EXPECT_EQ(6, rows("Items"));
 
     window->tabs->setCurrentIndex(3);
     click_row(window->history, 0);
-    prompts->answers = {QMessageBox::No};
-    click("btnRestore");
+    answer_and_click(QMessageBox::No, "btnRestore");
     EXPECT_TRUE(prompts->last_text().contains("Everything changed since then"));
     EXPECT_EQ(6, rows("Items"));
-    prompts->answers = {QMessageBox::Yes};
-    click("btnRestore");
+    answer_and_click(QMessageBox::Yes, "btnRestore");
     EXPECT_EQ(7, rows("Items"));
     EXPECT_EQ(7, window->item_list->topLevelItemCount());
     EXPECT_TRUE(window->status->text().startsWith("Restored"))
@@ -361,15 +360,13 @@ TEST_F(QtItemsExample, BackupChangeAndRestoreWithConfirmation) {
 
     // Starting the device afresh erases the runs it holds: asked first.
     QTest::keyClick(window->initialize, Qt::Key_Space);
-    prompts->answers = {QMessageBox::No};
-    click("btnBackup");
+    answer_and_click(QMessageBox::No, "btnBackup");
     EXPECT_EQ(1, window->history->topLevelItemCount());
     QTest::keyClick(window->initialize, Qt::Key_Space);
     click("btnBackup");  // appended, without a question
     EXPECT_EQ(2, window->history->topLevelItemCount());
     QTest::keyClick(window->initialize, Qt::Key_Space);
-    prompts->answers = {QMessageBox::Yes};
-    click("btnBackup");
+    answer_and_click(QMessageBox::Yes, "btnBackup");
     EXPECT_EQ(1, window->history->topLevelItemCount());
 }
 
