@@ -6,6 +6,8 @@
 #include <filesystem>
 #include <string>
 
+#include "ortiva/error_info.hpp"
+
 namespace items {
 
 struct Store {
@@ -17,8 +19,32 @@ struct Store {
     std::string connection_string() const { return "Data Source=" + database_file().string(); }
 };
 
-/// Makes dir a server directory with the device and the shop database (schema and a few
-/// categories), unless it already is one. Returns the store.
+/// Why a folder could not be opened as a store. A folder problem (the folder cannot be
+/// created, or holds something else) leaves only choosing another folder; a database problem
+/// (shop.db missing or not a readable shop database) may also be cured by a new database.
+struct StoreError {
+    enum class Kind { folder, database };
+    Kind kind;
+    ortiva::ErrorInfo error;
+};
+
+/// Opens dir as a store. A missing or empty dir becomes a new store (schema and a few
+/// categories); an existing store is checked and an older layout brought up to date.
+/// Throws StoreError and changes nothing else when dir cannot serve.
 Store open_store(const std::filesystem::path& dir);
+
+/// Gives the store a new, empty shop database. A file that is in the way is renamed aside,
+/// never deleted; returns its new name (empty when there was none).
+std::filesystem::path recreate_database(const Store& store);
+
+/// Adds seven items across the categories: the data the screenshots and the demo show.
+void add_sample_items(const Store& store);
+
+/// text as an SQL string literal: quoted, its quotes doubled. The library pastes conditions
+/// into SQL as given, so every user text reaches it through here.
+std::string sql_literal(const std::string& text);
+
+/// A LIKE condition on column matching text anywhere, its wildcards taken literally.
+std::string sql_contains(const std::string& column, const std::string& text);
 
 }  // namespace items
