@@ -9,9 +9,9 @@
 
 #include "drivers/odbc/cursor.hpp"
 #include "drivers/odbc/errors.hpp"
-#include "drivers/odbc/sql_text.hpp"
 #include "ortiva/error_info.hpp"
 #include "ortiva/text.hpp"
+#include "seams/data/core/sql_text.hpp"
 
 namespace ortiva::odbc {
 
@@ -23,42 +23,7 @@ constexpr std::size_t max_array_rows = 1000;
 
 using Edits = std::vector<std::optional<Variant>>;
 
-// "a"."b" or [a] as the bare name.
-std::string unquoted(std::string_view part) {
-    if (part.size() >= 2 && (part.front() == '"' || part.front() == '`' || part.front() == '[')) {
-        const char close = part.front() == '[' ? ']' : part.front();
-        std::string out;
-        for (std::size_t i = 1; i + 1 < part.size(); ++i) {
-            out.push_back(part[i]);
-            if (part[i] == close && part[i + 1] == close) ++i;
-        }
-        return out;
-    }
-    return std::string(part);
-}
-
-// Splits a written name at the dots that are not inside quotes.
-std::vector<std::string> name_parts(std::string_view name) {
-    std::vector<std::string> parts;
-    std::string current;
-    char quote = 0;
-    for (const char c : name) {
-        if (quote) {
-            if (c == quote) quote = 0;
-        } else if (c == '"' || c == '`') {
-            quote = c;
-        } else if (c == '[') {
-            quote = ']';
-        } else if (c == '.') {
-            parts.push_back(unquoted(current));
-            current.clear();
-            continue;
-        }
-        current.push_back(c);
-    }
-    parts.push_back(unquoted(current));
-    return parts;
-}
+namespace sql = detail::sql;
 
 class KeysetCursor final : public Cursor {
   public:
@@ -184,7 +149,7 @@ class KeysetCursor final : public Cursor {
     }
 
     // The one table the rows come from, as the driver names it for each column or, where it
-    // does not, as the statement names it.
+    // does not, as the statement names it. Joins, subqueries and views are not written to.
     void find_table() {
         std::string table, schema;
         bool described = false, several = false;
@@ -203,7 +168,20 @@ class KeysetCursor final : public Cursor {
             not_updatable_ = "its rows come from more than one table";
             return;
         }
+        const auto written = sql::single_table(sql_, sql::odbc_dialect);
+        if (!written) {
+            not_updatable_ =
+                "it is not a plain SELECT from one table (a join, a subquery, or a grouped, "
+                "compound or DISTINCT query)";
+            return;
+        }
+        const auto parts = sql::name_parts(*written);
         if (described) {
+            // A driver names the table behind a view's columns: the statement reads a view.
+            if (!sql::same_name(parts.back(), table)) {
+                not_updatable_ = "it reads " + parts.back() + ", a view, not a table";
+                return;
+            }
             target_ =
                 (schema.empty() ? "" : session_->quoted(schema) + ".") + session_->quoted(table);
             table_name_ = table;
@@ -214,13 +192,7 @@ class KeysetCursor final : public Cursor {
                 targets_[i] = c.base_column.empty() ? c.name : c.base_column;
             }
         } else {
-            const auto written = single_table(sql_);
-            if (!written) {
-                not_updatable_ = "the statement is not a plain SELECT from one table";
-                return;
-            }
             target_ = *written;
-            const auto parts = name_parts(*written);
             table_name_ = parts.back();
             if (parts.size() > 1) table_schema_ = parts[parts.size() - 2];
             for (std::size_t i = 0; i < columns_.size(); ++i) {
@@ -231,8 +203,29 @@ class KeysetCursor final : public Cursor {
         updatable_ = true;
     }
 
+    // Whether the catalog lists the table as a view; asked once, on the first write.
+    bool is_view() const {
+        Statement stmt(session_);
+        auto text = [](const std::string& s) {
+            return reinterpret_cast<SQLCHAR*>(const_cast<char*>(s.c_str()));
+        };
+        const bool schema = !table_schema_.empty();
+        std::string type = "VIEW";
+        const SQLRETURN rc =
+            SQLTables(stmt.get(), nullptr, 0, schema ? text(table_schema_) : nullptr,
+                      schema ? SQL_NTS : 0, text(table_name_), SQL_NTS, text(type), SQL_NTS);
+        return SQL_SUCCEEDED(rc) && SQL_SUCCEEDED(SQLFetch(stmt.get()));
+    }
+
     void check_updatable() const {
         if (read_only_) refuse_update();
+        if (updatable_ && !view_checked_) {
+            view_checked_ = true;
+            if (is_view()) {
+                updatable_ = false;
+                not_updatable_ = "it reads " + table_name_ + ", a view, not a table";
+            }
+        }
         if (!updatable_) {
             refuse(code::not_updatable,
                    "Current Recordset does not support updating: " + not_updatable_ + ".");
@@ -241,8 +234,8 @@ class KeysetCursor final : public Cursor {
 
     // ---- reading ----
 
-    // Runs the query, with the primary key put in front where the statement does not select
-    // it, so that every row can be found again.
+    // Runs the query, with the primary key added after its own columns where the statement does not
+    // select it, so that every row can be found again.
     void start_query() const {
         if (updatable_) resolve_keys(true);
         query_sql_ = sql_;
@@ -252,7 +245,7 @@ class KeysetCursor final : public Cursor {
             keyed->prepare(keyed_sql_);
             auto all = describe(*keyed, keyed_sql_);
             if (all.size() == hidden_ + columns_.size()) {
-                key_columns_.assign(all.begin(), all.begin() + static_cast<long>(hidden_));
+                key_columns_.assign(all.end() - static_cast<long>(hidden_), all.end());
                 query_columns_ = std::move(all);
                 query_sql_ = keyed_sql_;
                 select_ = std::move(keyed);
@@ -281,10 +274,9 @@ class KeysetCursor final : public Cursor {
                 Row row;
                 row.values = reader_->row();
                 if (hidden_ > 0) {
-                    row.keys.assign(row.values.begin(),
-                                    row.values.begin() + static_cast<long>(hidden_));
-                    row.values.erase(row.values.begin(),
-                                     row.values.begin() + static_cast<long>(hidden_));
+                    row.keys.assign(row.values.end() - static_cast<long>(hidden_),
+                                    row.values.end());
+                    row.values.resize(columns_.size());
                 } else if (primary_key_) {
                     row.keys = visible_keys(row.values);
                 }
@@ -350,7 +342,7 @@ class KeysetCursor final : public Cursor {
         return names;
     }
 
-    // Finds the primary key once: among the fields, or put in front of the query when it is
+    // Finds the primary key once: among the fields, or added to the query when it is
     // about to run and does not select it. Without one, rows are found by all their values.
     void resolve_keys(bool starting_query) const {
         if (keys_resolved_) return;
@@ -372,13 +364,15 @@ class KeysetCursor final : public Cursor {
         }
         if (!starting_query) return;
         std::string list;
-        for (const auto& name : names) {
-            list += (list.empty() ? "" : ", ") + session_->quoted(name);
+        for (std::size_t k = 0; k < names.size(); ++k) {
+            list += (k ? ", " : "") + session_->quoted(names[k]) + " AS " +
+                    session_->quoted("ortiva_key_" + std::to_string(k));
         }
-        const auto keyed = with_columns_first(sql_, list);
+        const auto keyed = sql::with_columns_appended(sql_, list, sql::odbc_dialect);
         if (!keyed) return;
         keyed_sql_ = *keyed;
         hidden_ = names.size();
+        hidden_names_ = names;
         primary_key_ = true;
     }
 
@@ -448,9 +442,8 @@ class KeysetCursor final : public Cursor {
             for (const std::size_t k : key_fields_)
                 names.push_back(targets_[k]);
         } else {
-            for (const Column& c : key_columns_) {
-                names.push_back(c.base_column.empty() ? c.name : c.base_column);
-            }
+            // Added to the query under aliases: the catalog's names are the columns'.
+            names = hidden_names_;
         }
         return names;
     }
@@ -764,8 +757,9 @@ class KeysetCursor final : public Cursor {
     const std::vector<Column> columns_;
     const bool read_only_;
 
-    bool updatable_ = false;
-    std::string not_updatable_ = "the recordset is read-only";
+    mutable bool updatable_ = false;
+    mutable bool view_checked_ = false;
+    mutable std::string not_updatable_ = "the recordset is read-only";
     std::string target_;                // the table as written into INSERT and UPDATE
     std::string table_name_;            // bare, for SQLPrimaryKeys
     std::string table_schema_;          // likewise, "" when unknown
@@ -786,8 +780,9 @@ class KeysetCursor final : public Cursor {
     mutable bool primary_key_ = false;
     mutable std::vector<std::size_t> key_fields_;  // key fields among the visible ones
     mutable std::vector<Column> key_columns_;      // the key's columns, in key order
-    mutable std::size_t hidden_ = 0;               // key columns put in front of the query
+    mutable std::size_t hidden_ = 0;               // key columns added after the query's own
     mutable std::string keyed_sql_;
+    mutable std::vector<std::string> hidden_names_;  // the key's columns added to the query
 
     bool adding_ = false;
     bool editing_ = false;

@@ -4,8 +4,8 @@
 
 #include "drivers/odbc/cursor.hpp"
 #include "drivers/odbc/errors.hpp"
-#include "drivers/odbc/sql_text.hpp"
 #include "ortiva/error_info.hpp"
+#include "seams/data/core/sql_text.hpp"
 
 namespace ortiva::odbc {
 
@@ -35,7 +35,7 @@ class ForwardCursor final : public Cursor {
     void move_first() override {
         if (position_ == 0 && !failure_) return;
         // Starting over runs the statement again, which only a query may do.
-        if (!is_select(sql_)) {
+        if (!detail::sql::is_select(sql_, detail::sql::odbc_dialect)) {
             refuse(code::cannot_fetch_backward, "The rowset does not support fetching backward.",
                    sql_);
         }

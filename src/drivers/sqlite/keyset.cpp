@@ -1,54 +1,106 @@
-// The keyset cursor: rows are stepped only when asked for and kept with their rowid, so that
-// an edited row is found again by rowid and AddNew appends without reading the table.
+// The keyset cursor: rows are stepped only when asked for and kept with their key, so that an
+// edited row is found again and AddNew appends without reading the table. The caller's query
+// runs as written; key columns it does not select are added after its own columns.
 
 #include <algorithm>
-#include <cctype>
+#include <cstring>
 #include <optional>
-#include <unordered_set>
+#include <unordered_map>
 
 #include "drivers/sqlite/cursor.hpp"
 #include "drivers/sqlite/errors.hpp"
-#include "drivers/sqlite/sql_text.hpp"
 #include "ortiva/error_info.hpp"
+#include "seams/data/core/sql_text.hpp"
 
 namespace ortiva::sqlite {
 
 namespace {
 
-// The rowid's least common spelling, so that it clashes with an ordinary column least often.
-constexpr const char* rowid_name = "_rowid_";
+namespace sql = detail::sql;
 
-bool is_integer_type(const char* declared) {
-    if (!declared) return false;
-    std::string t(declared);
-    std::transform(t.begin(), t.end(), t.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
-    return t == "INTEGER";
+std::string quoted(std::string_view name) {
+    return sql::quote_identifier(name);
 }
 
-bool same(const char* a, const char* b) {
-    return a && b && std::string_view(a) == b;
-}
-
-// Resets a statement on every way out, so that no write statement stays active.
-struct ResetOnExit {
-    sqlite3_stmt* stmt;
-    ~ResetOnExit() {
-        sqlite3_reset(stmt);
-        sqlite3_clear_bindings(stmt);
+// A row's key in the database's own storage classes, so that it compares and binds exactly.
+void append_key_part(std::string& out, sqlite3_stmt* s, int column) {
+    const int type = sqlite3_column_type(s, column);
+    out.push_back(static_cast<char>(type));
+    if (type == SQLITE_INTEGER) {
+        const sqlite3_int64 v = sqlite3_column_int64(s, column);
+        out.append(reinterpret_cast<const char*>(&v), sizeof v);
+    } else if (type == SQLITE_FLOAT) {
+        const double v = sqlite3_column_double(s, column);
+        out.append(reinterpret_cast<const char*>(&v), sizeof v);
+    } else if (type == SQLITE_TEXT || type == SQLITE_BLOB) {
+        const void* p = type == SQLITE_TEXT
+                            ? static_cast<const void*>(sqlite3_column_text(s, column))
+                            : sqlite3_column_blob(s, column);
+        const auto n = static_cast<uint32_t>(sqlite3_column_bytes(s, column));
+        out.append(reinterpret_cast<const char*>(&n), sizeof n);
+        if (n) out.append(static_cast<const char*>(p), n);
     }
-};
+}
+
+std::string read_key(sqlite3_stmt* s, const std::vector<int>& columns) {
+    std::string key;
+    for (const int c : columns)
+        append_key_part(key, s, c);
+    return key;
+}
+
+// Binds the parts of key from parameter `index` on; returns the next free index.
+int bind_key(Database& db, sqlite3_stmt* s, int index, std::string_view key) {
+    std::size_t at = 0;
+    while (at < key.size()) {
+        const int type = key[at++];
+        int rc = SQLITE_OK;
+        if (type == SQLITE_INTEGER) {
+            sqlite3_int64 v;
+            std::memcpy(&v, key.data() + at, sizeof v);
+            at += sizeof v;
+            rc = sqlite3_bind_int64(s, index, v);
+        } else if (type == SQLITE_FLOAT) {
+            double v;
+            std::memcpy(&v, key.data() + at, sizeof v);
+            at += sizeof v;
+            rc = sqlite3_bind_double(s, index, v);
+        } else if (type == SQLITE_TEXT || type == SQLITE_BLOB) {
+            uint32_t n;
+            std::memcpy(&n, key.data() + at, sizeof n);
+            at += sizeof n;
+            rc = type == SQLITE_TEXT ? sqlite3_bind_text(s, index, key.data() + at,
+                                                         static_cast<int>(n), SQLITE_TRANSIENT)
+                                     : sqlite3_bind_blob(s, index, key.data() + at,
+                                                         static_cast<int>(n), SQLITE_TRANSIENT);
+            at += n;
+        } else {
+            rc = sqlite3_bind_null(s, index);
+        }
+        if (rc != SQLITE_OK) raise_error(db.db, rc, sqlite3_sql(s));
+        ++index;
+    }
+    return index;
+}
 
 class KeysetCursor final : public Cursor {
   public:
-    KeysetCursor(std::shared_ptr<Database> db, Statement stmt, std::string_view text,
-                 bool read_only, bool load_all)
-        : Cursor(std::move(db)), read_only_(read_only) {
-        if (!read_only_) find_table(text);
-        if (!keyed_) {
-            stmt_ = std::move(stmt);
-            columns_ = read_columns(stmt_.get());
-            origins_.assign(columns_.size(), std::string());
+    KeysetCursor(std::shared_ptr<Database> db, Statement stmt, std::string text, bool read_only,
+                 bool load_all)
+        : Cursor(std::move(db)),
+          read_only_(read_only),
+          text_(std::move(text)),
+          stmt_(std::move(stmt)),
+          columns_(read_columns(stmt_.get())) {
+        origins_.assign(columns_.size(), std::string());
+        if (!read_only_) {
+            try {
+                plan_writes();
+            } catch (const ErrorInfo& e) {
+                // Reading still works; a write says why it cannot be done.
+                updatable_ = false;
+                not_updatable_ = e.description();
+            }
         }
         if (load_all) {
             while (fetch()) {
@@ -126,10 +178,7 @@ class KeysetCursor final : public Cursor {
     void close() override {
         // Rows already written stay written, whatever ends the cursor.
         end_append_batch(*db_);
-        stmt_.reset();
-        insert_.reset();
-        update_.reset();
-        reload_.reset();
+        db_->cache.give_back(query_text_.empty() ? text_ : query_text_, std::move(stmt_));
         streamed_.clear();
         added_.clear();
         adding_ = editing_ = false;
@@ -137,60 +186,112 @@ class KeysetCursor final : public Cursor {
 
   private:
     struct Row {
-        sqlite3_int64 rowid = 0;
+        std::string key;  // the row's key columns as stored; see read_key
         std::vector<Variant> values;
-        bool stale = false;  // written since read: read again by rowid
+        bool stale = false;  // written since read: read again by its key
     };
     struct Position {
         bool added = false;  // in added_, else in streamed_
         std::size_t index = 0;
     };
 
-    // Puts the rowid in front of a plain single-table SELECT. Where that cannot be done (joins,
-    // views, compound or grouped results, tables without rowid) the cursor stays read-only.
-    void find_table(std::string_view text) {
-        const auto keyed_text = with_rowid_first(text, rowid_name);
-        if (!keyed_text) {
-            not_updatable_ = "the statement is not a plain SELECT from one table";
-            return;
+    // Finds the one table the rows come from and how a row is found again: by the primary
+    // key, else by the rowid, else by all its values. Key columns the query does not select
+    // are added after the caller's own. Throws the reason when the rows cannot be written.
+    void plan_writes() {
+        sqlite3_stmt* s = stmt_.get();
+        const int n = static_cast<int>(columns_.size());
+        std::string database;
+        for (int i = 0; i < n; ++i) {
+            const char* t = sqlite3_column_table_name(s, i);
+            const char* d = sqlite3_column_database_name(s, i);
+            if (!t || !d) continue;
+            if (table_.empty()) {
+                table_ = t;
+                database = d;
+            } else if (table_ != t || database != d) {
+                refuse(code::not_updatable, "its rows come from more than one table");
+            }
         }
-        Statement keyed;
-        try {
-            keyed = prepare(db_->db, *keyed_text);
-        } catch (const ErrorInfo&) {
-            not_updatable_ = "its rows have no rowid of one table";
-            return;
+        const auto written = sql::single_table(text_, sql::sqlite_dialect);
+        if (!written) {
+            refuse(code::not_updatable,
+                   "it is not a plain SELECT from one table (a join, a subquery, or a grouped, "
+                   "compound or DISTINCT query)");
         }
-        if (!keyed) return;
-        sqlite3_stmt* s = keyed.get();
-        const char* table = sqlite3_column_table_name(s, 0);
-        const char* database = sqlite3_column_database_name(s, 0);
-        const char* origin = sqlite3_column_origin_name(s, 0);
-        const char* declared = nullptr;
-        int not_null = 0, primary_key = 0, autoinc = 0;
-        if (!table || !database || !origin ||
-            sqlite3_table_column_metadata(db_->db, database, table, origin, &declared, nullptr,
-                                          &not_null, &primary_key, &autoinc) != SQLITE_OK ||
-            !primary_key || !is_integer_type(declared)) {
-            not_updatable_ = "its rows have no rowid of one table";
-            return;
+        const std::string name = sql::name_parts(*written).back();
+        if (table_.empty()) {
+            refuse(code::not_updatable, "none of its fields is a column of " + name);
         }
-        keyed_ = true;
-        table_ = table;
-        target_ = quote_identifier(database) + "." + quote_identifier(table);
-        stmt_ = std::move(keyed);
-        columns_ = read_columns(s, 1);
-        for (int i = 1, n = sqlite3_column_count(s); i < n; ++i) {
-            const bool own = same(sqlite3_column_table_name(s, i), table) &&
-                             same(sqlite3_column_database_name(s, i), database);
-            const char* column = sqlite3_column_origin_name(s, i);
-            origins_.push_back(own && column ? column : "");
+        if (!sql::same_name(name, table_)) {
+            refuse(code::not_updatable, "it reads " + name + ", a view, not a table");
         }
+        target_ = quoted(database) + "." + quoted(table_);
+        for (int i = 0; i < n; ++i) {
+            const char* t = sqlite3_column_table_name(s, i);
+            const char* origin = sqlite3_column_origin_name(s, i);
+            if (t && origin) origins_[i] = origin;
+        }
+
+        const auto info = describe_table(*db_, database, table_);
+        std::vector<std::string> key = info->primary_key;
+        if (key.empty() && !info->rowid.empty()) key = {info->rowid};
+        if (key.empty()) {
+            // Found by all its values, once each; Update checks that they pick one row.
+            by_values_ = true;
+            for (int i = 0; i < n; ++i) {
+                if (origins_[i].empty()) continue;
+                if (std::find(key.begin(), key.end(), origins_[i]) != key.end()) continue;
+                key.push_back(origins_[i]);
+                key_positions_.push_back(i);
+            }
+        } else {
+            for (const auto& column : key) {
+                const auto at = std::find_if(origins_.begin(), origins_.end(), [&](const auto& o) {
+                    return sql::same_name(o, column);
+                });
+                if (at == origins_.end()) break;
+                key_positions_.push_back(static_cast<int>(at - origins_.begin()));
+            }
+            if (key_positions_.size() != key.size()) add_key_columns(key, info->rowid);
+        }
+        for (const auto& column : key) {
+            const std::string name = key_name(column, info->rowid);
+            key_where_ += (key_where_.empty() ? " WHERE " : " AND ") + name + " IS ?";
+            key_list_ += (key_list_.empty() ? "" : ", ") + name;
+        }
+        updatable_ = true;
+    }
+
+    // Selects the key columns after the caller's own, which keep their positions.
+    void add_key_columns(const std::vector<std::string>& key, const std::string& rowid) {
+        std::string list;
+        for (std::size_t k = 0; k < key.size(); ++k) {
+            list += (k ? ", " : "") + key_name(key[k], rowid) + " AS \"ortiva_key_" +
+                    std::to_string(k) + "\"";
+        }
+        const auto keyed = sql::with_columns_appended(text_, list, sql::sqlite_dialect);
+        if (!keyed) refuse(code::not_updatable, "its rows cannot be told apart");
+        Statement stmt = prepare_cached(*db_, *keyed);
+        if (sqlite3_column_count(stmt.get()) != static_cast<int>(columns_.size() + key.size())) {
+            refuse(code::not_updatable, "its rows cannot be told apart");
+        }
+        db_->cache.give_back(text_, std::move(stmt_));
+        stmt_ = std::move(stmt);
+        query_text_ = *keyed;
+        key_positions_.clear();
+        for (std::size_t k = 0; k < key.size(); ++k)
+            key_positions_.push_back(static_cast<int>(columns_.size() + k));
+    }
+
+    // The rowid goes unquoted: quoted, a name no column has would read as a text literal.
+    static std::string key_name(const std::string& column, const std::string& rowid) {
+        return !rowid.empty() && column == rowid ? column : quoted(column);
     }
 
     void check_updatable() const {
         if (read_only_) refuse_update();
-        if (!keyed_) {
+        if (!updatable_) {
             refuse(code::not_updatable,
                    "Current Recordset does not support updating: " + not_updatable_ + ".");
         }
@@ -199,20 +300,22 @@ class KeysetCursor final : public Cursor {
     // Steps one more row into the keyset; false once the statement is done.
     bool fetch() const {
         if (failure_) throw *failure_;
-        if (!stmt_) return false;
+        if (done_) return false;
         try {
-            const int first = keyed_ ? 1 : 0;
             while (step_row(stmt_.get())) {
                 Row row;
-                if (keyed_) {
-                    row.rowid = sqlite3_column_int64(stmt_.get(), 0);
+                if (updatable_) {
+                    row.key = read_key(stmt_.get(), key_positions_);
                     // A row this cursor added or moved may come by again.
-                    if (!seen_.insert(row.rowid).second) continue;
+                    if (const auto it = written_.find(row.key); it != written_.end()) {
+                        if (--it->second == 0) written_.erase(it);
+                        continue;
+                    }
                 }
                 row.values.reserve(columns_.size());
                 for (std::size_t i = 0; i < columns_.size(); ++i) {
                     row.values.push_back(
-                        read_value(stmt_.get(), static_cast<int>(i) + first, columns_[i].kind));
+                        read_value(stmt_.get(), static_cast<int>(i), columns_[i].kind));
                 }
                 streamed_.push_back(std::move(row));
                 return true;
@@ -221,8 +324,9 @@ class KeysetCursor final : public Cursor {
             failure_ = e;
             throw;
         }
-        // Done: finishing the statement releases its read lock.
-        stmt_.reset();
+        // Done: resetting the statement releases its read lock.
+        done_ = true;
+        sqlite3_reset(stmt_.get());
         return false;
     }
 
@@ -235,9 +339,6 @@ class KeysetCursor final : public Cursor {
     }
 
     Row& current_row() const { return pos_.added ? added_[pos_.index] : streamed_[pos_.index]; }
-
-    // Steps of the driver's own statements are not rows the cursor read.
-    bool write_step(sqlite3_stmt* stmt) const { return step(db_->db, stmt); }
 
     void write_pending() {
         write_pending_in_batch();
@@ -252,35 +353,41 @@ class KeysetCursor final : public Cursor {
         }
     }
 
+    // Binds the assigned values from parameter 1 on; returns the next free index.
+    int bind_edits(sqlite3_stmt* s) const {
+        int index = 0;
+        for (const auto& edit : edits_) {
+            if (edit) bind_value(db_->db, s, ++index, *edit);
+        }
+        return index + 1;
+    }
+
     void insert_row() {
-        std::vector<bool> mask(columns_.size());
-        for (std::size_t i = 0; i < edits_.size(); ++i)
-            mask[i] = edits_[i].has_value();
-        if (!insert_ || mask != insert_mask_) {
-            std::string sql = "INSERT INTO " + target_;
-            std::string names, marks;
-            for (std::size_t i = 0; i < mask.size(); ++i) {
-                if (!mask[i]) continue;
-                names += (names.empty() ? "" : ", ") + quote_identifier(origins_[i]);
-                marks += marks.empty() ? "?" : ", ?";
-            }
-            sql += names.empty() ? " DEFAULT VALUES" : " (" + names + ") VALUES (" + marks + ")";
-            insert_.reset();
-            insert_ = prepare(db_->db, sql);
-            insert_mask_ = mask;
+        std::string names, marks;
+        for (std::size_t i = 0; i < edits_.size(); ++i) {
+            if (!edits_[i]) continue;
+            names += (names.empty() ? "" : ", ") + quoted(origins_[i]);
+            marks += marks.empty() ? "?" : ", ?";
         }
-        {
-            ResetOnExit guard{insert_.get()};
-            int index = 0;
-            for (const auto& edit : edits_) {
-                if (edit) bind_value(db_->db, insert_.get(), ++index, *edit);
-            }
-            while (write_step(insert_.get())) {
+        std::string text =
+            "INSERT INTO " + target_ +
+            (names.empty() ? " DEFAULT VALUES" : " (" + names + ") VALUES (" + marks + ")") +
+            " RETURNING " + key_list_;
+        GiveBack insert{*db_, text, prepare_cached(*db_, text)};
+        bind_edits(insert.stmt.get());
+        Row row;
+        if (step(db_->db, insert.stmt.get())) {
+            std::vector<int> all(key_positions_.size());
+            for (std::size_t k = 0; k < all.size(); ++k)
+                all[k] = static_cast<int>(k);
+            row.key = read_key(insert.stmt.get(), all);
+            while (step(db_->db, insert.stmt.get())) {
             }
         }
-        const sqlite3_int64 rowid = sqlite3_last_insert_rowid(db_->db);
-        added_.push_back({rowid, std::vector<Variant>(columns_.size(), Variant::null()), true});
-        seen_.insert(rowid);
+        row.values.assign(columns_.size(), Variant::null());
+        row.stale = true;
+        ++written_[row.key];
+        added_.push_back(std::move(row));
         pos_ = {true, added_.size() - 1};
         adding_ = false;
         edits_.clear();
@@ -288,100 +395,104 @@ class KeysetCursor final : public Cursor {
 
     void update_row() {
         Row& row = current_row();
-        std::string sql = "UPDATE " + target_ + " SET ";
-        bool first = true;
+        std::string set;
         for (std::size_t i = 0; i < edits_.size(); ++i) {
             if (!edits_[i]) continue;
-            sql += (first ? "" : ", ") + quote_identifier(origins_[i]) + " = ?";
-            first = false;
+            set += (set.empty() ? "" : ", ") + quoted(origins_[i]) + " = ?";
         }
-        sql += std::string(" WHERE ") + rowid_name + " = ? RETURNING " + rowid_name;
-        update_ = prepare(db_->db, sql);
-        sqlite3_int64 moved_to = row.rowid;
-        {
-            ResetOnExit guard{update_.get()};
-            int index = 0;
-            for (const auto& edit : edits_) {
-                if (edit) bind_value(db_->db, update_.get(), ++index, *edit);
-            }
-            if (sqlite3_bind_int64(update_.get(), ++index, row.rowid) != SQLITE_OK) {
-                raise_error(db_->db, sqlite3_errcode(db_->db), sql);
-            }
-            if (!write_step(update_.get())) {
-                refuse(code::row_not_found,
-                       "Row cannot be located for updating. Some values may have been changed "
-                       "since it was last read.",
-                       sql);
-            }
-            moved_to = sqlite3_column_int64(update_.get(), 0);
-            while (write_step(update_.get())) {
-            }
+        if (by_values_) refuse_ambiguous(row);
+        std::string text =
+            "UPDATE " + target_ + " SET " + set + key_where_ + " RETURNING " + key_list_;
+        GiveBack update{*db_, text, prepare_cached(*db_, text)};
+        bind_key(*db_, update.stmt.get(), bind_edits(update.stmt.get()), row.key);
+        if (!step(db_->db, update.stmt.get())) {
+            refuse(code::row_not_found,
+                   "Row cannot be located for updating. Some values may have been changed "
+                   "since it was last read.",
+                   text);
         }
-        if (moved_to != row.rowid) seen_.insert(moved_to);
-        row.rowid = moved_to;
+        std::vector<int> all(key_positions_.size());
+        for (std::size_t k = 0; k < all.size(); ++k)
+            all[k] = static_cast<int>(k);
+        std::string moved_to = read_key(update.stmt.get(), all);
+        while (step(db_->db, update.stmt.get())) {
+        }
+        if (moved_to != row.key) ++written_[moved_to];
+        row.key = std::move(moved_to);
         row.stale = true;
         editing_ = false;
         edits_.clear();
     }
 
+    // Found by its values, a row must be the only one that holds them, or the update would
+    // change the others too.
+    void refuse_ambiguous(const Row& row) const {
+        const std::string text = "SELECT COUNT(*) FROM " + target_ + key_where_;
+        GiveBack count{*db_, text, prepare_cached(*db_, text)};
+        bind_key(*db_, count.stmt.get(), 1, row.key);
+        if (step(db_->db, count.stmt.get()) && sqlite3_column_int64(count.stmt.get(), 0) > 1) {
+            refuse(code::provider_failure,
+                   "Key column information is insufficient or incorrect. Too many rows were "
+                   "affected by update.",
+                   text);
+        }
+    }
+
     // Reads the table's columns of a written row again, so that defaults, affinity and
     // triggers show as the database keeps them.
     void reload(Row& row) const {
-        if (!reload_) {
-            std::string list;
-            for (const auto& origin : origins_) {
-                if (origin.empty()) continue;
-                list += (list.empty() ? "" : ", ") + quote_identifier(origin);
-            }
-            if (list.empty()) list = "NULL";
-            reload_ = prepare(
-                db_->db, "SELECT " + list + " FROM " + target_ + " WHERE " + rowid_name + " = ?");
+        std::string list;
+        for (const auto& origin : origins_) {
+            if (!origin.empty()) list += (list.empty() ? "" : ", ") + quoted(origin);
         }
-        ResetOnExit guard{reload_.get()};
-        sqlite3_bind_int64(reload_.get(), 1, row.rowid);
-        if (!write_step(reload_.get())) {
-            refuse(code::row_deleted, "The current row has been deleted.",
-                   sqlite3_sql(reload_.get()));
+        const std::string text = "SELECT " + list + " FROM " + target_ + key_where_;
+        GiveBack read{*db_, text, prepare_cached(*db_, text)};
+        bind_key(*db_, read.stmt.get(), 1, row.key);
+        if (!step(db_->db, read.stmt.get())) {
+            refuse(code::row_deleted, "The current row has been deleted.", text);
         }
         int column = 0;
         for (std::size_t i = 0; i < origins_.size(); ++i) {
             if (origins_[i].empty()) continue;
-            row.values[i] = read_value(reload_.get(), column++, columns_[i].kind);
+            row.values[i] = read_value(read.stmt.get(), column++, columns_[i].kind);
         }
         row.stale = false;
     }
 
     const bool read_only_;
-    bool keyed_ = false;
+    const std::string text_;  // as the caller wrote it
+    std::string query_text_;  // with the key columns added, when they were
+    bool updatable_ = false;
     std::string not_updatable_ = "the recordset is read-only";
     std::string table_;
     std::string target_;  // "database"."table"
+    mutable Statement stmt_;
     std::vector<Column> columns_;
     std::vector<std::string> origins_;  // the table column behind each field, or ""
+    bool by_values_ = false;
+    std::vector<int> key_positions_;  // of the key columns in the statement
+    std::string key_where_;           // " WHERE k1 IS ? AND ..."
+    std::string key_list_;            // "k1, ..."
 
-    mutable Statement stmt_;
+    mutable bool done_ = false;
     mutable std::optional<ErrorInfo> failure_;
     mutable std::vector<Row> streamed_;
     mutable std::vector<Row> added_;
-    mutable std::unordered_set<sqlite3_int64> seen_;
+    // Keys of rows this cursor wrote, with how often the query may still show them.
+    mutable std::unordered_map<std::string, int> written_;
     mutable Position pos_;
 
     bool adding_ = false;
     bool editing_ = false;
     std::vector<std::optional<Variant>> edits_;
-
-    Statement insert_;
-    std::vector<bool> insert_mask_;
-    Statement update_;
-    mutable Statement reload_;
 };
 
 }  // namespace
 
-std::unique_ptr<Cursor> open_keyset(std::shared_ptr<Database> db, Statement stmt,
-                                    std::string_view text, bool read_only, bool load_all) {
-    return std::make_unique<KeysetCursor>(std::move(db), std::move(stmt), text, read_only,
-                                          load_all);
+std::unique_ptr<Cursor> open_keyset(std::shared_ptr<Database> db, Statement stmt, std::string text,
+                                    bool read_only, bool load_all) {
+    return std::make_unique<KeysetCursor>(std::move(db), std::move(stmt), std::move(text),
+                                          read_only, load_all);
 }
 
 }  // namespace ortiva::sqlite

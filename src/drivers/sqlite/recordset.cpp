@@ -36,8 +36,11 @@ namespace {
 
 class ForwardCursor final : public Cursor {
   public:
-    ForwardCursor(std::shared_ptr<Database> db, Statement stmt)
-        : Cursor(std::move(db)), stmt_(std::move(stmt)), columns_(read_columns(stmt_.get())) {
+    ForwardCursor(std::shared_ptr<Database> db, Statement stmt, std::string text)
+        : Cursor(std::move(db)),
+          stmt_(std::move(stmt)),
+          text_(std::move(text)),
+          columns_(read_columns(stmt_.get())) {
         advance();
     }
 
@@ -70,7 +73,7 @@ class ForwardCursor final : public Cursor {
     void update() override { refuse_update(); }
     void update_batch(int32_t) override { refuse_update(); }
     bool adding() const override { return false; }
-    void close() override { stmt_.reset(); }
+    void close() override { db_->cache.give_back(std::move(text_), std::move(stmt_)); }
 
   private:
     void advance() {
@@ -88,6 +91,7 @@ class ForwardCursor final : public Cursor {
     }
 
     Statement stmt_;
+    std::string text_;
     std::vector<Column> columns_;
     bool has_row_ = false;
     int64_t position_ = -1;
@@ -96,13 +100,14 @@ class ForwardCursor final : public Cursor {
 
 class StaticCursor final : public Cursor {
   public:
-    StaticCursor(std::shared_ptr<Database> db, Statement stmt)
+    StaticCursor(std::shared_ptr<Database> db, Statement stmt, std::string text)
         : Cursor(std::move(db)), columns_(read_columns(stmt.get())) {
-        while (step_row(stmt.get())) {
+        GiveBack done{*db_, std::move(text), std::move(stmt)};
+        while (step_row(done.stmt.get())) {
             std::vector<Variant> row;
             row.reserve(columns_.size());
             for (std::size_t i = 0; i < columns_.size(); ++i) {
-                row.push_back(read_value(stmt.get(), static_cast<int>(i), columns_[i].kind));
+                row.push_back(read_value(done.stmt.get(), static_cast<int>(i), columns_[i].kind));
             }
             rows_.push_back(std::move(row));
         }
@@ -132,12 +137,14 @@ class StaticCursor final : public Cursor {
 
 }  // namespace
 
-std::unique_ptr<Cursor> open_forward(std::shared_ptr<Database> db, Statement stmt) {
-    return std::make_unique<ForwardCursor>(std::move(db), std::move(stmt));
+std::unique_ptr<Cursor> open_forward(std::shared_ptr<Database> db, Statement stmt,
+                                     std::string text) {
+    return std::make_unique<ForwardCursor>(std::move(db), std::move(stmt), std::move(text));
 }
 
-std::unique_ptr<Cursor> open_static(std::shared_ptr<Database> db, Statement stmt) {
-    return std::make_unique<StaticCursor>(std::move(db), std::move(stmt));
+std::unique_ptr<Cursor> open_static(std::shared_ptr<Database> db, Statement stmt,
+                                    std::string text) {
+    return std::make_unique<StaticCursor>(std::move(db), std::move(stmt), std::move(text));
 }
 
 int64_t rows_stepped(const detail::CursorDriver& cursor) {
