@@ -60,6 +60,7 @@ void Database::check_schema() {
     known_version_ = version;
     cache.clear();
     tables.clear();
+    write_plans.clear();
 }
 
 Statement prepare(Database& db, std::string_view text, std::string_view* tail) {

@@ -46,6 +46,8 @@ struct TableInfo {
     std::string rowid;                     // a spelling of the rowid no column hides, or ""
 };
 
+struct WritePlan;  // a keyset's, by statement text (keyset.cpp)
+
 /// One open database. Cursors hold it too, so a cursor never outlives the handle it steps on.
 struct Database {
     sqlite3* db = nullptr;
@@ -59,6 +61,7 @@ struct Database {
     bool append_batch_open = false;
     StatementCache cache{64};
     std::map<std::string, std::shared_ptr<const TableInfo>> tables;  // "db\ntable"
+    std::unordered_map<std::string, std::shared_ptr<const WritePlan>> write_plans;
 
     explicit Database(sqlite3* handle) : db(handle) {}
     ~Database();

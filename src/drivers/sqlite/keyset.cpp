@@ -14,6 +14,20 @@
 
 namespace ortiva::sqlite {
 
+// How a keyset's rows are written and found again; made once per statement text and schema.
+struct WritePlan {
+    bool updatable = false;
+    std::string not_updatable = "the recordset is read-only";
+    std::string table;
+    std::string target;                // "database"."table"
+    std::string query_text;            // with the key columns added, when they were
+    std::vector<std::string> origins;  // the table column behind each field, or ""
+    bool by_values = false;            // no key: found by all its values
+    std::vector<int> key_positions;    // of the key columns in the statement
+    std::string key_where;             // " WHERE k1 IS ? AND ..."
+    std::string key_list;              // "k1, ..."
+};
+
 namespace {
 
 namespace sql = detail::sql;
@@ -83,6 +97,122 @@ int bind_key(Database& db, sqlite3_stmt* s, int index, std::string_view key) {
     return index;
 }
 
+constexpr std::size_t max_write_plans = 256;
+
+std::shared_ptr<const WritePlan> read_only_plan() {
+    static const auto plan = std::make_shared<const WritePlan>();
+    return plan;
+}
+
+std::shared_ptr<const WritePlan> refused_plan(std::string why) {
+    auto plan = std::make_shared<WritePlan>();
+    plan->not_updatable = std::move(why);
+    return plan;
+}
+
+// The rowid goes unquoted: quoted, a name no column has would read as a text literal.
+std::string key_name(const std::string& column, const std::string& rowid) {
+    return !rowid.empty() && column == rowid ? column : quoted(column);
+}
+
+// Finds the one table the rows come from and how a row is found again: by the primary key,
+// else by the rowid, else by all its values. Key columns the query does not select are added
+// after the caller's own. Throws the reason when the rows cannot be written.
+void plan_writes(WritePlan& plan, Database& db, sqlite3_stmt* s, std::size_t n,
+                 const std::string& text) {
+    std::string database;
+    plan.origins.assign(n, std::string());
+    for (std::size_t i = 0; i < n; ++i) {
+        const char* t = sqlite3_column_table_name(s, static_cast<int>(i));
+        const char* d = sqlite3_column_database_name(s, static_cast<int>(i));
+        if (!t || !d) continue;
+        if (plan.table.empty()) {
+            plan.table = t;
+            database = d;
+        } else if (plan.table != t || database != d) {
+            refuse(code::not_updatable, "its rows come from more than one table");
+        }
+    }
+    const auto written = sql::single_table(text, sql::sqlite_dialect);
+    if (!written) {
+        refuse(code::not_updatable,
+               "it is not a plain SELECT from one table (a join, a subquery, or a grouped, "
+               "compound or DISTINCT query)");
+    }
+    const std::string name = sql::name_parts(*written).back();
+    if (plan.table.empty())
+        refuse(code::not_updatable, "none of its fields is a column of " + name);
+    if (!sql::same_name(name, plan.table)) {
+        refuse(code::not_updatable, "it reads " + name + ", a view, not a table");
+    }
+    plan.target = quoted(database) + "." + quoted(plan.table);
+    for (std::size_t i = 0; i < n; ++i) {
+        const char* t = sqlite3_column_table_name(s, static_cast<int>(i));
+        const char* origin = sqlite3_column_origin_name(s, static_cast<int>(i));
+        if (t && origin) plan.origins[i] = origin;
+    }
+
+    const auto info = describe_table(db, database, plan.table);
+    std::vector<std::string> key = info->primary_key;
+    if (key.empty() && !info->rowid.empty()) key = {info->rowid};
+    if (key.empty()) {
+        // Found by all its values, once each; Update checks that they pick one row.
+        plan.by_values = true;
+        for (std::size_t i = 0; i < n; ++i) {
+            const auto& origin = plan.origins[i];
+            if (origin.empty() || std::find(key.begin(), key.end(), origin) != key.end()) continue;
+            key.push_back(origin);
+            plan.key_positions.push_back(static_cast<int>(i));
+        }
+    } else {
+        for (const auto& column : key) {
+            const auto at = std::find_if(plan.origins.begin(), plan.origins.end(),
+                                         [&](const auto& o) { return sql::same_name(o, column); });
+            if (at == plan.origins.end()) break;
+            plan.key_positions.push_back(static_cast<int>(at - plan.origins.begin()));
+        }
+        if (plan.key_positions.size() != key.size()) {
+            // Selected after the caller's own columns, which keep their positions.
+            std::string list;
+            for (std::size_t k = 0; k < key.size(); ++k) {
+                list += (k ? ", " : "") + key_name(key[k], info->rowid) + " AS \"ortiva_key_" +
+                        std::to_string(k) + "\"";
+            }
+            const auto keyed = sql::with_columns_appended(text, list, sql::sqlite_dialect);
+            if (!keyed) refuse(code::not_updatable, "its rows cannot be told apart");
+            plan.query_text = *keyed;
+            plan.key_positions.clear();
+            for (std::size_t k = 0; k < key.size(); ++k)
+                plan.key_positions.push_back(static_cast<int>(n + k));
+        }
+    }
+    for (const auto& column : key) {
+        const std::string name = key_name(column, info->rowid);
+        plan.key_where += (plan.key_where.empty() ? " WHERE " : " AND ") + name + " IS ?";
+        plan.key_list += (plan.key_list.empty() ? "" : ", ") + name;
+    }
+    plan.updatable = true;
+}
+
+std::shared_ptr<const WritePlan> write_plan(Database& db, sqlite3_stmt* s,
+                                            const std::vector<Column>& columns,
+                                            const std::string& text) {
+    if (const auto it = db.write_plans.find(text); it != db.write_plans.end()) return it->second;
+    // Criteria written into the text make many texts: the plans are bounded like statements.
+    if (db.write_plans.size() >= max_write_plans) db.write_plans.clear();
+    auto plan = std::make_shared<WritePlan>();
+    try {
+        plan_writes(*plan, db, s, columns.size(), text);
+    } catch (const ErrorInfo& e) {
+        // Reading still works; a write says why it cannot be done.
+        plan = std::make_shared<WritePlan>();
+        plan->origins.assign(columns.size(), std::string());
+        plan->not_updatable = e.description();
+    }
+    db.write_plans.emplace(text, plan);
+    return plan;
+}
+
 class KeysetCursor final : public Cursor {
   public:
     KeysetCursor(std::shared_ptr<Database> db, Statement stmt, std::string text, bool read_only,
@@ -92,14 +222,16 @@ class KeysetCursor final : public Cursor {
           text_(std::move(text)),
           stmt_(std::move(stmt)),
           columns_(read_columns(stmt_.get())) {
-        origins_.assign(columns_.size(), std::string());
-        if (!read_only_) {
-            try {
-                plan_writes();
-            } catch (const ErrorInfo& e) {
-                // Reading still works; a write says why it cannot be done.
-                updatable_ = false;
-                not_updatable_ = e.description();
+        plan_ = read_only_ ? read_only_plan() : write_plan(*db_, stmt_.get(), columns_, text_);
+        if (!plan_->query_text.empty()) {
+            // The key columns come after the caller's own: that statement is run instead.
+            Statement keyed = prepare_cached(*db_, plan_->query_text);
+            if (sqlite3_column_count(keyed.get()) ==
+                static_cast<int>(plan_->key_positions.back() + 1)) {
+                db_->cache.give_back(text_, std::move(stmt_));
+                stmt_ = std::move(keyed);
+            } else {
+                plan_ = refused_plan("its rows cannot be told apart");
             }
         }
         if (load_all) {
@@ -148,10 +280,10 @@ class KeysetCursor final : public Cursor {
 
     void set_value(int32_t index, const Variant& v) override {
         check_updatable();
-        if (origins_[index].empty()) {
+        if (plan_->origins[index].empty()) {
             refuse(code::not_updatable, "Field '" + columns_[index].name +
-                                            "' cannot be updated: it is not a column of " + table_ +
-                                            ".");
+                                            "' cannot be updated: it is not a column of " +
+                                            plan_->table + ".");
         }
         Variant stored = storable_value(v, columns_[index].kind, columns_[index].name);
         if (!adding_) {
@@ -178,7 +310,8 @@ class KeysetCursor final : public Cursor {
     void close() override {
         // Rows already written stay written, whatever ends the cursor.
         end_append_batch(*db_);
-        db_->cache.give_back(query_text_.empty() ? text_ : query_text_, std::move(stmt_));
+        db_->cache.give_back(plan_->query_text.empty() ? text_ : plan_->query_text,
+                             std::move(stmt_));
         streamed_.clear();
         added_.clear();
         adding_ = editing_ = false;
@@ -195,105 +328,11 @@ class KeysetCursor final : public Cursor {
         std::size_t index = 0;
     };
 
-    // Finds the one table the rows come from and how a row is found again: by the primary
-    // key, else by the rowid, else by all its values. Key columns the query does not select
-    // are added after the caller's own. Throws the reason when the rows cannot be written.
-    void plan_writes() {
-        sqlite3_stmt* s = stmt_.get();
-        const int n = static_cast<int>(columns_.size());
-        std::string database;
-        for (int i = 0; i < n; ++i) {
-            const char* t = sqlite3_column_table_name(s, i);
-            const char* d = sqlite3_column_database_name(s, i);
-            if (!t || !d) continue;
-            if (table_.empty()) {
-                table_ = t;
-                database = d;
-            } else if (table_ != t || database != d) {
-                refuse(code::not_updatable, "its rows come from more than one table");
-            }
-        }
-        const auto written = sql::single_table(text_, sql::sqlite_dialect);
-        if (!written) {
-            refuse(code::not_updatable,
-                   "it is not a plain SELECT from one table (a join, a subquery, or a grouped, "
-                   "compound or DISTINCT query)");
-        }
-        const std::string name = sql::name_parts(*written).back();
-        if (table_.empty()) {
-            refuse(code::not_updatable, "none of its fields is a column of " + name);
-        }
-        if (!sql::same_name(name, table_)) {
-            refuse(code::not_updatable, "it reads " + name + ", a view, not a table");
-        }
-        target_ = quoted(database) + "." + quoted(table_);
-        for (int i = 0; i < n; ++i) {
-            const char* t = sqlite3_column_table_name(s, i);
-            const char* origin = sqlite3_column_origin_name(s, i);
-            if (t && origin) origins_[i] = origin;
-        }
-
-        const auto info = describe_table(*db_, database, table_);
-        std::vector<std::string> key = info->primary_key;
-        if (key.empty() && !info->rowid.empty()) key = {info->rowid};
-        if (key.empty()) {
-            // Found by all its values, once each; Update checks that they pick one row.
-            by_values_ = true;
-            for (int i = 0; i < n; ++i) {
-                if (origins_[i].empty()) continue;
-                if (std::find(key.begin(), key.end(), origins_[i]) != key.end()) continue;
-                key.push_back(origins_[i]);
-                key_positions_.push_back(i);
-            }
-        } else {
-            for (const auto& column : key) {
-                const auto at = std::find_if(origins_.begin(), origins_.end(), [&](const auto& o) {
-                    return sql::same_name(o, column);
-                });
-                if (at == origins_.end()) break;
-                key_positions_.push_back(static_cast<int>(at - origins_.begin()));
-            }
-            if (key_positions_.size() != key.size()) add_key_columns(key, info->rowid);
-        }
-        for (const auto& column : key) {
-            const std::string name = key_name(column, info->rowid);
-            key_where_ += (key_where_.empty() ? " WHERE " : " AND ") + name + " IS ?";
-            key_list_ += (key_list_.empty() ? "" : ", ") + name;
-        }
-        updatable_ = true;
-    }
-
-    // Selects the key columns after the caller's own, which keep their positions.
-    void add_key_columns(const std::vector<std::string>& key, const std::string& rowid) {
-        std::string list;
-        for (std::size_t k = 0; k < key.size(); ++k) {
-            list += (k ? ", " : "") + key_name(key[k], rowid) + " AS \"ortiva_key_" +
-                    std::to_string(k) + "\"";
-        }
-        const auto keyed = sql::with_columns_appended(text_, list, sql::sqlite_dialect);
-        if (!keyed) refuse(code::not_updatable, "its rows cannot be told apart");
-        Statement stmt = prepare_cached(*db_, *keyed);
-        if (sqlite3_column_count(stmt.get()) != static_cast<int>(columns_.size() + key.size())) {
-            refuse(code::not_updatable, "its rows cannot be told apart");
-        }
-        db_->cache.give_back(text_, std::move(stmt_));
-        stmt_ = std::move(stmt);
-        query_text_ = *keyed;
-        key_positions_.clear();
-        for (std::size_t k = 0; k < key.size(); ++k)
-            key_positions_.push_back(static_cast<int>(columns_.size() + k));
-    }
-
-    // The rowid goes unquoted: quoted, a name no column has would read as a text literal.
-    static std::string key_name(const std::string& column, const std::string& rowid) {
-        return !rowid.empty() && column == rowid ? column : quoted(column);
-    }
-
     void check_updatable() const {
         if (read_only_) refuse_update();
-        if (!updatable_) {
+        if (!plan_->updatable) {
             refuse(code::not_updatable,
-                   "Current Recordset does not support updating: " + not_updatable_ + ".");
+                   "Current Recordset does not support updating: " + plan_->not_updatable + ".");
         }
     }
 
@@ -304,8 +343,8 @@ class KeysetCursor final : public Cursor {
         try {
             while (step_row(stmt_.get())) {
                 Row row;
-                if (updatable_) {
-                    row.key = read_key(stmt_.get(), key_positions_);
+                if (plan_->updatable) {
+                    row.key = read_key(stmt_.get(), plan_->key_positions);
                     // A row this cursor added or moved may come by again.
                     if (const auto it = written_.find(row.key); it != written_.end()) {
                         if (--it->second == 0) written_.erase(it);
@@ -366,18 +405,18 @@ class KeysetCursor final : public Cursor {
         std::string names, marks;
         for (std::size_t i = 0; i < edits_.size(); ++i) {
             if (!edits_[i]) continue;
-            names += (names.empty() ? "" : ", ") + quoted(origins_[i]);
+            names += (names.empty() ? "" : ", ") + quoted(plan_->origins[i]);
             marks += marks.empty() ? "?" : ", ?";
         }
         std::string text =
-            "INSERT INTO " + target_ +
+            "INSERT INTO " + plan_->target +
             (names.empty() ? " DEFAULT VALUES" : " (" + names + ") VALUES (" + marks + ")") +
-            " RETURNING " + key_list_;
+            " RETURNING " + plan_->key_list;
         GiveBack insert{*db_, text, prepare_cached(*db_, text)};
         bind_edits(insert.stmt.get());
         Row row;
         if (step(db_->db, insert.stmt.get())) {
-            std::vector<int> all(key_positions_.size());
+            std::vector<int> all(plan_->key_positions.size());
             for (std::size_t k = 0; k < all.size(); ++k)
                 all[k] = static_cast<int>(k);
             row.key = read_key(insert.stmt.get(), all);
@@ -398,11 +437,11 @@ class KeysetCursor final : public Cursor {
         std::string set;
         for (std::size_t i = 0; i < edits_.size(); ++i) {
             if (!edits_[i]) continue;
-            set += (set.empty() ? "" : ", ") + quoted(origins_[i]) + " = ?";
+            set += (set.empty() ? "" : ", ") + quoted(plan_->origins[i]) + " = ?";
         }
-        if (by_values_) refuse_ambiguous(row);
-        std::string text =
-            "UPDATE " + target_ + " SET " + set + key_where_ + " RETURNING " + key_list_;
+        if (plan_->by_values) refuse_ambiguous(row);
+        std::string text = "UPDATE " + plan_->target + " SET " + set + plan_->key_where +
+                           " RETURNING " + plan_->key_list;
         GiveBack update{*db_, text, prepare_cached(*db_, text)};
         bind_key(*db_, update.stmt.get(), bind_edits(update.stmt.get()), row.key);
         if (!step(db_->db, update.stmt.get())) {
@@ -411,7 +450,7 @@ class KeysetCursor final : public Cursor {
                    "since it was last read.",
                    text);
         }
-        std::vector<int> all(key_positions_.size());
+        std::vector<int> all(plan_->key_positions.size());
         for (std::size_t k = 0; k < all.size(); ++k)
             all[k] = static_cast<int>(k);
         std::string moved_to = read_key(update.stmt.get(), all);
@@ -427,7 +466,7 @@ class KeysetCursor final : public Cursor {
     // Found by its values, a row must be the only one that holds them, or the update would
     // change the others too.
     void refuse_ambiguous(const Row& row) const {
-        const std::string text = "SELECT COUNT(*) FROM " + target_ + key_where_;
+        const std::string text = "SELECT COUNT(*) FROM " + plan_->target + plan_->key_where;
         GiveBack count{*db_, text, prepare_cached(*db_, text)};
         bind_key(*db_, count.stmt.get(), 1, row.key);
         if (step(db_->db, count.stmt.get()) && sqlite3_column_int64(count.stmt.get(), 0) > 1) {
@@ -442,18 +481,18 @@ class KeysetCursor final : public Cursor {
     // triggers show as the database keeps them.
     void reload(Row& row) const {
         std::string list;
-        for (const auto& origin : origins_) {
+        for (const auto& origin : plan_->origins) {
             if (!origin.empty()) list += (list.empty() ? "" : ", ") + quoted(origin);
         }
-        const std::string text = "SELECT " + list + " FROM " + target_ + key_where_;
+        const std::string text = "SELECT " + list + " FROM " + plan_->target + plan_->key_where;
         GiveBack read{*db_, text, prepare_cached(*db_, text)};
         bind_key(*db_, read.stmt.get(), 1, row.key);
         if (!step(db_->db, read.stmt.get())) {
             refuse(code::row_deleted, "The current row has been deleted.", text);
         }
         int column = 0;
-        for (std::size_t i = 0; i < origins_.size(); ++i) {
-            if (origins_[i].empty()) continue;
+        for (std::size_t i = 0; i < plan_->origins.size(); ++i) {
+            if (plan_->origins[i].empty()) continue;
             row.values[i] = read_value(read.stmt.get(), column++, columns_[i].kind);
         }
         row.stale = false;
@@ -461,18 +500,9 @@ class KeysetCursor final : public Cursor {
 
     const bool read_only_;
     const std::string text_;  // as the caller wrote it
-    std::string query_text_;  // with the key columns added, when they were
-    bool updatable_ = false;
-    std::string not_updatable_ = "the recordset is read-only";
-    std::string table_;
-    std::string target_;  // "database"."table"
     mutable Statement stmt_;
     std::vector<Column> columns_;
-    std::vector<std::string> origins_;  // the table column behind each field, or ""
-    bool by_values_ = false;
-    std::vector<int> key_positions_;  // of the key columns in the statement
-    std::string key_where_;           // " WHERE k1 IS ? AND ..."
-    std::string key_list_;            // "k1, ..."
+    std::shared_ptr<const WritePlan> plan_;
 
     mutable bool done_ = false;
     mutable std::optional<ErrorInfo> failure_;
