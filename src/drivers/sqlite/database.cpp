@@ -105,8 +105,9 @@ std::shared_ptr<const TableInfo> describe_table(Database& db, const std::string&
     if (const auto it = db.tables.find(key); it != db.tables.end()) return it->second;
 
     auto info = std::make_shared<TableInfo>();
+    bool integer = false;
     {
-        const std::string sql = "SELECT name, pk FROM pragma_table_info(?1, ?2)";
+        const std::string sql = "SELECT name, pk, upper(type) FROM pragma_table_info(?1, ?2)";
         Statement stmt = prepare_cached(db, sql);
         sqlite3_bind_text(stmt.get(), 1, table.c_str(), -1, SQLITE_TRANSIENT);
         sqlite3_bind_text(stmt.get(), 2, database.c_str(), -1, SQLITE_TRANSIENT);
@@ -116,6 +117,9 @@ std::shared_ptr<const TableInfo> describe_table(Database& db, const std::string&
             info->columns.emplace_back(name ? name : "");
             if (const int pk = sqlite3_column_int(stmt.get(), 1); pk > 0) {
                 key_columns.emplace_back(pk, info->columns.back());
+                const auto* type =
+                    reinterpret_cast<const char*>(sqlite3_column_text(stmt.get(), 2));
+                integer = type && std::string_view(type) == "INTEGER";
             }
         }
         db.cache.give_back(sql, std::move(stmt));
@@ -138,6 +142,7 @@ std::shared_ptr<const TableInfo> describe_table(Database& db, const std::string&
         if (rc == SQLITE_OK) info->rowid = spelling;
         break;
     }
+    info->integer_key = integer && info->primary_key.size() == 1 && !info->rowid.empty();
     db.tables.emplace(std::move(key), info);
     return info;
 }

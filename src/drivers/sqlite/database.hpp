@@ -44,6 +44,7 @@ struct TableInfo {
     std::vector<std::string> columns;
     std::vector<std::string> primary_key;  // in key order; empty without one
     std::string rowid;                     // a spelling of the rowid no column hides, or ""
+    bool integer_key = false;              // the primary key is the rowid (INTEGER PRIMARY KEY)
 };
 
 struct WritePlan;  // a keyset's, by statement text (keyset.cpp)

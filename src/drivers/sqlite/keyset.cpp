@@ -23,6 +23,7 @@ struct WritePlan {
     std::string query_text;            // with the key columns added, when they were
     std::vector<std::string> origins;  // the table column behind each field, or ""
     bool by_values = false;            // no key: found by all its values
+    bool rowid_key = false;            // the key is the rowid: an insert needs no RETURNING
     std::vector<int> key_positions;    // of the key columns in the statement
     std::string key_where;             // " WHERE k1 IS ? AND ..."
     std::string key_list;              // "k1, ..."
@@ -31,6 +32,15 @@ struct WritePlan {
 namespace {
 
 namespace sql = detail::sql;
+
+// Resets a statement kept by the cursor on every way out, so that no write stays active.
+struct ResetOnExit {
+    sqlite3_stmt* stmt;
+    ~ResetOnExit() {
+        sqlite3_reset(stmt);
+        sqlite3_clear_bindings(stmt);
+    }
+};
 
 std::string quoted(std::string_view name) {
     return sql::quote_identifier(name);
@@ -154,6 +164,7 @@ void plan_writes(WritePlan& plan, Database& db, sqlite3_stmt* s, std::size_t n,
 
     const auto info = describe_table(db, database, plan.table);
     std::vector<std::string> key = info->primary_key;
+    plan.rowid_key = info->integer_key || (key.empty() && !info->rowid.empty());
     if (key.empty() && !info->rowid.empty()) key = {info->rowid};
     if (key.empty()) {
         // Found by all its values, once each; Update checks that they pick one row.
@@ -312,6 +323,7 @@ class KeysetCursor final : public Cursor {
         end_append_batch(*db_);
         db_->cache.give_back(plan_->query_text.empty() ? text_ : plan_->query_text,
                              std::move(stmt_));
+        db_->cache.give_back(std::move(insert_text_), std::move(insert_));
         streamed_.clear();
         added_.clear();
         adding_ = editing_ = false;
@@ -402,25 +414,38 @@ class KeysetCursor final : public Cursor {
     }
 
     void insert_row() {
-        std::string names, marks;
-        for (std::size_t i = 0; i < edits_.size(); ++i) {
-            if (!edits_[i]) continue;
-            names += (names.empty() ? "" : ", ") + quoted(plan_->origins[i]);
-            marks += marks.empty() ? "?" : ", ?";
+        std::vector<bool> mask(edits_.size());
+        for (std::size_t i = 0; i < edits_.size(); ++i)
+            mask[i] = edits_[i].has_value();
+        // Rows appended one after another mostly assign the same fields: one statement serves.
+        if (!insert_ || mask != insert_mask_) {
+            std::string names, marks;
+            for (std::size_t i = 0; i < mask.size(); ++i) {
+                if (!mask[i]) continue;
+                names += (names.empty() ? "" : ", ") + quoted(plan_->origins[i]);
+                marks += marks.empty() ? "?" : ", ?";
+            }
+            std::string text =
+                "INSERT INTO " + plan_->target +
+                (names.empty() ? " DEFAULT VALUES" : " (" + names + ") VALUES (" + marks + ")") +
+                (plan_->rowid_key ? "" : " RETURNING " + plan_->key_list);
+            db_->cache.give_back(std::move(insert_text_), std::move(insert_));
+            insert_ = prepare_cached(*db_, text);
+            insert_text_ = std::move(text);
+            insert_mask_ = std::move(mask);
         }
-        std::string text =
-            "INSERT INTO " + plan_->target +
-            (names.empty() ? " DEFAULT VALUES" : " (" + names + ") VALUES (" + marks + ")") +
-            " RETURNING " + plan_->key_list;
-        GiveBack insert{*db_, text, prepare_cached(*db_, text)};
-        bind_edits(insert.stmt.get());
         Row row;
-        if (step(db_->db, insert.stmt.get())) {
-            std::vector<int> all(plan_->key_positions.size());
-            for (std::size_t k = 0; k < all.size(); ++k)
-                all[k] = static_cast<int>(k);
-            row.key = read_key(insert.stmt.get(), all);
-            while (step(db_->db, insert.stmt.get())) {
+        {
+            ResetOnExit guard{insert_.get()};
+            bind_edits(insert_.get());
+            if (step(db_->db, insert_.get())) {
+                row.key = read_key(insert_.get(), all_columns());
+                while (step(db_->db, insert_.get())) {
+                }
+            } else if (plan_->rowid_key) {
+                const sqlite3_int64 rowid = sqlite3_last_insert_rowid(db_->db);
+                row.key.push_back(static_cast<char>(SQLITE_INTEGER));
+                row.key.append(reinterpret_cast<const char*>(&rowid), sizeof rowid);
             }
         }
         row.values.assign(columns_.size(), Variant::null());
@@ -430,6 +455,14 @@ class KeysetCursor final : public Cursor {
         pos_ = {true, added_.size() - 1};
         adding_ = false;
         edits_.clear();
+    }
+
+    // 0 .. key size - 1: the key columns of a RETURNING clause.
+    std::vector<int> all_columns() const {
+        std::vector<int> all(plan_->key_positions.size());
+        for (std::size_t k = 0; k < all.size(); ++k)
+            all[k] = static_cast<int>(k);
+        return all;
     }
 
     void update_row() {
@@ -450,10 +483,7 @@ class KeysetCursor final : public Cursor {
                    "since it was last read.",
                    text);
         }
-        std::vector<int> all(plan_->key_positions.size());
-        for (std::size_t k = 0; k < all.size(); ++k)
-            all[k] = static_cast<int>(k);
-        std::string moved_to = read_key(update.stmt.get(), all);
+        std::string moved_to = read_key(update.stmt.get(), all_columns());
         while (step(db_->db, update.stmt.get())) {
         }
         if (moved_to != row.key) ++written_[moved_to];
@@ -515,6 +545,11 @@ class KeysetCursor final : public Cursor {
     bool adding_ = false;
     bool editing_ = false;
     std::vector<std::optional<Variant>> edits_;
+
+    // The INSERT of the last added row, kept while rows assign the same fields.
+    Statement insert_;
+    std::string insert_text_;
+    std::vector<bool> insert_mask_;
 };
 
 }  // namespace
