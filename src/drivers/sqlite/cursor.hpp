@@ -46,7 +46,8 @@ class Cursor : public detail::CursorDriver {
 std::unique_ptr<Cursor> open_forward(std::shared_ptr<Database> db, Statement stmt,
                                      std::string text);
 /// Reads every row of stmt now: RecordCount is known at once.
-std::unique_ptr<Cursor> open_static(std::shared_ptr<Database> db, Statement stmt, std::string text);
+std::unique_ptr<detail::CursorDriver> open_static(std::shared_ptr<Database> db, Statement stmt,
+                                                  std::string text);
 /// A keyset cursor that steps only when a row is asked for. Unless read_only, it writes AddNew
 /// and changed rows back to the one table its rows come from, finding each row by the table's
 /// primary key, else its rowid, else all its values (refusing an update those do not pin to
