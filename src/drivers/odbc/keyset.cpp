@@ -11,6 +11,7 @@
 #include "drivers/odbc/errors.hpp"
 #include "ortiva/error_info.hpp"
 #include "ortiva/text.hpp"
+#include "seams/data/core/keyset_rows.hpp"
 #include "seams/data/core/sql_text.hpp"
 
 namespace ortiva::odbc {
@@ -40,25 +41,23 @@ class KeysetCursor final : public Cursor {
 
     bool eof() const override {
         if (adding_) return false;
-        settle();
-        return pos_.added && pos_.index >= added_.size();
+        return rows_.at_end([this] { return fetch(); });
     }
 
     int32_t record_count() const override {
         drain();
         // Rows completed by a later AddNew count as written, as they would row by row.
-        return static_cast<int32_t>(fetched_.size() + added_.size() + queued_.size());
+        return static_cast<int32_t>(rows_.read.size() + rows_.added.size() + queued_.size());
     }
 
     void move_first() override {
         write_pending();
-        pos_ = {false, 0};
+        rows_.rewind();
     }
 
     void move_next() override {
         write_pending();
-        settle();
-        ++pos_.index;
+        rows_.next([this] { return fetch(); });
     }
 
     int32_t field_count() const override { return static_cast<int32_t>(columns_.size()); }
@@ -70,8 +69,8 @@ class KeysetCursor final : public Cursor {
             if (edit) return *edit;
             if (adding_) return Variant::null();
         }
-        settle();
-        Row& row = current_row();
+        rows_.settle([this] { return fetch(); });
+        Row& row = rows_.current();
         if (row.stale) reload(row);
         return row.values[index];
     }
@@ -85,7 +84,7 @@ class KeysetCursor final : public Cursor {
         }
         Variant stored = storable_value(v, columns_[index]);
         if (!adding_) {
-            settle();
+            rows_.settle([this] { return fetch(); });
             if (!editing_) edits_.assign(columns_.size(), std::nullopt);
             editing_ = true;
         }
@@ -130,10 +129,6 @@ class KeysetCursor final : public Cursor {
         std::vector<Variant> keys;  // the primary key's values, empty when not known
         bool stale = false;         // written since read: read again by its key
     };
-    struct Position {
-        bool added = false;  // in added_, else in fetched_
-        std::size_t index = 0;
-    };
     struct Insert {
         std::unique_ptr<Statement> stmt;
         std::string sql;
@@ -144,8 +139,7 @@ class KeysetCursor final : public Cursor {
         reader_.reset();
         select_.reset();
         inserts_.clear();
-        fetched_.clear();
-        added_.clear();
+        rows_.clear();
     }
 
     // The one table the rows come from, as the driver names it for each column or, where it
@@ -255,7 +249,7 @@ class KeysetCursor final : public Cursor {
             }
         }
         // Rows this cursor added before the query ran come by again: they are skipped.
-        for (Row& row : added_) {
+        for (Row& row : rows_.added) {
             if (row.keys.empty()) row.keys = visible_keys(row.values);
             if (!row.keys.empty()) added_keys_.push_back(row.keys);
         }
@@ -284,7 +278,7 @@ class KeysetCursor final : public Cursor {
                                                    row.keys) != added_keys_.end()) {
                     continue;
                 }
-                fetched_.push_back(std::move(row));
+                rows_.read.push_back(std::move(row));
                 return true;
             }
         } catch (const ErrorInfo& e) {
@@ -301,16 +295,6 @@ class KeysetCursor final : public Cursor {
         while (fetch()) {
         }
     }
-
-    // Brings a position past the rows read so far onto the next row, or past the fetched
-    // rows into the added ones.
-    void settle() const {
-        while (!pos_.added && pos_.index >= fetched_.size()) {
-            if (!fetch()) pos_ = {true, pos_.index - fetched_.size()};
-        }
-    }
-
-    Row& current_row() const { return pos_.added ? added_[pos_.index] : fetched_[pos_.index]; }
 
     // ---- keys ----
 
@@ -560,8 +544,7 @@ class KeysetCursor final : public Cursor {
         for (const auto& e : edits)
             row.values.push_back(e ? *e : Variant::null());
         row.stale = true;
-        added_.push_back(std::move(row));
-        pos_ = {true, added_.size() - 1};
+        rows_.stand_on_added(std::move(row));
     }
 
     // Runs of rows that assign the same fields with values of binding-compatible kinds share
@@ -686,7 +669,7 @@ class KeysetCursor final : public Cursor {
 
     void write_update() {
         if (reader_) drain();
-        Row& row = current_row();
+        Row& row = rows_.current();
         if (row.stale) reload(row);
         std::vector<Variant> params;
         std::vector<const Column*> targets;
@@ -771,10 +754,8 @@ class KeysetCursor final : public Cursor {
     mutable std::string query_sql_;
     mutable std::vector<Column> query_columns_;
     mutable std::optional<ErrorInfo> failure_;
-    mutable std::vector<Row> fetched_;
-    mutable std::vector<Row> added_;
+    mutable detail::KeysetRows<Row> rows_;
     mutable std::vector<std::vector<Variant>> added_keys_;
-    mutable Position pos_;
 
     mutable bool keys_resolved_ = false;
     mutable bool primary_key_ = false;

@@ -10,6 +10,7 @@
 #include "drivers/sqlite/cursor.hpp"
 #include "drivers/sqlite/errors.hpp"
 #include "ortiva/error_info.hpp"
+#include "seams/data/core/keyset_rows.hpp"
 #include "seams/data/core/sql_text.hpp"
 
 namespace ortiva::sqlite {
@@ -253,25 +254,23 @@ class KeysetCursor final : public Cursor {
 
     bool eof() const override {
         if (adding_) return false;
-        settle();
-        return pos_.added && pos_.index >= added_.size();
+        return rows_.at_end([this] { return fetch(); });
     }
 
     int32_t record_count() const override {
         while (fetch()) {
         }
-        return static_cast<int32_t>(streamed_.size() + added_.size());
+        return static_cast<int32_t>(rows_.read.size() + rows_.added.size());
     }
 
     void move_first() override {
         write_pending();
-        pos_ = {false, 0};
+        rows_.rewind();
     }
 
     void move_next() override {
         write_pending();
-        settle();
-        ++pos_.index;
+        rows_.next([this] { return fetch(); });
     }
 
     int32_t field_count() const override { return static_cast<int32_t>(columns_.size()); }
@@ -283,8 +282,8 @@ class KeysetCursor final : public Cursor {
             if (edit) return *edit;
             if (adding_) return Variant::null();
         }
-        settle();
-        Row& row = current_row();
+        rows_.settle([this] { return fetch(); });
+        Row& row = rows_.current();
         if (row.stale) reload(row);
         return row.values[index];
     }
@@ -298,7 +297,7 @@ class KeysetCursor final : public Cursor {
         }
         Variant stored = storable_value(v, columns_[index].kind, columns_[index].name);
         if (!adding_) {
-            settle();
+            rows_.settle([this] { return fetch(); });
             if (!editing_) edits_.assign(columns_.size(), std::nullopt);
             editing_ = true;
         }
@@ -324,8 +323,7 @@ class KeysetCursor final : public Cursor {
         db_->cache.give_back(plan_->query_text.empty() ? text_ : plan_->query_text,
                              std::move(stmt_));
         db_->cache.give_back(std::move(insert_text_), std::move(insert_));
-        streamed_.clear();
-        added_.clear();
+        rows_.clear();
         adding_ = editing_ = false;
     }
 
@@ -334,10 +332,6 @@ class KeysetCursor final : public Cursor {
         std::string key;  // the row's key columns as stored; see read_key
         std::vector<Variant> values;
         bool stale = false;  // written since read: read again by its key
-    };
-    struct Position {
-        bool added = false;  // in added_, else in streamed_
-        std::size_t index = 0;
     };
 
     void check_updatable() const {
@@ -368,7 +362,7 @@ class KeysetCursor final : public Cursor {
                     row.values.push_back(
                         read_value(stmt_.get(), static_cast<int>(i), columns_[i].kind));
                 }
-                streamed_.push_back(std::move(row));
+                rows_.read.push_back(std::move(row));
                 return true;
             }
         } catch (const ErrorInfo& e) {
@@ -380,16 +374,6 @@ class KeysetCursor final : public Cursor {
         sqlite3_reset(stmt_.get());
         return false;
     }
-
-    // Brings a position past the rows read so far onto the next row, or past the streamed
-    // rows into the added ones.
-    void settle() const {
-        while (!pos_.added && pos_.index >= streamed_.size()) {
-            if (!fetch()) pos_ = {true, pos_.index - streamed_.size()};
-        }
-    }
-
-    Row& current_row() const { return pos_.added ? added_[pos_.index] : streamed_[pos_.index]; }
 
     void write_pending() {
         write_pending_in_batch();
@@ -451,8 +435,7 @@ class KeysetCursor final : public Cursor {
         row.values.assign(columns_.size(), Variant::null());
         row.stale = true;
         ++written_[row.key];
-        added_.push_back(std::move(row));
-        pos_ = {true, added_.size() - 1};
+        rows_.stand_on_added(std::move(row));
         adding_ = false;
         edits_.clear();
     }
@@ -466,7 +449,7 @@ class KeysetCursor final : public Cursor {
     }
 
     void update_row() {
-        Row& row = current_row();
+        Row& row = rows_.current();
         std::string set;
         for (std::size_t i = 0; i < edits_.size(); ++i) {
             if (!edits_[i]) continue;
@@ -536,11 +519,9 @@ class KeysetCursor final : public Cursor {
 
     mutable bool done_ = false;
     mutable std::optional<ErrorInfo> failure_;
-    mutable std::vector<Row> streamed_;
-    mutable std::vector<Row> added_;
+    mutable detail::KeysetRows<Row> rows_;
     // Keys of rows this cursor wrote, with how often the query may still show them.
     mutable std::unordered_map<std::string, int> written_;
-    mutable Position pos_;
 
     bool adding_ = false;
     bool editing_ = false;
