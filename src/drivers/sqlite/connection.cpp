@@ -221,4 +221,9 @@ int64_t rows_stepped(const detail::ConnectionDriver& connection) {
     return own ? own->database().rows_stepped : -1;
 }
 
+int64_t statements_prepared(const detail::ConnectionDriver& connection) {
+    const auto* own = dynamic_cast<const SqliteConnection*>(&connection);
+    return own ? own->database().statements_prepared : -1;
+}
+
 }  // namespace ortiva::sqlite
