@@ -3,7 +3,7 @@
 include(GNUInstallDirs)
 include(CMakePackageConfigHelpers)
 
-set(ortiva_installed ortiva_common ortiva_sqlite ortiva_management_sqlite ortiva_memory ortiva)
+set(ortiva_installed ortiva_common ortiva_data_core ortiva_sqlite ortiva_management_sqlite ortiva_memory ortiva)
 if(ORTIVA_ODBC)
     list(APPEND ortiva_installed ortiva_odbc)
 endif()

@@ -40,7 +40,14 @@ class Connection : public std::enable_shared_from_this<Connection> {
     /// yields rows, and a closed recordset otherwise. A statement the database rejects fails
     /// with the driver's error (-2147217900, -2147217873 for a constraint violation); 3709 when
     /// the connection is not open.
-    std::shared_ptr<Recordset> Execute(const std::string& sql, int32_t options = -1);
+    /// (options is wider than int32_t only so that a call passing an int32_t variable picks
+    /// the overload below without ambiguity; it is accepted and not used.)
+    std::shared_ptr<Recordset> Execute(const std::string& sql, int64_t options = -1);
+    /// As Execute, and records_affected receives the number of rows the statements inserted,
+    /// changed or deleted: -1 for a statement that yields rows or when the database cannot
+    /// tell.
+    std::shared_ptr<Recordset> Execute(const std::string& sql, int32_t& records_affected,
+                                       int32_t options = -1);
     /// Starts a transaction, or a nested level inside the open one. Returns the new nesting
     /// level (1 for the outermost transaction).
     int32_t BeginTrans();

@@ -53,7 +53,10 @@ class ConnectionDriver {
                                                       int32_t cursor_type, int32_t lock_type,
                                                       int32_t cursor_location) = 0;
     /// Runs a statement; returns a forward-only cursor when it yields rows, else nullptr.
-    virtual std::unique_ptr<CursorDriver> execute(const std::string& sql) = 0;
+    /// records_affected receives the rows the statements changed, -1 when a cursor is
+    /// returned or the database cannot tell.
+    virtual std::unique_ptr<CursorDriver> execute(const std::string& sql,
+                                                  int32_t& records_affected) = 0;
     virtual int32_t begin_trans() = 0;
     /// The nesting level of the open transaction, 0 when none is open.
     virtual int32_t transaction_level() const { return 0; }

@@ -28,6 +28,11 @@ struct DbContext {
     std::string date_type = "TIMESTAMP";
     std::string bool_type = "BOOLEAN";
     std::string bigint_type = "BIGINT";
+    /// Appended to CREATE TABLE for a table that is found only by its primary key.
+    std::string without_rowid;
+    /// Why the database cannot be reached here ("" when it can); tests then skip saying so,
+    /// so that the list of tests never depends on where they were first listed.
+    std::function<std::string()> unavailable;
     /// Capability -> why this driver lacks it.
     std::map<std::string, std::string> cannot;
 
@@ -67,6 +72,7 @@ inline DbContext sqlite_context() {
         const auto file = dir.path() / ("db" + std::to_string(++counter) + ".sqlite");
         return "Data Source=" + file.string();
     };
+    c.without_rowid = " WITHOUT ROWID";
     return c;
 }
 

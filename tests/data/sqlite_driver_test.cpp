@@ -332,6 +332,33 @@ TEST_F(SqliteDriver, KeysetsWithoutOneTableBehindTheirRowsAreReadOnly) {
     EXPECT_EQ(rs.Fields()["Loud"].Value(), Variant("A"));
 }
 
+TEST_F(SqliteDriver, RepeatedAppendsPrepareNothingTwiceUntilTheSchemaChanges) {
+    auto db = open("Data Source=:memory:");
+    db->Execute("create table T (Code integer, Name text)");
+    auto append = [&](int code) {
+        Recordset rs;
+        rs.Open("Select * from T", db, adOpenKeyset, adLockOptimistic);
+        rs.AddNew();
+        rs.Fields()[0].Value(int32_t{code});
+        rs.Fields()[rs.Fields().Count() - 1].Value(int32_t{code});
+        rs.Update();
+        rs.Close();
+    };
+    append(1);
+    const int64_t prepared = sqlite::statements_prepared(*db);
+    for (int code = 2; code <= 5; ++code)
+        append(code);
+    EXPECT_EQ(sqlite::statements_prepared(*db), prepared);
+
+    // The statements of the old schema are not used with the new one.
+    db->Execute("alter table T add column Extra integer");
+    append(6);
+    EXPECT_GT(sqlite::statements_prepared(*db), prepared + 2);
+    auto rs = db->Execute("select count(*), sum(Extra) from T");
+    EXPECT_EQ(rs->Fields()[0].Value(), Variant(int32_t{6}));
+    EXPECT_EQ(rs->Fields()[1].Value(), Variant(int32_t{6}));
+}
+
 TEST_F(SqliteDriver, ConnectionStringChoosesTheDatabase) {
     // Quoted and braced values may hold ';'.
     const std::string odd = path("with;semicolon.sqlite");

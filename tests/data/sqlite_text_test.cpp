@@ -1,54 +1,15 @@
-// The SQLite driver's small parsers: where a rowid can go into a SELECT, ISO dates, and the
-// declared types that decide a column's value kind.
+// The SQLite driver's small parsers: ISO dates, and the declared types that decide a column's
+// value kind.
 
 #include <gtest/gtest.h>
 
-#include <optional>
 #include <string>
 #include <vector>
 
-#include "drivers/sqlite/sql_text.hpp"
 #include "drivers/sqlite/values.hpp"
 
 namespace ortiva::sqlite {
 namespace {
-
-TEST(SqliteText, RowidGoesFirstInPlainSelectsOnly) {
-    struct Case {
-        const char* sql;
-        std::optional<std::string> keyed;
-    };
-    const std::vector<Case> cases = {
-        {"Select * from T", "Select _rowid_, * from T"},
-        {"  /* c */ select all a from T", "  /* c */ select all _rowid_, a from T"},
-        {"SELECT*FROM T WHERE x = 'union'", "SELECT _rowid_,*FROM T WHERE x = 'union'"},
-        {"select a from T where b in (select b from U union select 1)",
-         "select _rowid_, a from T where b in (select b from U union select 1)"},
-        {"select \"group\" from T;", "select _rowid_, \"group\" from T;"},
-        {"select a from T -- group by a\n", "select _rowid_, a from T -- group by a\n"},
-        {"select distinct a from T", std::nullopt},
-        {"select a from T union select a from U", std::nullopt},
-        {"select a from T except select a from U", std::nullopt},
-        {"select a, count(*) from T group by a", std::nullopt},
-        {"with c as (select 1) select * from c", std::nullopt},
-        {"values (1)", std::nullopt},
-        {"insert into T values (1)", std::nullopt},
-        {"select a from T; select b from U", std::nullopt},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.sql);
-        EXPECT_EQ(with_rowid_first(c.sql, "_rowid_"), c.keyed);
-    }
-}
-
-TEST(SqliteText, BlankTextAndQuotedIdentifiers) {
-    EXPECT_TRUE(is_blank(""));
-    EXPECT_TRUE(is_blank("  ; -- note\n /* block */ ;"));
-    EXPECT_FALSE(is_blank("; select 1"));
-    EXPECT_FALSE(is_blank("'text'"));
-    EXPECT_EQ(quote_identifier("plain"), "\"plain\"");
-    EXPECT_EQ(quote_identifier("a\"b"), "\"a\"\"b\"");
-}
 
 TEST(SqliteValues, IsoTextReadsAsDate) {
     struct Case {

@@ -127,6 +127,20 @@ TEST_P(CommonDbUpdates, ChangesTheFirstMatchingRowOnly) {
     EXPECT_TRUE(first_changed || second_changed) << ::testing::PrintToString(after);
 }
 
+TEST_P(CommonDbWrites, TablesFoundOnlyByTheirKeyOrWithAColumnNamedRowidAreWritten) {
+    exec("create table K (Code " + ctx().int_type + " primary key, Name " + ctx().text_type + ")" +
+         ctx().without_rowid);
+    create_table("R", "rowid " + ctx().int_type + ", Name " + ctx().text_type);
+    for (const std::string table : {"K", "R"}) {
+        SCOPED_TRACE(table);
+        db.strTableName(table);
+        EXPECT_TRUE(db.fnInsertRecord({1, "one"}));
+        EXPECT_TRUE(db.fnInsertRecord({2, "two"}));
+        EXPECT_TRUE(db.fnUpdateSelectedRecord("Name = 'two'", {"Name", "second"}));
+        EXPECT_EQ(texts("select * from " + table + " order by 1"), (Texts{"1|one", "2|second"}));
+    }
+}
+
 TEST_P(CommonDbUpdates, NamesFieldsByNameOrPosition) {
     const std::vector<Variant> keys = {"Name", "name", Variant(int16_t{1}), Variant(int32_t{1}),
                                        Variant(1.0)};

@@ -83,6 +83,9 @@ using Rows = std::vector<Row>;
 class DbTest : public ::testing::TestWithParam<DbContext> {
   protected:
     void SetUp() override {
+        if (ctx().unavailable) {
+            if (const std::string why = ctx().unavailable(); !why.empty()) GTEST_SKIP() << why;
+        }
         connection_string = ctx().fresh_database();
         try {
             db.SetPropertyValues(connection_string, ctx().user, ctx().password);

@@ -19,11 +19,7 @@ INSTANTIATE_TEST_SUITE_P(ODBC, DataAccessTransactions, ::testing::ValuesIn(odbc_
                          ContextName());
 INSTANTIATE_TEST_SUITE_P(ODBC, DataAccessErrors, ::testing::ValuesIn(odbc_contexts()),
                          ContextName());
-
-// Says so when the PostgreSQL instances above were left out.
-TEST(PostgreSQL, SharedSuitesRunOnTheServer) {
-    const std::string why = postgres_unavailable();
-    if (!why.empty()) GTEST_SKIP() << why;
-}
+INSTANTIATE_TEST_SUITE_P(ODBC, DataAccessQueries, ::testing::ValuesIn(odbc_contexts()),
+                         ContextName());
 
 }  // namespace ortiva::testing::conformance

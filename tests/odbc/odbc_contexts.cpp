@@ -51,6 +51,8 @@ DbContext postgres_context() {
     c.cannot["case_preserving_names"] =
         "PostgreSQL folds unquoted names to lower case: the fields read back as name, qty";
     c.cannot["reject_empty_select"] = "PostgreSQL accepts a SELECT without columns";
+    c.cannot["rowid"] = "PostgreSQL tables have no rowid: rows without a key are found by value";
+    c.unavailable = postgres_unavailable;
     return c;
 }
 
@@ -66,13 +68,13 @@ DbContext sqlite_odbc_context() {
     c.cannot["getdate_as_date"] =
         "SQLite has no date type: its ODBC driver describes getdate() as text";
     c.cannot["exact_doubles"] = "the SQLite ODBC driver reads REAL values through 15-digit text";
+    c.cannot["rowid"] = "ODBC has no rowid: rows without a key are found by value";
+    c.without_rowid = " WITHOUT ROWID";
     return c;
 }
 
 std::vector<DbContext> odbc_contexts() {
-    std::vector<DbContext> contexts = {sqlite_odbc_context()};
-    if (postgres_unavailable().empty()) contexts.push_back(postgres_context());
-    return contexts;
+    return {sqlite_odbc_context(), postgres_context()};
 }
 
 // The ClsCommonDb suites of tests/db run on these contexts in this program.

@@ -61,9 +61,12 @@ class OdbcConnection final : public detail::ConnectionDriver {
                                                       int32_t cursor_location) override {
         const bool read_only = lock_type == adLockReadOnly;
         const bool client = cursor_location == adUseClient;
-        if (read_only && cursor_type == adOpenForwardOnly && !client) return execute(source);
+        int32_t records_affected = 0;
+        if (read_only && cursor_type == adOpenForwardOnly && !client) {
+            return execute(source, records_affected);
+        }
         if (read_only && (cursor_type == adOpenStatic || client)) {
-            auto stmt = run_query(source);
+            auto stmt = run_query(source, records_affected);
             if (!stmt) return nullptr;
             return open_static(std::move(stmt), source);
         }
@@ -81,8 +84,9 @@ class OdbcConnection final : public detail::ConnectionDriver {
                            client || cursor_type == adOpenStatic);
     }
 
-    std::unique_ptr<detail::CursorDriver> execute(const std::string& sql) override {
-        auto stmt = run_query(sql);
+    std::unique_ptr<detail::CursorDriver> execute(const std::string& sql,
+                                                  int32_t& records_affected) override {
+        auto stmt = run_query(sql, records_affected);
         if (!stmt) return nullptr;
         return open_forward(std::move(stmt), sql);
     }
@@ -167,11 +171,23 @@ class OdbcConnection final : public detail::ConnectionDriver {
   private:
     // Runs sql; the statement when it yields rows (the first result that has columns), else
     // nullptr once every result has been consumed.
-    std::unique_ptr<Statement> run_query(const std::string& sql) {
+    // Runs sql up to its first result with rows; records_affected sums the rows changed by
+    // the results before it (-1 when rows come back or the driver cannot tell).
+    std::unique_ptr<Statement> run_query(const std::string& sql, int32_t& records_affected) {
         auto stmt = std::make_unique<Statement>(session_);
         stmt->execute_direct(sql);
+        records_affected = 0;
         for (;;) {
-            if (stmt->result_columns(sql) > 0) return stmt;
+            if (stmt->result_columns(sql) > 0) {
+                records_affected = -1;
+                return stmt;
+            }
+            const SQLLEN n = stmt->row_count();
+            if (n < 0 || records_affected < 0) {
+                records_affected = -1;
+            } else {
+                records_affected += static_cast<int32_t>(n);
+            }
             const SQLRETURN rc = SQLMoreResults(stmt->get());
             if (rc == SQL_NO_DATA) return nullptr;
             stmt->check(rc, sql);

@@ -26,7 +26,8 @@ class Cursor : public detail::CursorDriver {
 /// Streams the rows of an executed statement that has result columns.
 std::unique_ptr<Cursor> open_forward(std::unique_ptr<Statement> executed, std::string sql);
 /// Reads every row of an executed statement now: RecordCount is known at once.
-std::unique_ptr<Cursor> open_static(std::unique_ptr<Statement> executed, std::string sql);
+std::unique_ptr<detail::CursorDriver> open_static(std::unique_ptr<Statement> executed,
+                                                  std::string sql);
 /// A keyset cursor on a prepared (not executed) query with these columns: the query runs
 /// only when a row is asked for. Unless read_only, AddNew and changed rows are written to the
 /// one table the rows come from; an existing row is found again by its primary key, or by

@@ -8,21 +8,13 @@
 #include <string>
 #include <string_view>
 
+#include "seams/data/core/cursors.hpp"
+
 namespace ortiva::odbc {
 
 inline constexpr const char* error_source = "Ortiva.ODBC";
 
-namespace code {
-inline constexpr int32_t operation_not_allowed = 3219;
-inline constexpr int32_t not_updatable = 3251;
-inline constexpr int32_t wrong_type = 3421;
-inline constexpr int32_t provider_failure = -2147467259;       // E_FAIL
-inline constexpr int32_t out_of_memory = -2147024882;          // E_OUTOFMEMORY
-inline constexpr int32_t row_deleted = -2147217885;            // DB_E_DELETEDROW
-inline constexpr int32_t cannot_fetch_backward = -2147217884;  // DB_E_CANTFETCHBACKWARDS
-inline constexpr int32_t row_not_found = -2147217864;          // DB_E_CONCURRENCYVIOLATION
-inline constexpr int32_t no_transaction = -2147168242;         // XACT_E_NOTRANSACTION
-}  // namespace code
+namespace code = detail::data_code;
 
 /// The number a failure with this SQLSTATE maps to: integrity violations (class 23)
 /// -2147217873, a lost or refused connection (class 08, and 57P0x: the server shut the

@@ -9,9 +9,10 @@
 
 #include "drivers/odbc/cursor.hpp"
 #include "drivers/odbc/errors.hpp"
-#include "drivers/odbc/sql_text.hpp"
 #include "ortiva/error_info.hpp"
 #include "ortiva/text.hpp"
+#include "seams/data/core/keyset_rows.hpp"
+#include "seams/data/core/sql_text.hpp"
 
 namespace ortiva::odbc {
 
@@ -23,42 +24,7 @@ constexpr std::size_t max_array_rows = 1000;
 
 using Edits = std::vector<std::optional<Variant>>;
 
-// "a"."b" or [a] as the bare name.
-std::string unquoted(std::string_view part) {
-    if (part.size() >= 2 && (part.front() == '"' || part.front() == '`' || part.front() == '[')) {
-        const char close = part.front() == '[' ? ']' : part.front();
-        std::string out;
-        for (std::size_t i = 1; i + 1 < part.size(); ++i) {
-            out.push_back(part[i]);
-            if (part[i] == close && part[i + 1] == close) ++i;
-        }
-        return out;
-    }
-    return std::string(part);
-}
-
-// Splits a written name at the dots that are not inside quotes.
-std::vector<std::string> name_parts(std::string_view name) {
-    std::vector<std::string> parts;
-    std::string current;
-    char quote = 0;
-    for (const char c : name) {
-        if (quote) {
-            if (c == quote) quote = 0;
-        } else if (c == '"' || c == '`') {
-            quote = c;
-        } else if (c == '[') {
-            quote = ']';
-        } else if (c == '.') {
-            parts.push_back(unquoted(current));
-            current.clear();
-            continue;
-        }
-        current.push_back(c);
-    }
-    parts.push_back(unquoted(current));
-    return parts;
-}
+namespace sql = detail::sql;
 
 class KeysetCursor final : public Cursor {
   public:
@@ -75,25 +41,23 @@ class KeysetCursor final : public Cursor {
 
     bool eof() const override {
         if (adding_) return false;
-        settle();
-        return pos_.added && pos_.index >= added_.size();
+        return rows_.at_end([this] { return fetch(); });
     }
 
     int32_t record_count() const override {
         drain();
         // Rows completed by a later AddNew count as written, as they would row by row.
-        return static_cast<int32_t>(fetched_.size() + added_.size() + queued_.size());
+        return static_cast<int32_t>(rows_.read.size() + rows_.added.size() + queued_.size());
     }
 
     void move_first() override {
         write_pending();
-        pos_ = {false, 0};
+        rows_.rewind();
     }
 
     void move_next() override {
         write_pending();
-        settle();
-        ++pos_.index;
+        rows_.next([this] { return fetch(); });
     }
 
     int32_t field_count() const override { return static_cast<int32_t>(columns_.size()); }
@@ -105,8 +69,8 @@ class KeysetCursor final : public Cursor {
             if (edit) return *edit;
             if (adding_) return Variant::null();
         }
-        settle();
-        Row& row = current_row();
+        rows_.settle([this] { return fetch(); });
+        Row& row = rows_.current();
         if (row.stale) reload(row);
         return row.values[index];
     }
@@ -120,7 +84,7 @@ class KeysetCursor final : public Cursor {
         }
         Variant stored = storable_value(v, columns_[index]);
         if (!adding_) {
-            settle();
+            rows_.settle([this] { return fetch(); });
             if (!editing_) edits_.assign(columns_.size(), std::nullopt);
             editing_ = true;
         }
@@ -165,10 +129,6 @@ class KeysetCursor final : public Cursor {
         std::vector<Variant> keys;  // the primary key's values, empty when not known
         bool stale = false;         // written since read: read again by its key
     };
-    struct Position {
-        bool added = false;  // in added_, else in fetched_
-        std::size_t index = 0;
-    };
     struct Insert {
         std::unique_ptr<Statement> stmt;
         std::string sql;
@@ -179,12 +139,11 @@ class KeysetCursor final : public Cursor {
         reader_.reset();
         select_.reset();
         inserts_.clear();
-        fetched_.clear();
-        added_.clear();
+        rows_.clear();
     }
 
     // The one table the rows come from, as the driver names it for each column or, where it
-    // does not, as the statement names it.
+    // does not, as the statement names it. Joins, subqueries and views are not written to.
     void find_table() {
         std::string table, schema;
         bool described = false, several = false;
@@ -203,7 +162,20 @@ class KeysetCursor final : public Cursor {
             not_updatable_ = "its rows come from more than one table";
             return;
         }
+        const auto written = sql::single_table(sql_, sql::odbc_dialect);
+        if (!written) {
+            not_updatable_ =
+                "it is not a plain SELECT from one table (a join, a subquery, or a grouped, "
+                "compound or DISTINCT query)";
+            return;
+        }
+        const auto parts = sql::name_parts(*written);
         if (described) {
+            // A driver names the table behind a view's columns: the statement reads a view.
+            if (!sql::same_name(parts.back(), table)) {
+                not_updatable_ = "it reads " + parts.back() + ", a view, not a table";
+                return;
+            }
             target_ =
                 (schema.empty() ? "" : session_->quoted(schema) + ".") + session_->quoted(table);
             table_name_ = table;
@@ -214,13 +186,7 @@ class KeysetCursor final : public Cursor {
                 targets_[i] = c.base_column.empty() ? c.name : c.base_column;
             }
         } else {
-            const auto written = single_table(sql_);
-            if (!written) {
-                not_updatable_ = "the statement is not a plain SELECT from one table";
-                return;
-            }
             target_ = *written;
-            const auto parts = name_parts(*written);
             table_name_ = parts.back();
             if (parts.size() > 1) table_schema_ = parts[parts.size() - 2];
             for (std::size_t i = 0; i < columns_.size(); ++i) {
@@ -231,8 +197,29 @@ class KeysetCursor final : public Cursor {
         updatable_ = true;
     }
 
+    // Whether the catalog lists the table as a view; asked once, on the first write.
+    bool is_view() const {
+        Statement stmt(session_);
+        auto text = [](const std::string& s) {
+            return reinterpret_cast<SQLCHAR*>(const_cast<char*>(s.c_str()));
+        };
+        const bool schema = !table_schema_.empty();
+        std::string type = "VIEW";
+        const SQLRETURN rc =
+            SQLTables(stmt.get(), nullptr, 0, schema ? text(table_schema_) : nullptr,
+                      schema ? SQL_NTS : 0, text(table_name_), SQL_NTS, text(type), SQL_NTS);
+        return SQL_SUCCEEDED(rc) && SQL_SUCCEEDED(SQLFetch(stmt.get()));
+    }
+
     void check_updatable() const {
         if (read_only_) refuse_update();
+        if (updatable_ && !view_checked_) {
+            view_checked_ = true;
+            if (is_view()) {
+                updatable_ = false;
+                not_updatable_ = "it reads " + table_name_ + ", a view, not a table";
+            }
+        }
         if (!updatable_) {
             refuse(code::not_updatable,
                    "Current Recordset does not support updating: " + not_updatable_ + ".");
@@ -241,8 +228,8 @@ class KeysetCursor final : public Cursor {
 
     // ---- reading ----
 
-    // Runs the query, with the primary key put in front where the statement does not select
-    // it, so that every row can be found again.
+    // Runs the query, with the primary key added after its own columns where the statement does not
+    // select it, so that every row can be found again.
     void start_query() const {
         if (updatable_) resolve_keys(true);
         query_sql_ = sql_;
@@ -252,7 +239,7 @@ class KeysetCursor final : public Cursor {
             keyed->prepare(keyed_sql_);
             auto all = describe(*keyed, keyed_sql_);
             if (all.size() == hidden_ + columns_.size()) {
-                key_columns_.assign(all.begin(), all.begin() + static_cast<long>(hidden_));
+                key_columns_.assign(all.end() - static_cast<long>(hidden_), all.end());
                 query_columns_ = std::move(all);
                 query_sql_ = keyed_sql_;
                 select_ = std::move(keyed);
@@ -262,7 +249,7 @@ class KeysetCursor final : public Cursor {
             }
         }
         // Rows this cursor added before the query ran come by again: they are skipped.
-        for (Row& row : added_) {
+        for (Row& row : rows_.added) {
             if (row.keys.empty()) row.keys = visible_keys(row.values);
             if (!row.keys.empty()) added_keys_.push_back(row.keys);
         }
@@ -281,10 +268,9 @@ class KeysetCursor final : public Cursor {
                 Row row;
                 row.values = reader_->row();
                 if (hidden_ > 0) {
-                    row.keys.assign(row.values.begin(),
-                                    row.values.begin() + static_cast<long>(hidden_));
-                    row.values.erase(row.values.begin(),
-                                     row.values.begin() + static_cast<long>(hidden_));
+                    row.keys.assign(row.values.end() - static_cast<long>(hidden_),
+                                    row.values.end());
+                    row.values.resize(columns_.size());
                 } else if (primary_key_) {
                     row.keys = visible_keys(row.values);
                 }
@@ -292,7 +278,7 @@ class KeysetCursor final : public Cursor {
                                                    row.keys) != added_keys_.end()) {
                     continue;
                 }
-                fetched_.push_back(std::move(row));
+                rows_.read.push_back(std::move(row));
                 return true;
             }
         } catch (const ErrorInfo& e) {
@@ -309,16 +295,6 @@ class KeysetCursor final : public Cursor {
         while (fetch()) {
         }
     }
-
-    // Brings a position past the rows read so far onto the next row, or past the fetched
-    // rows into the added ones.
-    void settle() const {
-        while (!pos_.added && pos_.index >= fetched_.size()) {
-            if (!fetch()) pos_ = {true, pos_.index - fetched_.size()};
-        }
-    }
-
-    Row& current_row() const { return pos_.added ? added_[pos_.index] : fetched_[pos_.index]; }
 
     // ---- keys ----
 
@@ -350,7 +326,7 @@ class KeysetCursor final : public Cursor {
         return names;
     }
 
-    // Finds the primary key once: among the fields, or put in front of the query when it is
+    // Finds the primary key once: among the fields, or added to the query when it is
     // about to run and does not select it. Without one, rows are found by all their values.
     void resolve_keys(bool starting_query) const {
         if (keys_resolved_) return;
@@ -372,13 +348,15 @@ class KeysetCursor final : public Cursor {
         }
         if (!starting_query) return;
         std::string list;
-        for (const auto& name : names) {
-            list += (list.empty() ? "" : ", ") + session_->quoted(name);
+        for (std::size_t k = 0; k < names.size(); ++k) {
+            list += (k ? ", " : "") + session_->quoted(names[k]) + " AS " +
+                    session_->quoted("ortiva_key_" + std::to_string(k));
         }
-        const auto keyed = with_columns_first(sql_, list);
+        const auto keyed = sql::with_columns_appended(sql_, list, sql::odbc_dialect);
         if (!keyed) return;
         keyed_sql_ = *keyed;
         hidden_ = names.size();
+        hidden_names_ = names;
         primary_key_ = true;
     }
 
@@ -448,9 +426,8 @@ class KeysetCursor final : public Cursor {
             for (const std::size_t k : key_fields_)
                 names.push_back(targets_[k]);
         } else {
-            for (const Column& c : key_columns_) {
-                names.push_back(c.base_column.empty() ? c.name : c.base_column);
-            }
+            // Added to the query under aliases: the catalog's names are the columns'.
+            names = hidden_names_;
         }
         return names;
     }
@@ -567,8 +544,7 @@ class KeysetCursor final : public Cursor {
         for (const auto& e : edits)
             row.values.push_back(e ? *e : Variant::null());
         row.stale = true;
-        added_.push_back(std::move(row));
-        pos_ = {true, added_.size() - 1};
+        rows_.stand_on_added(std::move(row));
     }
 
     // Runs of rows that assign the same fields with values of binding-compatible kinds share
@@ -693,7 +669,7 @@ class KeysetCursor final : public Cursor {
 
     void write_update() {
         if (reader_) drain();
-        Row& row = current_row();
+        Row& row = rows_.current();
         if (row.stale) reload(row);
         std::vector<Variant> params;
         std::vector<const Column*> targets;
@@ -764,8 +740,9 @@ class KeysetCursor final : public Cursor {
     const std::vector<Column> columns_;
     const bool read_only_;
 
-    bool updatable_ = false;
-    std::string not_updatable_ = "the recordset is read-only";
+    mutable bool updatable_ = false;
+    mutable bool view_checked_ = false;
+    mutable std::string not_updatable_ = "the recordset is read-only";
     std::string target_;                // the table as written into INSERT and UPDATE
     std::string table_name_;            // bare, for SQLPrimaryKeys
     std::string table_schema_;          // likewise, "" when unknown
@@ -777,17 +754,16 @@ class KeysetCursor final : public Cursor {
     mutable std::string query_sql_;
     mutable std::vector<Column> query_columns_;
     mutable std::optional<ErrorInfo> failure_;
-    mutable std::vector<Row> fetched_;
-    mutable std::vector<Row> added_;
+    mutable detail::KeysetRows<Row> rows_;
     mutable std::vector<std::vector<Variant>> added_keys_;
-    mutable Position pos_;
 
     mutable bool keys_resolved_ = false;
     mutable bool primary_key_ = false;
     mutable std::vector<std::size_t> key_fields_;  // key fields among the visible ones
     mutable std::vector<Column> key_columns_;      // the key's columns, in key order
-    mutable std::size_t hidden_ = 0;               // key columns put in front of the query
+    mutable std::size_t hidden_ = 0;               // key columns added after the query's own
     mutable std::string keyed_sql_;
+    mutable std::vector<std::string> hidden_names_;  // the key's columns added to the query
 
     bool adding_ = false;
     bool editing_ = false;

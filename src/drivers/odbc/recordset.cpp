@@ -4,15 +4,13 @@
 
 #include "drivers/odbc/cursor.hpp"
 #include "drivers/odbc/errors.hpp"
-#include "drivers/odbc/sql_text.hpp"
 #include "ortiva/error_info.hpp"
+#include "seams/data/core/sql_text.hpp"
 
 namespace ortiva::odbc {
 
 void Cursor::refuse_update() const {
-    refuse(code::not_updatable,
-           "Current Recordset does not support updating. This may be a limitation of the "
-           "provider, or of the selected locktype.");
+    detail::refuse_update(error_source);
 }
 
 namespace {
@@ -35,7 +33,7 @@ class ForwardCursor final : public Cursor {
     void move_first() override {
         if (position_ == 0 && !failure_) return;
         // Starting over runs the statement again, which only a query may do.
-        if (!is_select(sql_)) {
+        if (!detail::sql::is_select(sql_, detail::sql::odbc_dialect)) {
             refuse(code::cannot_fetch_backward, "The rowset does not support fetching backward.",
                    sql_);
         }
@@ -84,46 +82,24 @@ class ForwardCursor final : public Cursor {
     std::optional<ErrorInfo> failure_;
 };
 
-class StaticCursor final : public Cursor {
-  public:
-    StaticCursor(std::unique_ptr<Statement> stmt, const std::string& sql)
-        : Cursor(stmt->shared_session()), columns_(describe(*stmt, sql)) {
-        RowReader reader(*stmt, columns_, sql);
-        reader.bind();
-        while (reader.fetch())
-            rows_.push_back(reader.row());
-    }
-
-    bool eof() const override { return position_ >= rows_.size(); }
-    int32_t record_count() const override { return static_cast<int32_t>(rows_.size()); }
-    void move_first() override { position_ = 0; }
-    void move_next() override { ++position_; }
-
-    int32_t field_count() const override { return static_cast<int32_t>(columns_.size()); }
-    std::string field_name(int32_t index) const override { return columns_[index].name; }
-    Variant value(int32_t index) const override { return rows_[position_][index]; }
-
-    void set_value(int32_t, const Variant&) override { refuse_update(); }
-    void add_new() override { refuse_update(); }
-    void update() override { refuse_update(); }
-    void update_batch(int32_t) override { refuse_update(); }
-    bool adding() const override { return false; }
-    void close() override { rows_.clear(); }
-
-  private:
-    std::vector<Column> columns_;
-    std::vector<std::vector<Variant>> rows_;
-    std::size_t position_ = 0;
-};
-
 }  // namespace
 
 std::unique_ptr<Cursor> open_forward(std::unique_ptr<Statement> executed, std::string sql) {
     return std::make_unique<ForwardCursor>(std::move(executed), std::move(sql));
 }
 
-std::unique_ptr<Cursor> open_static(std::unique_ptr<Statement> executed, std::string sql) {
-    return std::make_unique<StaticCursor>(std::move(executed), sql);
+std::unique_ptr<detail::CursorDriver> open_static(std::unique_ptr<Statement> executed,
+                                                  std::string sql) {
+    const std::vector<Column> columns = describe(*executed, sql);
+    std::vector<std::string> names;
+    for (const auto& c : columns)
+        names.push_back(c.name);
+    std::vector<std::vector<Variant>> rows;
+    RowReader reader(*executed, columns, sql);
+    reader.bind();
+    while (reader.fetch())
+        rows.push_back(reader.row());
+    return detail::make_static_cursor(error_source, std::move(names), std::move(rows));
 }
 
 }  // namespace ortiva::odbc

@@ -17,9 +17,6 @@ namespace ortiva::odbc {
 
 namespace {
 
-constexpr const char* wrong_type_text =
-    "Application uses a value of the wrong type for the current operation.";
-
 // Texts up to this many bytes are bound whole; longer ones are read in pieces.
 constexpr SQLULEN max_bound_text = 8000;
 // What a long column is bound with: most long texts are short, and the rest are read whole.
@@ -426,17 +423,7 @@ std::vector<Variant> RowReader::row() {
 // ---- values written ----
 
 Variant storable_value(const Variant& v, const Column& column) {
-    switch (v.kind()) {
-        case VariantKind::Empty:
-        case VariantKind::Null:
-            return Variant::null();
-        case VariantKind::Object:
-        case VariantKind::Error:
-        case VariantKind::Array:
-            refuse(code::wrong_type, wrong_type_text);
-        default:
-            break;
-    }
+    if (detail::stores_as_null(v, error_source)) return Variant::null();
     switch (column.kind) {
         case ValueKind::Timestamp:
         case ValueKind::DateOnly:

@@ -6,11 +6,11 @@
 #include "drivers/sqlite/database.hpp"
 #include "drivers/sqlite/diagnostics.hpp"
 #include "drivers/sqlite/errors.hpp"
-#include "drivers/sqlite/sql_text.hpp"
 #include "drivers/sqlite/sqlite_driver.hpp"
 #include "drivers/sqlite/values.hpp"
 #include "ortiva/error_info.hpp"
 #include "ortiva/text.hpp"
+#include "seams/data/core/sql_text.hpp"
 
 namespace ortiva::sqlite {
 
@@ -43,36 +43,34 @@ class SqliteConnection final : public detail::ConnectionDriver {
     std::unique_ptr<detail::CursorDriver> open_cursor(const std::string& source,
                                                       int32_t cursor_type, int32_t lock_type,
                                                       int32_t cursor_location) override {
-        auto [stmt, text] = prepare_last(source);
-        if (sqlite3_column_count(stmt.get()) == 0) {
-            finish(stmt.get());
-            return nullptr;
-        }
+        int32_t affected = 0;
+        auto [stmt, text] = prepare_last(source, affected);
+        if (!stmt) return nullptr;
         const bool read_only = lock_type == adLockReadOnly;
         if (cursor_location == adUseClient || cursor_type == adOpenStatic) {
-            if (read_only) return open_static(db_, std::move(stmt));
-            return open_keyset(db_, std::move(stmt), text, false, true);
+            if (read_only) return open_static(db_, std::move(stmt), std::move(text));
+            return open_keyset(db_, std::move(stmt), std::move(text), false, true);
         }
         if (read_only && cursor_type == adOpenForwardOnly) {
-            return open_forward(db_, std::move(stmt));
+            return open_forward(db_, std::move(stmt), std::move(text));
         }
         // A statement that changes data runs at Open, not whenever a row is first asked for.
         const bool load_all = !sqlite3_stmt_readonly(stmt.get());
-        return open_keyset(db_, std::move(stmt), text, read_only, load_all);
+        return open_keyset(db_, std::move(stmt), std::move(text), read_only, load_all);
     }
 
-    std::unique_ptr<detail::CursorDriver> execute(const std::string& sql) override {
-        auto [stmt, text] = prepare_last(sql);
-        if (sqlite3_column_count(stmt.get()) == 0) {
-            finish(stmt.get());
-            return nullptr;
-        }
-        return open_forward(db_, std::move(stmt));
+    std::unique_ptr<detail::CursorDriver> execute(const std::string& sql,
+                                                  int32_t& records_affected) override {
+        records_affected = 0;
+        auto [stmt, text] = prepare_last(sql, records_affected);
+        if (!stmt) return nullptr;
+        records_affected = -1;
+        return open_forward(db_, std::move(stmt), std::move(text));
     }
 
     int32_t begin_trans() override {
         if (level_ == 0) end_append_batch(*db_);
-        run(db_->db, level_ == 0 ? "BEGIN" : "SAVEPOINT " + savepoint(level_ + 1));
+        run(*db_, level_ == 0 ? "BEGIN" : "SAVEPOINT " + savepoint(level_ + 1));
         return ++level_;
     }
 
@@ -82,7 +80,7 @@ class SqliteConnection final : public detail::ConnectionDriver {
 
     void commit_trans() override {
         if (level_ > 1) {
-            run(db_->db, "RELEASE SAVEPOINT " + savepoint(level_));
+            run(*db_, "RELEASE SAVEPOINT " + savepoint(level_));
             --level_;
             return;
         }
@@ -91,8 +89,8 @@ class SqliteConnection final : public detail::ConnectionDriver {
 
     void rollback_trans() override {
         if (level_ > 1) {
-            run(db_->db, "ROLLBACK TO SAVEPOINT " + savepoint(level_));
-            run(db_->db, "RELEASE SAVEPOINT " + savepoint(level_));
+            run(*db_, "ROLLBACK TO SAVEPOINT " + savepoint(level_));
+            run(*db_, "RELEASE SAVEPOINT " + savepoint(level_));
             --level_;
             return;
         }
@@ -111,7 +109,7 @@ class SqliteConnection final : public detail::ConnectionDriver {
             refuse(code::no_transaction, "No transaction is active.", sql);
         }
         try {
-            run(db_->db, sql);
+            run(*db_, sql);
         } catch (const ErrorInfo&) {
             // A transaction SQLite itself ended is over for the caller too.
             if (sqlite3_get_autocommit(db_->db)) level_ = 0;
@@ -120,32 +118,60 @@ class SqliteConnection final : public detail::ConnectionDriver {
         level_ = 0;
     }
 
-    void finish(sqlite3_stmt* stmt) {
+    // Runs a statement that yields no rows to its end; adds the rows it changed.
+    void finish(sqlite3_stmt* stmt, int32_t& records_affected) {
+        const sqlite3_int64 before = sqlite3_total_changes64(db_->db);
         while (step(db_->db, stmt)) {
+        }
+        // Schema statements leave the count of the last change standing: they changed no rows.
+        if (sqlite3_total_changes64(db_->db) != before) {
+            records_affected += static_cast<int32_t>(sqlite3_changes64(db_->db));
         }
     }
 
     // Runs every statement of the text but the last, which is returned prepared and not
-    // stepped, with its own text. Only the last statement may return rows, so that no result
-    // is dropped unseen.
-    std::pair<Statement, std::string_view> prepare_last(std::string_view text) {
+    // stepped, with its own text, when it yields rows; a last statement without rows runs too
+    // and nothing is returned. Only the last statement may return rows, so that no result is
+    // dropped unseen. The rows changed are added to records_affected.
+    std::pair<Statement, std::string> prepare_last(std::string_view text,
+                                                   int32_t& records_affected) {
+        db_->check_schema();
+        // One statement, as most are: prepared once per text and reused.
+        if (Statement cached = db_->cache.take(text)) {
+            return ready(std::move(cached), text, records_affected);
+        }
         std::string_view rest = text;
+        bool any = false;
         while (!rest.empty()) {
             std::string_view tail;
-            Statement stmt = prepare(db_->db, rest, &tail);
+            Statement stmt = prepare(*db_, rest, &tail);
             const std::string_view own = rest.substr(0, rest.size() - tail.size());
             if (stmt) {
-                if (is_blank(tail)) return {std::move(stmt), own};
+                any = true;
+                if (detail::sql::is_blank(tail, detail::sql::sqlite_dialect)) {
+                    // Kept under the whole text, so that the next call finds it at once.
+                    return ready(std::move(stmt), rest.data() == text.data() ? text : own,
+                                 records_affected);
+                }
                 if (sqlite3_column_count(stmt.get()) > 0) {
                     refuse(err::ado_provider_error,
                            "Only the last statement of a batch may return rows.", own);
                 }
-                finish(stmt.get());
+                finish(stmt.get(), records_affected);
             }
             if (tail.size() == rest.size()) break;
             rest = tail;
         }
+        if (any) return {Statement(), std::string()};
         refuse(no_command, "Command text was not set for the command object.", text);
+    }
+
+    std::pair<Statement, std::string> ready(Statement stmt, std::string_view text,
+                                            int32_t& records_affected) {
+        if (sqlite3_column_count(stmt.get()) > 0) return {std::move(stmt), std::string(text)};
+        GiveBack done{*db_, std::string(text), std::move(stmt)};
+        finish(done.stmt.get(), records_affected);
+        return {Statement(), std::string()};
     }
 
     std::shared_ptr<Database> db_;
@@ -193,6 +219,11 @@ std::unique_ptr<detail::ConnectionDriver> open(const detail::ConnectionString& c
 int64_t rows_stepped(const detail::ConnectionDriver& connection) {
     const auto* own = dynamic_cast<const SqliteConnection*>(&connection);
     return own ? own->database().rows_stepped : -1;
+}
+
+int64_t statements_prepared(const detail::ConnectionDriver& connection) {
+    const auto* own = dynamic_cast<const SqliteConnection*>(&connection);
+    return own ? own->database().statements_prepared : -1;
 }
 
 }  // namespace ortiva::sqlite

@@ -39,14 +39,21 @@ class Cursor : public detail::CursorDriver {
     mutable int64_t rows_stepped_ = 0;
 };
 
+// Each cursor takes stmt, prepared from text and not stepped, and gives it back to the
+// connection's statement cache when it ends.
+
 /// Streams stmt's rows; stepped once here so that the cursor stands on the first row.
-std::unique_ptr<Cursor> open_forward(std::shared_ptr<Database> db, Statement stmt);
+std::unique_ptr<Cursor> open_forward(std::shared_ptr<Database> db, Statement stmt,
+                                     std::string text);
 /// Reads every row of stmt now: RecordCount is known at once.
-std::unique_ptr<Cursor> open_static(std::shared_ptr<Database> db, Statement stmt);
-/// A keyset cursor on `text`, whose last statement `stmt` was prepared (not stepped). It steps
-/// only when a row is asked for. Unless read_only, it writes AddNew and changed rows back to
-/// the one table its rows come from, finding each row by its rowid.
-std::unique_ptr<Cursor> open_keyset(std::shared_ptr<Database> db, Statement stmt,
-                                    std::string_view text, bool read_only, bool load_all);
+std::unique_ptr<detail::CursorDriver> open_static(std::shared_ptr<Database> db, Statement stmt,
+                                                  std::string text);
+/// A keyset cursor that steps only when a row is asked for. Unless read_only, it writes AddNew
+/// and changed rows back to the one table its rows come from, finding each row by the table's
+/// primary key, else its rowid, else all its values (refusing an update those do not pin to
+/// one row). Key columns the query does not select are added after its own, so that its
+/// columns keep their positions.
+std::unique_ptr<Cursor> open_keyset(std::shared_ptr<Database> db, Statement stmt, std::string text,
+                                    bool read_only, bool load_all);
 
 }  // namespace ortiva::sqlite

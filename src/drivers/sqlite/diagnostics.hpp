@@ -16,6 +16,10 @@ int64_t rows_stepped(const detail::CursorDriver& cursor);
 /// driver's connection.
 int64_t rows_stepped(const detail::ConnectionDriver& connection);
 
+/// Statements the connection has prepared so far (the statement cache's misses); -1 for
+/// another driver's connection.
+int64_t statements_prepared(const detail::ConnectionDriver& connection);
+
 /// The same for an open recordset; -1 when it is closed.
 inline int64_t rows_stepped(const Recordset& rs) {
     return rs.State() == adStateOpen ? rows_stepped(rs.cursor()) : -1;
@@ -24,6 +28,9 @@ inline int64_t rows_stepped(const Recordset& rs) {
 /// The same for an open connection; -1 when it is closed.
 inline int64_t rows_stepped(Connection& connection) {
     return connection.State() == adStateOpen ? rows_stepped(connection.driver()) : -1;
+}
+inline int64_t statements_prepared(Connection& connection) {
+    return connection.State() == adStateOpen ? statements_prepared(connection.driver()) : -1;
 }
 
 }  // namespace ortiva::sqlite

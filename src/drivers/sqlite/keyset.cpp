@@ -1,36 +1,40 @@
-// The keyset cursor: rows are stepped only when asked for and kept with their rowid, so that
-// an edited row is found again by rowid and AddNew appends without reading the table.
+// The keyset cursor: rows are stepped only when asked for and kept with their key, so that an
+// edited row is found again and AddNew appends without reading the table. The caller's query
+// runs as written; key columns it does not select are added after its own columns.
 
 #include <algorithm>
-#include <cctype>
+#include <cstring>
 #include <optional>
-#include <unordered_set>
+#include <unordered_map>
 
 #include "drivers/sqlite/cursor.hpp"
 #include "drivers/sqlite/errors.hpp"
-#include "drivers/sqlite/sql_text.hpp"
 #include "ortiva/error_info.hpp"
+#include "seams/data/core/keyset_rows.hpp"
+#include "seams/data/core/sql_text.hpp"
 
 namespace ortiva::sqlite {
 
+// How a keyset's rows are written and found again; made once per statement text and schema.
+struct WritePlan {
+    bool updatable = false;
+    std::string not_updatable = "the recordset is read-only";
+    std::string table;
+    std::string target;                // "database"."table"
+    std::string query_text;            // with the key columns added, when they were
+    std::vector<std::string> origins;  // the table column behind each field, or ""
+    bool by_values = false;            // no key: found by all its values
+    bool rowid_key = false;            // the key is the rowid: an insert needs no RETURNING
+    std::vector<int> key_positions;    // of the key columns in the statement
+    std::string key_where;             // " WHERE k1 IS ? AND ..."
+    std::string key_list;              // "k1, ..."
+};
+
 namespace {
 
-// The rowid's least common spelling, so that it clashes with an ordinary column least often.
-constexpr const char* rowid_name = "_rowid_";
+namespace sql = detail::sql;
 
-bool is_integer_type(const char* declared) {
-    if (!declared) return false;
-    std::string t(declared);
-    std::transform(t.begin(), t.end(), t.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
-    return t == "INTEGER";
-}
-
-bool same(const char* a, const char* b) {
-    return a && b && std::string_view(a) == b;
-}
-
-// Resets a statement on every way out, so that no write statement stays active.
+// Resets a statement kept by the cursor on every way out, so that no write stays active.
 struct ResetOnExit {
     sqlite3_stmt* stmt;
     ~ResetOnExit() {
@@ -39,16 +43,208 @@ struct ResetOnExit {
     }
 };
 
+std::string quoted(std::string_view name) {
+    return sql::quote_identifier(name);
+}
+
+// A row's key in the database's own storage classes, so that it compares and binds exactly.
+void append_key_part(std::string& out, sqlite3_stmt* s, int column) {
+    const int type = sqlite3_column_type(s, column);
+    out.push_back(static_cast<char>(type));
+    if (type == SQLITE_INTEGER) {
+        const sqlite3_int64 v = sqlite3_column_int64(s, column);
+        out.append(reinterpret_cast<const char*>(&v), sizeof v);
+    } else if (type == SQLITE_FLOAT) {
+        const double v = sqlite3_column_double(s, column);
+        out.append(reinterpret_cast<const char*>(&v), sizeof v);
+    } else if (type == SQLITE_TEXT || type == SQLITE_BLOB) {
+        const void* p = type == SQLITE_TEXT
+                            ? static_cast<const void*>(sqlite3_column_text(s, column))
+                            : sqlite3_column_blob(s, column);
+        const auto n = static_cast<uint32_t>(sqlite3_column_bytes(s, column));
+        out.append(reinterpret_cast<const char*>(&n), sizeof n);
+        if (n) out.append(static_cast<const char*>(p), n);
+    }
+}
+
+std::string read_key(sqlite3_stmt* s, const std::vector<int>& columns) {
+    std::string key;
+    for (const int c : columns)
+        append_key_part(key, s, c);
+    return key;
+}
+
+// Binds the parts of key from parameter `index` on; returns the next free index.
+int bind_key(Database& db, sqlite3_stmt* s, int index, std::string_view key) {
+    std::size_t at = 0;
+    while (at < key.size()) {
+        const int type = key[at++];
+        int rc = SQLITE_OK;
+        if (type == SQLITE_INTEGER) {
+            sqlite3_int64 v;
+            std::memcpy(&v, key.data() + at, sizeof v);
+            at += sizeof v;
+            rc = sqlite3_bind_int64(s, index, v);
+        } else if (type == SQLITE_FLOAT) {
+            double v;
+            std::memcpy(&v, key.data() + at, sizeof v);
+            at += sizeof v;
+            rc = sqlite3_bind_double(s, index, v);
+        } else if (type == SQLITE_TEXT || type == SQLITE_BLOB) {
+            uint32_t n;
+            std::memcpy(&n, key.data() + at, sizeof n);
+            at += sizeof n;
+            rc = type == SQLITE_TEXT ? sqlite3_bind_text(s, index, key.data() + at,
+                                                         static_cast<int>(n), SQLITE_TRANSIENT)
+                                     : sqlite3_bind_blob(s, index, key.data() + at,
+                                                         static_cast<int>(n), SQLITE_TRANSIENT);
+            at += n;
+        } else {
+            rc = sqlite3_bind_null(s, index);
+        }
+        if (rc != SQLITE_OK) raise_error(db.db, rc, sqlite3_sql(s));
+        ++index;
+    }
+    return index;
+}
+
+constexpr std::size_t max_write_plans = 256;
+
+std::shared_ptr<const WritePlan> read_only_plan() {
+    static const auto plan = std::make_shared<const WritePlan>();
+    return plan;
+}
+
+std::shared_ptr<const WritePlan> refused_plan(std::string why) {
+    auto plan = std::make_shared<WritePlan>();
+    plan->not_updatable = std::move(why);
+    return plan;
+}
+
+// The rowid goes unquoted: quoted, a name no column has would read as a text literal.
+std::string key_name(const std::string& column, const std::string& rowid) {
+    return !rowid.empty() && column == rowid ? column : quoted(column);
+}
+
+// Finds the one table the rows come from and how a row is found again: by the primary key,
+// else by the rowid, else by all its values. Key columns the query does not select are added
+// after the caller's own. Throws the reason when the rows cannot be written.
+void plan_writes(WritePlan& plan, Database& db, sqlite3_stmt* s, std::size_t n,
+                 const std::string& text) {
+    std::string database;
+    plan.origins.assign(n, std::string());
+    for (std::size_t i = 0; i < n; ++i) {
+        const char* t = sqlite3_column_table_name(s, static_cast<int>(i));
+        const char* d = sqlite3_column_database_name(s, static_cast<int>(i));
+        if (!t || !d) continue;
+        if (plan.table.empty()) {
+            plan.table = t;
+            database = d;
+        } else if (plan.table != t || database != d) {
+            refuse(code::not_updatable, "its rows come from more than one table");
+        }
+    }
+    const auto written = sql::single_table(text, sql::sqlite_dialect);
+    if (!written) {
+        refuse(code::not_updatable,
+               "it is not a plain SELECT from one table (a join, a subquery, or a grouped, "
+               "compound or DISTINCT query)");
+    }
+    const std::string name = sql::name_parts(*written).back();
+    if (plan.table.empty())
+        refuse(code::not_updatable, "none of its fields is a column of " + name);
+    if (!sql::same_name(name, plan.table)) {
+        refuse(code::not_updatable, "it reads " + name + ", a view, not a table");
+    }
+    plan.target = quoted(database) + "." + quoted(plan.table);
+    for (std::size_t i = 0; i < n; ++i) {
+        const char* t = sqlite3_column_table_name(s, static_cast<int>(i));
+        const char* origin = sqlite3_column_origin_name(s, static_cast<int>(i));
+        if (t && origin) plan.origins[i] = origin;
+    }
+
+    const auto info = describe_table(db, database, plan.table);
+    std::vector<std::string> key = info->primary_key;
+    plan.rowid_key = info->integer_key || (key.empty() && !info->rowid.empty());
+    if (key.empty() && !info->rowid.empty()) key = {info->rowid};
+    if (key.empty()) {
+        // Found by all its values, once each; Update checks that they pick one row.
+        plan.by_values = true;
+        for (std::size_t i = 0; i < n; ++i) {
+            const auto& origin = plan.origins[i];
+            if (origin.empty() || std::find(key.begin(), key.end(), origin) != key.end()) continue;
+            key.push_back(origin);
+            plan.key_positions.push_back(static_cast<int>(i));
+        }
+    } else {
+        for (const auto& column : key) {
+            const auto at = std::find_if(plan.origins.begin(), plan.origins.end(),
+                                         [&](const auto& o) { return sql::same_name(o, column); });
+            if (at == plan.origins.end()) break;
+            plan.key_positions.push_back(static_cast<int>(at - plan.origins.begin()));
+        }
+        if (plan.key_positions.size() != key.size()) {
+            // Selected after the caller's own columns, which keep their positions.
+            std::string list;
+            for (std::size_t k = 0; k < key.size(); ++k) {
+                list += (k ? ", " : "") + key_name(key[k], info->rowid) + " AS \"ortiva_key_" +
+                        std::to_string(k) + "\"";
+            }
+            const auto keyed = sql::with_columns_appended(text, list, sql::sqlite_dialect);
+            if (!keyed) refuse(code::not_updatable, "its rows cannot be told apart");
+            plan.query_text = *keyed;
+            plan.key_positions.clear();
+            for (std::size_t k = 0; k < key.size(); ++k)
+                plan.key_positions.push_back(static_cast<int>(n + k));
+        }
+    }
+    for (const auto& column : key) {
+        const std::string name = key_name(column, info->rowid);
+        plan.key_where += (plan.key_where.empty() ? " WHERE " : " AND ") + name + " IS ?";
+        plan.key_list += (plan.key_list.empty() ? "" : ", ") + name;
+    }
+    plan.updatable = true;
+}
+
+std::shared_ptr<const WritePlan> write_plan(Database& db, sqlite3_stmt* s,
+                                            const std::vector<Column>& columns,
+                                            const std::string& text) {
+    if (const auto it = db.write_plans.find(text); it != db.write_plans.end()) return it->second;
+    // Criteria written into the text make many texts: the plans are bounded like statements.
+    if (db.write_plans.size() >= max_write_plans) db.write_plans.clear();
+    auto plan = std::make_shared<WritePlan>();
+    try {
+        plan_writes(*plan, db, s, columns.size(), text);
+    } catch (const ErrorInfo& e) {
+        // Reading still works; a write says why it cannot be done.
+        plan = std::make_shared<WritePlan>();
+        plan->origins.assign(columns.size(), std::string());
+        plan->not_updatable = e.description();
+    }
+    db.write_plans.emplace(text, plan);
+    return plan;
+}
+
 class KeysetCursor final : public Cursor {
   public:
-    KeysetCursor(std::shared_ptr<Database> db, Statement stmt, std::string_view text,
-                 bool read_only, bool load_all)
-        : Cursor(std::move(db)), read_only_(read_only) {
-        if (!read_only_) find_table(text);
-        if (!keyed_) {
-            stmt_ = std::move(stmt);
-            columns_ = read_columns(stmt_.get());
-            origins_.assign(columns_.size(), std::string());
+    KeysetCursor(std::shared_ptr<Database> db, Statement stmt, std::string text, bool read_only,
+                 bool load_all)
+        : Cursor(std::move(db)),
+          read_only_(read_only),
+          text_(std::move(text)),
+          stmt_(std::move(stmt)),
+          columns_(read_columns(stmt_.get())) {
+        plan_ = read_only_ ? read_only_plan() : write_plan(*db_, stmt_.get(), columns_, text_);
+        if (!plan_->query_text.empty()) {
+            // The key columns come after the caller's own: that statement is run instead.
+            Statement keyed = prepare_cached(*db_, plan_->query_text);
+            if (sqlite3_column_count(keyed.get()) ==
+                static_cast<int>(plan_->key_positions.back() + 1)) {
+                db_->cache.give_back(text_, std::move(stmt_));
+                stmt_ = std::move(keyed);
+            } else {
+                plan_ = refused_plan("its rows cannot be told apart");
+            }
         }
         if (load_all) {
             while (fetch()) {
@@ -58,25 +254,23 @@ class KeysetCursor final : public Cursor {
 
     bool eof() const override {
         if (adding_) return false;
-        settle();
-        return pos_.added && pos_.index >= added_.size();
+        return rows_.at_end([this] { return fetch(); });
     }
 
     int32_t record_count() const override {
         while (fetch()) {
         }
-        return static_cast<int32_t>(streamed_.size() + added_.size());
+        return static_cast<int32_t>(rows_.read.size() + rows_.added.size());
     }
 
     void move_first() override {
         write_pending();
-        pos_ = {false, 0};
+        rows_.rewind();
     }
 
     void move_next() override {
         write_pending();
-        settle();
-        ++pos_.index;
+        rows_.next([this] { return fetch(); });
     }
 
     int32_t field_count() const override { return static_cast<int32_t>(columns_.size()); }
@@ -88,22 +282,22 @@ class KeysetCursor final : public Cursor {
             if (edit) return *edit;
             if (adding_) return Variant::null();
         }
-        settle();
-        Row& row = current_row();
+        rows_.settle([this] { return fetch(); });
+        Row& row = rows_.current();
         if (row.stale) reload(row);
         return row.values[index];
     }
 
     void set_value(int32_t index, const Variant& v) override {
         check_updatable();
-        if (origins_[index].empty()) {
+        if (plan_->origins[index].empty()) {
             refuse(code::not_updatable, "Field '" + columns_[index].name +
-                                            "' cannot be updated: it is not a column of " + table_ +
-                                            ".");
+                                            "' cannot be updated: it is not a column of " +
+                                            plan_->table + ".");
         }
         Variant stored = storable_value(v, columns_[index].kind, columns_[index].name);
         if (!adding_) {
-            settle();
+            rows_.settle([this] { return fetch(); });
             if (!editing_) edits_.assign(columns_.size(), std::nullopt);
             editing_ = true;
         }
@@ -126,118 +320,60 @@ class KeysetCursor final : public Cursor {
     void close() override {
         // Rows already written stay written, whatever ends the cursor.
         end_append_batch(*db_);
-        stmt_.reset();
-        insert_.reset();
-        update_.reset();
-        reload_.reset();
-        streamed_.clear();
-        added_.clear();
+        db_->cache.give_back(plan_->query_text.empty() ? text_ : plan_->query_text,
+                             std::move(stmt_));
+        db_->cache.give_back(std::move(insert_text_), std::move(insert_));
+        rows_.clear();
         adding_ = editing_ = false;
     }
 
   private:
     struct Row {
-        sqlite3_int64 rowid = 0;
+        std::string key;  // the row's key columns as stored; see read_key
         std::vector<Variant> values;
-        bool stale = false;  // written since read: read again by rowid
+        bool stale = false;  // written since read: read again by its key
     };
-    struct Position {
-        bool added = false;  // in added_, else in streamed_
-        std::size_t index = 0;
-    };
-
-    // Puts the rowid in front of a plain single-table SELECT. Where that cannot be done (joins,
-    // views, compound or grouped results, tables without rowid) the cursor stays read-only.
-    void find_table(std::string_view text) {
-        const auto keyed_text = with_rowid_first(text, rowid_name);
-        if (!keyed_text) {
-            not_updatable_ = "the statement is not a plain SELECT from one table";
-            return;
-        }
-        Statement keyed;
-        try {
-            keyed = prepare(db_->db, *keyed_text);
-        } catch (const ErrorInfo&) {
-            not_updatable_ = "its rows have no rowid of one table";
-            return;
-        }
-        if (!keyed) return;
-        sqlite3_stmt* s = keyed.get();
-        const char* table = sqlite3_column_table_name(s, 0);
-        const char* database = sqlite3_column_database_name(s, 0);
-        const char* origin = sqlite3_column_origin_name(s, 0);
-        const char* declared = nullptr;
-        int not_null = 0, primary_key = 0, autoinc = 0;
-        if (!table || !database || !origin ||
-            sqlite3_table_column_metadata(db_->db, database, table, origin, &declared, nullptr,
-                                          &not_null, &primary_key, &autoinc) != SQLITE_OK ||
-            !primary_key || !is_integer_type(declared)) {
-            not_updatable_ = "its rows have no rowid of one table";
-            return;
-        }
-        keyed_ = true;
-        table_ = table;
-        target_ = quote_identifier(database) + "." + quote_identifier(table);
-        stmt_ = std::move(keyed);
-        columns_ = read_columns(s, 1);
-        for (int i = 1, n = sqlite3_column_count(s); i < n; ++i) {
-            const bool own = same(sqlite3_column_table_name(s, i), table) &&
-                             same(sqlite3_column_database_name(s, i), database);
-            const char* column = sqlite3_column_origin_name(s, i);
-            origins_.push_back(own && column ? column : "");
-        }
-    }
 
     void check_updatable() const {
         if (read_only_) refuse_update();
-        if (!keyed_) {
+        if (!plan_->updatable) {
             refuse(code::not_updatable,
-                   "Current Recordset does not support updating: " + not_updatable_ + ".");
+                   "Current Recordset does not support updating: " + plan_->not_updatable + ".");
         }
     }
 
     // Steps one more row into the keyset; false once the statement is done.
     bool fetch() const {
         if (failure_) throw *failure_;
-        if (!stmt_) return false;
+        if (done_) return false;
         try {
-            const int first = keyed_ ? 1 : 0;
             while (step_row(stmt_.get())) {
                 Row row;
-                if (keyed_) {
-                    row.rowid = sqlite3_column_int64(stmt_.get(), 0);
+                if (plan_->updatable) {
+                    row.key = read_key(stmt_.get(), plan_->key_positions);
                     // A row this cursor added or moved may come by again.
-                    if (!seen_.insert(row.rowid).second) continue;
+                    if (const auto it = written_.find(row.key); it != written_.end()) {
+                        if (--it->second == 0) written_.erase(it);
+                        continue;
+                    }
                 }
                 row.values.reserve(columns_.size());
                 for (std::size_t i = 0; i < columns_.size(); ++i) {
                     row.values.push_back(
-                        read_value(stmt_.get(), static_cast<int>(i) + first, columns_[i].kind));
+                        read_value(stmt_.get(), static_cast<int>(i), columns_[i].kind));
                 }
-                streamed_.push_back(std::move(row));
+                rows_.read.push_back(std::move(row));
                 return true;
             }
         } catch (const ErrorInfo& e) {
             failure_ = e;
             throw;
         }
-        // Done: finishing the statement releases its read lock.
-        stmt_.reset();
+        // Done: resetting the statement releases its read lock.
+        done_ = true;
+        sqlite3_reset(stmt_.get());
         return false;
     }
-
-    // Brings a position past the rows read so far onto the next row, or past the streamed
-    // rows into the added ones.
-    void settle() const {
-        while (!pos_.added && pos_.index >= streamed_.size()) {
-            if (!fetch()) pos_ = {true, pos_.index - streamed_.size()};
-        }
-    }
-
-    Row& current_row() const { return pos_.added ? added_[pos_.index] : streamed_[pos_.index]; }
-
-    // Steps of the driver's own statements are not rows the cursor read.
-    bool write_step(sqlite3_stmt* stmt) const { return step(db_->db, stmt); }
 
     void write_pending() {
         write_pending_in_batch();
@@ -252,136 +388,157 @@ class KeysetCursor final : public Cursor {
         }
     }
 
+    // Binds the assigned values from parameter 1 on; returns the next free index.
+    int bind_edits(sqlite3_stmt* s) const {
+        int index = 0;
+        for (const auto& edit : edits_) {
+            if (edit) bind_value(db_->db, s, ++index, *edit);
+        }
+        return index + 1;
+    }
+
     void insert_row() {
-        std::vector<bool> mask(columns_.size());
+        std::vector<bool> mask(edits_.size());
         for (std::size_t i = 0; i < edits_.size(); ++i)
             mask[i] = edits_[i].has_value();
+        // Rows appended one after another mostly assign the same fields: one statement serves.
         if (!insert_ || mask != insert_mask_) {
-            std::string sql = "INSERT INTO " + target_;
             std::string names, marks;
             for (std::size_t i = 0; i < mask.size(); ++i) {
                 if (!mask[i]) continue;
-                names += (names.empty() ? "" : ", ") + quote_identifier(origins_[i]);
+                names += (names.empty() ? "" : ", ") + quoted(plan_->origins[i]);
                 marks += marks.empty() ? "?" : ", ?";
             }
-            sql += names.empty() ? " DEFAULT VALUES" : " (" + names + ") VALUES (" + marks + ")";
-            insert_.reset();
-            insert_ = prepare(db_->db, sql);
-            insert_mask_ = mask;
+            std::string text =
+                "INSERT INTO " + plan_->target +
+                (names.empty() ? " DEFAULT VALUES" : " (" + names + ") VALUES (" + marks + ")") +
+                (plan_->rowid_key ? "" : " RETURNING " + plan_->key_list);
+            db_->cache.give_back(std::move(insert_text_), std::move(insert_));
+            insert_ = prepare_cached(*db_, text);
+            insert_text_ = std::move(text);
+            insert_mask_ = std::move(mask);
         }
+        Row row;
         {
             ResetOnExit guard{insert_.get()};
-            int index = 0;
-            for (const auto& edit : edits_) {
-                if (edit) bind_value(db_->db, insert_.get(), ++index, *edit);
-            }
-            while (write_step(insert_.get())) {
+            bind_edits(insert_.get());
+            if (step(db_->db, insert_.get())) {
+                row.key = read_key(insert_.get(), all_columns());
+                while (step(db_->db, insert_.get())) {
+                }
+            } else if (plan_->rowid_key) {
+                const sqlite3_int64 rowid = sqlite3_last_insert_rowid(db_->db);
+                row.key.push_back(static_cast<char>(SQLITE_INTEGER));
+                row.key.append(reinterpret_cast<const char*>(&rowid), sizeof rowid);
             }
         }
-        const sqlite3_int64 rowid = sqlite3_last_insert_rowid(db_->db);
-        added_.push_back({rowid, std::vector<Variant>(columns_.size(), Variant::null()), true});
-        seen_.insert(rowid);
-        pos_ = {true, added_.size() - 1};
+        row.values.assign(columns_.size(), Variant::null());
+        row.stale = true;
+        ++written_[row.key];
+        rows_.stand_on_added(std::move(row));
         adding_ = false;
         edits_.clear();
     }
 
+    // 0 .. key size - 1: the key columns of a RETURNING clause.
+    std::vector<int> all_columns() const {
+        std::vector<int> all(plan_->key_positions.size());
+        for (std::size_t k = 0; k < all.size(); ++k)
+            all[k] = static_cast<int>(k);
+        return all;
+    }
+
     void update_row() {
-        Row& row = current_row();
-        std::string sql = "UPDATE " + target_ + " SET ";
-        bool first = true;
+        Row& row = rows_.current();
+        std::string set;
         for (std::size_t i = 0; i < edits_.size(); ++i) {
             if (!edits_[i]) continue;
-            sql += (first ? "" : ", ") + quote_identifier(origins_[i]) + " = ?";
-            first = false;
+            set += (set.empty() ? "" : ", ") + quoted(plan_->origins[i]) + " = ?";
         }
-        sql += std::string(" WHERE ") + rowid_name + " = ? RETURNING " + rowid_name;
-        update_ = prepare(db_->db, sql);
-        sqlite3_int64 moved_to = row.rowid;
-        {
-            ResetOnExit guard{update_.get()};
-            int index = 0;
-            for (const auto& edit : edits_) {
-                if (edit) bind_value(db_->db, update_.get(), ++index, *edit);
-            }
-            if (sqlite3_bind_int64(update_.get(), ++index, row.rowid) != SQLITE_OK) {
-                raise_error(db_->db, sqlite3_errcode(db_->db), sql);
-            }
-            if (!write_step(update_.get())) {
-                refuse(code::row_not_found,
-                       "Row cannot be located for updating. Some values may have been changed "
-                       "since it was last read.",
-                       sql);
-            }
-            moved_to = sqlite3_column_int64(update_.get(), 0);
-            while (write_step(update_.get())) {
-            }
+        if (plan_->by_values) refuse_ambiguous(row);
+        std::string text = "UPDATE " + plan_->target + " SET " + set + plan_->key_where +
+                           " RETURNING " + plan_->key_list;
+        GiveBack update{*db_, text, prepare_cached(*db_, text)};
+        bind_key(*db_, update.stmt.get(), bind_edits(update.stmt.get()), row.key);
+        if (!step(db_->db, update.stmt.get())) {
+            refuse(code::row_not_found,
+                   "Row cannot be located for updating. Some values may have been changed "
+                   "since it was last read.",
+                   text);
         }
-        if (moved_to != row.rowid) seen_.insert(moved_to);
-        row.rowid = moved_to;
+        std::string moved_to = read_key(update.stmt.get(), all_columns());
+        while (step(db_->db, update.stmt.get())) {
+        }
+        if (moved_to != row.key) ++written_[moved_to];
+        row.key = std::move(moved_to);
         row.stale = true;
         editing_ = false;
         edits_.clear();
     }
 
+    // Found by its values, a row must be the only one that holds them, or the update would
+    // change the others too.
+    void refuse_ambiguous(const Row& row) const {
+        const std::string text = "SELECT COUNT(*) FROM " + plan_->target + plan_->key_where;
+        GiveBack count{*db_, text, prepare_cached(*db_, text)};
+        bind_key(*db_, count.stmt.get(), 1, row.key);
+        if (step(db_->db, count.stmt.get()) && sqlite3_column_int64(count.stmt.get(), 0) > 1) {
+            refuse(code::provider_failure,
+                   "Key column information is insufficient or incorrect. Too many rows were "
+                   "affected by update.",
+                   text);
+        }
+    }
+
     // Reads the table's columns of a written row again, so that defaults, affinity and
     // triggers show as the database keeps them.
     void reload(Row& row) const {
-        if (!reload_) {
-            std::string list;
-            for (const auto& origin : origins_) {
-                if (origin.empty()) continue;
-                list += (list.empty() ? "" : ", ") + quote_identifier(origin);
-            }
-            if (list.empty()) list = "NULL";
-            reload_ = prepare(
-                db_->db, "SELECT " + list + " FROM " + target_ + " WHERE " + rowid_name + " = ?");
+        std::string list;
+        for (const auto& origin : plan_->origins) {
+            if (!origin.empty()) list += (list.empty() ? "" : ", ") + quoted(origin);
         }
-        ResetOnExit guard{reload_.get()};
-        sqlite3_bind_int64(reload_.get(), 1, row.rowid);
-        if (!write_step(reload_.get())) {
-            refuse(code::row_deleted, "The current row has been deleted.",
-                   sqlite3_sql(reload_.get()));
+        const std::string text = "SELECT " + list + " FROM " + plan_->target + plan_->key_where;
+        GiveBack read{*db_, text, prepare_cached(*db_, text)};
+        bind_key(*db_, read.stmt.get(), 1, row.key);
+        if (!step(db_->db, read.stmt.get())) {
+            refuse(code::row_deleted, "The current row has been deleted.", text);
         }
         int column = 0;
-        for (std::size_t i = 0; i < origins_.size(); ++i) {
-            if (origins_[i].empty()) continue;
-            row.values[i] = read_value(reload_.get(), column++, columns_[i].kind);
+        for (std::size_t i = 0; i < plan_->origins.size(); ++i) {
+            if (plan_->origins[i].empty()) continue;
+            row.values[i] = read_value(read.stmt.get(), column++, columns_[i].kind);
         }
         row.stale = false;
     }
 
     const bool read_only_;
-    bool keyed_ = false;
-    std::string not_updatable_ = "the recordset is read-only";
-    std::string table_;
-    std::string target_;  // "database"."table"
-    std::vector<Column> columns_;
-    std::vector<std::string> origins_;  // the table column behind each field, or ""
-
+    const std::string text_;  // as the caller wrote it
     mutable Statement stmt_;
+    std::vector<Column> columns_;
+    std::shared_ptr<const WritePlan> plan_;
+
+    mutable bool done_ = false;
     mutable std::optional<ErrorInfo> failure_;
-    mutable std::vector<Row> streamed_;
-    mutable std::vector<Row> added_;
-    mutable std::unordered_set<sqlite3_int64> seen_;
-    mutable Position pos_;
+    mutable detail::KeysetRows<Row> rows_;
+    // Keys of rows this cursor wrote, with how often the query may still show them.
+    mutable std::unordered_map<std::string, int> written_;
 
     bool adding_ = false;
     bool editing_ = false;
     std::vector<std::optional<Variant>> edits_;
 
+    // The INSERT of the last added row, kept while rows assign the same fields.
     Statement insert_;
+    std::string insert_text_;
     std::vector<bool> insert_mask_;
-    Statement update_;
-    mutable Statement reload_;
 };
 
 }  // namespace
 
-std::unique_ptr<Cursor> open_keyset(std::shared_ptr<Database> db, Statement stmt,
-                                    std::string_view text, bool read_only, bool load_all) {
-    return std::make_unique<KeysetCursor>(std::move(db), std::move(stmt), text, read_only,
-                                          load_all);
+std::unique_ptr<Cursor> open_keyset(std::shared_ptr<Database> db, Statement stmt, std::string text,
+                                    bool read_only, bool load_all) {
+    return std::make_unique<KeysetCursor>(std::move(db), std::move(stmt), std::move(text),
+                                          read_only, load_all);
 }
 
 }  // namespace ortiva::sqlite

@@ -27,17 +27,18 @@ bool Cursor::step_row(sqlite3_stmt* stmt) const {
 }
 
 void Cursor::refuse_update() const {
-    refuse(code::not_updatable,
-           "Current Recordset does not support updating. This may be a limitation of the "
-           "provider, or of the selected locktype.");
+    detail::refuse_update(error_source);
 }
 
 namespace {
 
 class ForwardCursor final : public Cursor {
   public:
-    ForwardCursor(std::shared_ptr<Database> db, Statement stmt)
-        : Cursor(std::move(db)), stmt_(std::move(stmt)), columns_(read_columns(stmt_.get())) {
+    ForwardCursor(std::shared_ptr<Database> db, Statement stmt, std::string text)
+        : Cursor(std::move(db)),
+          stmt_(std::move(stmt)),
+          text_(std::move(text)),
+          columns_(read_columns(stmt_.get())) {
         advance();
     }
 
@@ -70,7 +71,7 @@ class ForwardCursor final : public Cursor {
     void update() override { refuse_update(); }
     void update_batch(int32_t) override { refuse_update(); }
     bool adding() const override { return false; }
-    void close() override { stmt_.reset(); }
+    void close() override { db_->cache.give_back(std::move(text_), std::move(stmt_)); }
 
   private:
     void advance() {
@@ -88,56 +89,37 @@ class ForwardCursor final : public Cursor {
     }
 
     Statement stmt_;
+    std::string text_;
     std::vector<Column> columns_;
     bool has_row_ = false;
     int64_t position_ = -1;
     std::optional<ErrorInfo> failure_;
 };
 
-class StaticCursor final : public Cursor {
-  public:
-    StaticCursor(std::shared_ptr<Database> db, Statement stmt)
-        : Cursor(std::move(db)), columns_(read_columns(stmt.get())) {
-        while (step_row(stmt.get())) {
-            std::vector<Variant> row;
-            row.reserve(columns_.size());
-            for (std::size_t i = 0; i < columns_.size(); ++i) {
-                row.push_back(read_value(stmt.get(), static_cast<int>(i), columns_[i].kind));
-            }
-            rows_.push_back(std::move(row));
-        }
-    }
-
-    bool eof() const override { return position_ >= rows_.size(); }
-    int32_t record_count() const override { return static_cast<int32_t>(rows_.size()); }
-    void move_first() override { position_ = 0; }
-    void move_next() override { ++position_; }
-
-    int32_t field_count() const override { return static_cast<int32_t>(columns_.size()); }
-    std::string field_name(int32_t index) const override { return columns_[index].name; }
-    Variant value(int32_t index) const override { return rows_[position_][index]; }
-
-    void set_value(int32_t, const Variant&) override { refuse_update(); }
-    void add_new() override { refuse_update(); }
-    void update() override { refuse_update(); }
-    void update_batch(int32_t) override { refuse_update(); }
-    bool adding() const override { return false; }
-    void close() override { rows_.clear(); }
-
-  private:
-    std::vector<Column> columns_;
-    std::vector<std::vector<Variant>> rows_;
-    std::size_t position_ = 0;
-};
-
 }  // namespace
 
-std::unique_ptr<Cursor> open_forward(std::shared_ptr<Database> db, Statement stmt) {
-    return std::make_unique<ForwardCursor>(std::move(db), std::move(stmt));
+std::unique_ptr<Cursor> open_forward(std::shared_ptr<Database> db, Statement stmt,
+                                     std::string text) {
+    return std::make_unique<ForwardCursor>(std::move(db), std::move(stmt), std::move(text));
 }
 
-std::unique_ptr<Cursor> open_static(std::shared_ptr<Database> db, Statement stmt) {
-    return std::make_unique<StaticCursor>(std::move(db), std::move(stmt));
+std::unique_ptr<detail::CursorDriver> open_static(std::shared_ptr<Database> db, Statement stmt,
+                                                  std::string text) {
+    const std::vector<Column> columns = read_columns(stmt.get());
+    std::vector<std::string> names;
+    for (const auto& c : columns)
+        names.push_back(c.name);
+    std::vector<std::vector<Variant>> rows;
+    GiveBack done{*db, std::move(text), std::move(stmt)};
+    while (step(db->db, done.stmt.get())) {
+        ++db->rows_stepped;
+        std::vector<Variant> row;
+        row.reserve(columns.size());
+        for (std::size_t i = 0; i < columns.size(); ++i)
+            row.push_back(read_value(done.stmt.get(), static_cast<int>(i), columns[i].kind));
+        rows.push_back(std::move(row));
+    }
+    return detail::make_static_cursor(error_source, std::move(names), std::move(rows));
 }
 
 int64_t rows_stepped(const detail::CursorDriver& cursor) {

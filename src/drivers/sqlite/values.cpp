@@ -124,17 +124,7 @@ Variant read_value(sqlite3_stmt* stmt, int column, ColumnKind kind) {
 }
 
 Variant storable_value(const Variant& v, ColumnKind kind, std::string_view /*column*/) {
-    switch (v.kind()) {
-        case VariantKind::Empty:
-        case VariantKind::Null:
-            return Variant::null();
-        case VariantKind::Object:
-        case VariantKind::Error:
-        case VariantKind::Array:
-            refuse(code::wrong_type, wrong_type_text);
-        default:
-            break;
-    }
+    if (detail::stores_as_null(v, error_source)) return Variant::null();
     if (kind == ColumnKind::Date) {
         if (v.is_number()) return Variant(to_date(v));
         if (v.is_string()) {

@@ -39,8 +39,15 @@ detail::ConnectionDriver& Connection::driver() {
     return *driver_;
 }
 
-std::shared_ptr<Recordset> Connection::Execute(const std::string& sql, int32_t /*options*/) {
-    auto cursor = driver().execute(sql);
+std::shared_ptr<Recordset> Connection::Execute(const std::string& sql, int64_t /*options*/) {
+    int32_t records_affected = 0;
+    return Execute(sql, records_affected);
+}
+
+std::shared_ptr<Recordset> Connection::Execute(const std::string& sql, int32_t& records_affected,
+                                               int32_t /*options*/) {
+    records_affected = -1;
+    auto cursor = driver().execute(sql, records_affected);
     if (!cursor) return std::make_shared<Recordset>();
     return Recordset::adopt(std::move(cursor), shared_from_this());
 }

@@ -1,0 +1,41 @@
+#pragma once
+
+// What every driver's cursors share: the data-access error numbers, the refusal of writes to
+// a read-only cursor, and the static cursor, which holds its rows whatever read them.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "ortiva/variant.hpp"
+#include "seams/data_driver.hpp"
+
+namespace ortiva::detail {
+
+namespace data_code {
+inline constexpr int32_t operation_not_allowed = 3219;
+inline constexpr int32_t not_updatable = 3251;
+inline constexpr int32_t wrong_type = 3421;
+inline constexpr int32_t provider_failure = -2147467259;       // E_FAIL
+inline constexpr int32_t out_of_memory = -2147024882;          // E_OUTOFMEMORY
+inline constexpr int32_t row_deleted = -2147217885;            // DB_E_DELETEDROW
+inline constexpr int32_t cannot_fetch_backward = -2147217884;  // DB_E_CANTFETCHBACKWARDS
+inline constexpr int32_t row_not_found = -2147217864;          // DB_E_CONCURRENCYVIOLATION
+inline constexpr int32_t no_transaction = -2147168242;         // XACT_E_NOTRANSACTION
+}  // namespace data_code
+
+/// Throws 3251 for a write to a read-only cursor, from source.
+[[noreturn]] void refuse_update(std::string_view source);
+
+/// Whether v is stored as SQL NULL (Empty and Null); throws 3421 from source for the values no
+/// column can hold (objects, arrays, error values).
+bool stores_as_null(const Variant& v, std::string_view source);
+
+/// A read-only cursor over rows read at Open: RecordCount is known at once.
+std::unique_ptr<CursorDriver> make_static_cursor(std::string_view source,
+                                                 std::vector<std::string> names,
+                                                 std::vector<std::vector<Variant>> rows);
+
+}  // namespace ortiva::detail
