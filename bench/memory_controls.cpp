@@ -126,7 +126,9 @@ class SeamFloor : public ortiva::HostObject {
 
 // Every cell of a 200 x 4 grid read once by "TextMatrix"(row, col), against copying the same
 // strings out of nested vectors (the raw floor) and against SeamFloor (the cost of the seam's
-// shape alone, so that the second ratio is what member-name dispatch and checks add).
+// shape alone, so that the second ratio is what member-name dispatch and checks add), and
+// the same reads by a member id resolved once (the third ratio: a call by id against a plain
+// virtual call with the same arguments).
 void BM_GridReadRatio(benchmark::State& state) {
     constexpr int32_t rows = 200;
     constexpr int32_t cols = 4;
@@ -141,7 +143,8 @@ void BM_GridReadRatio(benchmark::State& state) {
         }
     }
     std::shared_ptr<ortiva::HostObject> floor = std::make_shared<SeamFloor>(raw_cells);
-    clock_type::duration raw{}, seam{}, named{};
+    const ortiva::MemberId text_matrix = ortiva::HostObject::id_of("TextMatrix");
+    clock_type::duration raw{}, seam{}, named{}, by_id{};
     for (auto _ : state) {
         const auto t0 = clock_type::now();
         for (int32_t r = 0; r < rows; ++r) {
@@ -165,12 +168,21 @@ void BM_GridReadRatio(benchmark::State& state) {
             }
         }
         const auto t3 = clock_type::now();
+        for (int16_t r = 0; r < rows; ++r) {
+            for (int32_t c = 0; c < cols; ++c) {
+                Variant v = grid->get_by_id(text_matrix, {Variant(r), Variant(c)});
+                benchmark::DoNotOptimize(&v);
+            }
+        }
+        const auto t4 = clock_type::now();
         raw += t1 - t0;
         named += t2 - t1;
         seam += t3 - t2;
+        by_id += t4 - t3;
     }
     state.counters["textmatrix_vs_raw"] = seconds(named) / seconds(raw);
     state.counters["textmatrix_vs_seam_floor"] = seconds(named) / seconds(seam);
+    state.counters["by_id_vs_seam_floor"] = seconds(by_id) / seconds(seam);
     state.SetItemsProcessed(state.iterations() * rows * cols);
 }
 BENCHMARK(BM_GridReadRatio)->MinTime(1.0);

@@ -26,14 +26,7 @@ using Clock = std::chrono::steady_clock;
 
 constexpr int rows = 32767;
 
-QApplication& application() {
-    static int argc = 1;
-    static char name[] = "bench_qt_populate";
-    static char* argv[] = {name, nullptr};
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    static QApplication app(argc, argv);
-    return app;
-}
+void fill(QSqlDatabase& db);
 
 // A database file with the rows, made once per run.
 const fs::path& database() {
@@ -41,27 +34,34 @@ const fs::path& database() {
         std::string pattern = (fs::temp_directory_path() / "ortiva-qt-bench-XXXXXX").string();
         const fs::path dir = mkdtemp(pattern.data());
         const fs::path path = dir / "items.db";
-        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "fill");
-        db.setDatabaseName(QString::fromStdString(path.string()));
-        db.open();
-        QSqlQuery q(db);
-        q.exec(
-            "CREATE TABLE Items (Code INTEGER, Name VARCHAR(60), Category INTEGER, "
-            "Rate DOUBLE, Notes VARCHAR(60))");
-        db.transaction();
-        q.prepare("INSERT INTO Items VALUES (?, ?, ?, ?, ?)");
-        for (int i = 1; i <= rows; ++i) {
-            q.addBindValue(i);
-            q.addBindValue(QString("Item number %1").arg(i));
-            q.addBindValue(i % 17);
-            q.addBindValue(i * 0.25);
-            q.addBindValue(QString("note %1").arg(i * 7));
-            q.exec();
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "fill");
+            db.setDatabaseName(QString::fromStdString(path.string()));
+            db.open();
+            fill(db);
         }
-        db.commit();
+        QSqlDatabase::removeDatabase("fill");
         return path;
     }();
     return file;
+}
+
+void fill(QSqlDatabase& db) {
+    QSqlQuery q(db);
+    q.exec(
+        "CREATE TABLE Items (Code INTEGER, Name VARCHAR(60), Category INTEGER, "
+        "Rate DOUBLE, Notes VARCHAR(60))");
+    db.transaction();
+    q.prepare("INSERT INTO Items VALUES (?, ?, ?, ?, ?)");
+    for (int i = 1; i <= rows; ++i) {
+        q.addBindValue(i);
+        q.addBindValue(QString("Item number %1").arg(i));
+        q.addBindValue(i % 17);
+        q.addBindValue(i * 0.25);
+        q.addBindValue(QString("note %1").arg(i * 7));
+        q.exec();
+    }
+    db.commit();
 }
 
 double raw_floor(QTreeWidget& tree) {
@@ -90,11 +90,16 @@ double library(ortiva::ClsCommonDb& db, ortiva::HostObject& lvw) {
 }
 
 void BM_PopulateListviewVsRawQt(benchmark::State& state) {
-    application();
     const std::string path = database().string();
-    QSqlDatabase raw = QSqlDatabase::addDatabase("QSQLITE", "raw");
-    raw.setDatabaseName(QString::fromStdString(path));
-    raw.open();
+    // Each run makes its own connection and removes it when done (see ~RawConnection).
+    struct RawConnection {
+        explicit RawConnection(const std::string& path) {
+            QSqlDatabase raw = QSqlDatabase::addDatabase("QSQLITE", "raw");
+            raw.setDatabaseName(QString::fromStdString(path));
+            raw.open();
+        }
+        ~RawConnection() { QSqlDatabase::removeDatabase("raw"); }
+    } raw_connection(path);
     ortiva::ScopedHostRuntime runtime(std::make_shared<ortiva::qt::QtRuntime>());
     ortiva::ClsCommonDb db;
     db.SetPropertyValues("Data Source=" + path, "", "", "Items");
@@ -131,3 +136,16 @@ void BM_PopulateListviewVsRawQt(benchmark::State& state) {
 BENCHMARK(BM_PopulateListviewVsRawQt)->UseManualTime()->Unit(benchmark::kMillisecond)->MinTime(2);
 
 }  // namespace
+
+// The application lives in main, as in a host: Qt SQL's globals are static, and a
+// QApplication in static storage would be destroyed after them, running Qt SQL's clean-up on
+// freed memory at exit.
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

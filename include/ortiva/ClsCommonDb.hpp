@@ -7,6 +7,7 @@
 #include "ortiva/connection.hpp"
 #include "ortiva/date.hpp"
 #include "ortiva/host_object.hpp"
+#include "ortiva/host_runtime.hpp"
 #include "ortiva/recordset.hpp"
 #include "ortiva/variant.hpp"
 
@@ -105,6 +106,17 @@ class ClsCommonDb {
     void PopulateTree(HostObject& tvwCntrl, const std::string& strQuery,
                       const std::string& strTitle, const VariantArray& strFieldNamesAsNodes);
 
+    // ---- Host run time ----
+
+    /// The host run time this object uses: the one handed to set_runtime, or else the process
+    /// default (current_host_runtime()) as it is when each call starts.
+    std::shared_ptr<HostRuntime> runtime() const {
+        return runtime_ ? runtime_ : current_host_runtime();
+    }
+    /// Hands the object its own run time (a window, a session); nullptr goes back to the
+    /// process default.
+    void set_runtime(std::shared_ptr<HostRuntime> runtime) { runtime_ = std::move(runtime); }
+
   private:
     /// The held connection, created unopened on first use.
     const std::shared_ptr<Connection>& connection();
@@ -115,6 +127,7 @@ class ClsCommonDb {
     Date system_date_;
     std::shared_ptr<Connection> connection_;
     std::string last_sql_;
+    std::shared_ptr<HostRuntime> runtime_;
 };
 
 }  // namespace ortiva

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "ortiva/host_object.hpp"
+#include "ortiva/host_runtime.hpp"
 #include "ortiva/management.hpp"
 #include "ortiva/variant.hpp"
 
@@ -66,10 +67,22 @@ class ClsDBBackupRestore {
     bool fnRestoreDatabase(const std::string& strBackupDevice, int16_t intFileNumber,
                            const VariantArray& arrDataBaseInBackupOrder);
 
+    // ---- Host run time ----
+
+    /// The host run time this object uses: the one handed to set_runtime, or else the process
+    /// default (current_host_runtime()) as it is when each call starts.
+    std::shared_ptr<HostRuntime> runtime() const {
+        return runtime_ ? runtime_ : current_host_runtime();
+    }
+    /// Hands the object its own run time (a window, a session); nullptr goes back to the
+    /// process default.
+    void set_runtime(std::shared_ptr<HostRuntime> runtime) { runtime_ = std::move(runtime); }
+
   private:
     management::Server& server();
 
     std::unique_ptr<management::Server> server_;
+    std::shared_ptr<HostRuntime> runtime_;
 };
 
 }  // namespace ortiva

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "ortiva/host_object.hpp"
+#include "ortiva/host_runtime.hpp"
 #include "ortiva/variant.hpp"
 
 namespace ortiva {
@@ -13,7 +14,7 @@ namespace ortiva {
 /// for numeric text boxes, duplicate grid rows and a user's rights text.
 ///
 /// Controls are driven only by member name (HostObject); forms, message boxes, type names and
-/// the combo box's find-first-entry request go through host_runtime(). No member has a
+/// the combo box's find-first-entry request go through runtime(). No member has a
 /// handler of its own: a control's ErrorInfo reaches the caller unchanged and whatever was
 /// done before it stays done. Loop counters are 16-bit: a list, form or grid beyond 32767
 /// entries fails with overflow (6).
@@ -77,8 +78,20 @@ class clsCommonGen {
     /// Whether strAction occurs in strRights (case-sensitive); never for an empty strRights.
     bool fnUserRightOk(const std::string& strAction, const std::string& strRights);
 
+    // ---- Host run time ----
+
+    /// The host run time this object uses: the one handed to set_runtime, or else the process
+    /// default (current_host_runtime()) as it is when each call starts.
+    std::shared_ptr<HostRuntime> runtime() const {
+        return runtime_ ? runtime_ : current_host_runtime();
+    }
+    /// Hands the object its own run time (a window, a session); nullptr goes back to the
+    /// process default.
+    void set_runtime(std::shared_ptr<HostRuntime> runtime) { runtime_ = std::move(runtime); }
+
   private:
     std::string strMatchText;
+    std::shared_ptr<HostRuntime> runtime_;
 };
 
 }  // namespace ortiva

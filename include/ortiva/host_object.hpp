@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -10,6 +11,10 @@
 namespace ortiva {
 
 using Args = std::vector<Variant>;
+
+/// A member name resolved once by HostObject::id_of, then used by id on any host object, the
+/// way late-bound clients cache dispatch ids so that a loop never looks a name up per cell.
+enum class MemberId : int32_t {};
 
 /// A control, form or collection of the host, driven by member name as the library drives it:
 /// property get, property let (both optionally indexed) and method call, with Variant
@@ -31,7 +36,23 @@ class HostObject : public std::enable_shared_from_this<HostObject> {
     virtual Variant get(std::string_view member, const Args& index = {}) = 0;
     virtual void let(std::string_view member, const Variant& value, const Args& index = {}) = 0;
     virtual Variant call(std::string_view member, const Args& args = {}) = 0;
+
+    /// The id of a member name, case-blind: the same for every object and thread of the
+    /// process, so that an id resolved once serves every object a loop meets. Resolving checks
+    /// nothing about any object; using the id fails as the name would (438). Thread-safe.
+    /// Fails with 7 once the process has resolved 1,048,576 different names.
+    static MemberId id_of(std::string_view member);
+    /// get, let and call by an id from id_of. The defaults call by name, so every host object
+    /// answers them; the toolkits answer without comparing names. An id that id_of never gave
+    /// fails with 438.
+    virtual Variant get_by_id(MemberId id, const Args& index = {});
+    virtual void let_by_id(MemberId id, const Variant& value, const Args& index = {});
+    virtual Variant call_by_id(MemberId id, const Args& args = {});
 };
+
+/// The name an id was resolved from, in the spelling first given to id_of; 438 for an id
+/// id_of never gave. Thread-safe.
+std::string_view member_name(MemberId id);
 
 using HostObjectPtr = std::shared_ptr<HostObject>;
 

@@ -35,8 +35,10 @@ inline constexpr int32_t vbHourglass = 11;
 
 /// The process-wide services of the host: its loaded forms, the message box, event
 /// processing, the screen's mouse pointer, date formatting, type names, and the combo box's
-/// find-first-entry request. The host installs its own with set_host_runtime; the default is
-/// HeadlessRuntime. The runtime is used from the host's user-interface thread.
+/// find-first-entry request. Each of ClsCommonDb, clsCommonGen and ClsDBBackupRestore can be
+/// handed its own (set_runtime); an object handed none uses the process default, which the host
+/// installs with set_host_runtime (HeadlessRuntime until it does). A runtime is used from the
+/// thread its host drives it from.
 class HostRuntime {
   public:
     virtual ~HostRuntime() = default;
@@ -59,15 +61,20 @@ class HostRuntime {
     virtual std::string TypeName(const HostObject& obj) { return obj.type_name(); }
 };
 
-/// The runtime in force (HeadlessRuntime until the host installs another).
+/// The process default (HeadlessRuntime until the host installs another). The reference is
+/// valid until the default is replaced; a thread that may race an install keeps
+/// current_host_runtime() instead.
 HostRuntime& host_runtime();
-/// The runtime in force, shared, so that a caller can keep it or put it back later.
+/// The process default, shared, so that a caller can keep it for a call or put it back later.
+/// Thread-safe.
 std::shared_ptr<HostRuntime> current_host_runtime();
-/// Installs a runtime for the process; nullptr goes back to a fresh HeadlessRuntime.
+/// Installs the process default; nullptr goes back to a fresh HeadlessRuntime. Thread-safe:
+/// callers already holding the previous one keep it alive until they let it go.
 void set_host_runtime(std::shared_ptr<HostRuntime> runtime);
 
 /// Installs a runtime for the lifetime of the object and puts the previous one back after.
-/// Not thread-safe; meant for tests and for hosts that swap runtimes around a task.
+/// Each install is thread-safe, but nested scopes on several threads put back each other's
+/// runtimes: meant for tests and for hosts that swap runtimes around a task.
 class ScopedHostRuntime {
   public:
     explicit ScopedHostRuntime(std::shared_ptr<HostRuntime> runtime)

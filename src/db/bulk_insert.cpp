@@ -100,33 +100,39 @@ void insert_lines(Recordset& rs, Lines& lines, VariantArray& map) {
     rs.Close();
 }
 
+// Each reads its cells by member ids resolved when it is made, once per call.
 struct GridLines {
     HostObject& grid;
+    MemberId text_matrix = HostObject::id_of("TextMatrix");
 
     int32_t last() { return to_int16(grid.get("Rows")) - 1; }
     bool skipped(int32_t row) {
-        return db::is_empty_text(grid.get("TextMatrix", {db::int16_arg(row), Variant(int16_t{1})}));
+        return db::is_empty_text(
+            grid.get_by_id(text_matrix, {db::int16_arg(row), Variant(int16_t{1})}));
     }
     Variant cell(int32_t row, const Variant& column) {
-        return grid.get("TextMatrix", {db::int16_arg(row), column});
+        return grid.get_by_id(text_matrix, {db::int16_arg(row), column});
     }
 };
 
 struct ListViewLines {
     HostObject& list_view;
+    MemberId list_items = HostObject::id_of("ListItems");
+    MemberId list_sub_items = HostObject::id_of("ListSubItems");
+    MemberId text = HostObject::id_of("Text");
 
     int32_t last() { return to_int16(db::member_object(list_view, "ListItems")->get("Count")); }
     HostObjectPtr item(int32_t row) {
-        return db::member_object(list_view, "ListItems", {db::int16_arg(row)});
+        return db::member_object(list_view, list_items, {db::int16_arg(row)});
     }
     bool skipped(int32_t row) {
-        const auto sub_item = db::member_object(*item(row), "ListSubItems", {Variant(int16_t{1})});
-        return db::is_empty_text(sub_item->get("Text"));
+        const auto sub_item = db::member_object(*item(row), list_sub_items, {Variant(int16_t{1})});
+        return db::is_empty_text(sub_item->get_by_id(text));
     }
     Variant cell(int32_t row, const Variant& column) {
         const auto line = item(row);
-        if (to_int16(column) == 0) return line->get("Text");
-        return db::member_object(*line, "ListSubItems", {column})->get("Text");
+        if (to_int16(column) == 0) return line->get_by_id(text);
+        return db::member_object(*line, list_sub_items, {column})->get_by_id(text);
     }
 };
 

@@ -36,10 +36,13 @@ void ClsCommonDb::PopulateComboOrList(HostObject& cboCntrl, const std::string& s
 
         const auto rs = connection()->Execute(query, -1);
         auto& fields = rs->Fields();
+        const MemberId add_item = HostObject::id_of("AddItem");
+        const MemberId new_index = HostObject::id_of("NewIndex");
+        const MemberId item_data = HostObject::id_of("ItemData");
         while (!rs->Eof()) {
-            cboCntrl.call("AddItem", {fields.Item(1).Value()});
-            const Variant index = cboCntrl.get("NewIndex");
-            cboCntrl.let("ItemData", fields.Item(0).Value(), {index});
+            cboCntrl.call_by_id(add_item, {fields.Item(1).Value()});
+            const Variant index = cboCntrl.get_by_id(new_index);
+            cboCntrl.let_by_id(item_data, fields.Item(0).Value(), {index});
             rs->MoveNext();
         }
         cboCntrl.let("ListIndex", Variant(FindListIndex(cboCntrl, remembered)));
@@ -49,8 +52,9 @@ void ClsCommonDb::PopulateComboOrList(HostObject& cboCntrl, const std::string& s
 int32_t ClsCommonDb::FindListIndex(HostObject& control, const std::string& text) {
     const std::string wanted = text::upper(text::trim(text));
     const int32_t last = to_int32(control.get("ListCount")) - 1;
+    const MemberId list = HostObject::id_of("List");
     for (int32_t i = 0; i <= last; ++i) {
-        if (text::upper(text::trim(to_text(control.get("List", {Variant(i)})))) == wanted) {
+        if (text::upper(text::trim(to_text(control.get_by_id(list, {Variant(i)})))) == wanted) {
             return i;
         }
     }

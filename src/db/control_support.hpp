@@ -32,6 +32,10 @@ inline HostObjectPtr member_object(HostObject& obj, std::string_view member,
     return require_object(obj.get(member, index));
 }
 
+inline HostObjectPtr member_object(HostObject& obj, MemberId member, const Args& index = {}) {
+    return require_object(obj.get_by_id(member, index));
+}
+
 /// Whether a cell's value compares equal to "" (Empty does, Null does not).
 inline bool is_empty_text(const Variant& v) {
     return v.is_string() ? v.str().empty() : v.is_empty();

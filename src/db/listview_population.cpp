@@ -62,6 +62,7 @@ std::string field_list(const VariantArray& entries, const std::vector<Column>& c
 
 void ClsCommonDb::PopulateListview(HostObject& lvwCntrl, const std::string& strTable,
                                    std::string& strCondition, const VariantArray& ArrFields) {
+    const std::shared_ptr<HostRuntime> rt = runtime();
     try {
         lvwCntrl.let("Visible", Variant(false));
         const auto items = db::member_object(lvwCntrl, "ListItems");
@@ -96,6 +97,10 @@ void ClsCommonDb::PopulateListview(HostObject& lvwCntrl, const std::string& strT
             Args row_index{Variant()};
             if (columns.empty()) raise(err::subscript);  // there is no entry for the row text
             const Column& first = columns.front();
+            // Resolved once: the loop below makes several member calls per cell.
+            const MemberId add_id = HostObject::id_of("Add");
+            const MemberId list_items_id = HostObject::id_of("ListItems");
+            const MemberId sub_items_id = HostObject::id_of("SubItems");
 
             for (int32_t j = 1; j <= rows; ++j) {
                 const Variant serial(static_cast<int16_t>(j));
@@ -114,31 +119,32 @@ void ClsCommonDb::PopulateListview(HostObject& lvwCntrl, const std::string& strT
                         add[2] = sources.front().Value();
                         break;
                 }
-                items->call("Add", add);
+                items->call_by_id(add_id, add);
 
                 row_index[0] = serial;
-                const auto item = db::member_object(lvwCntrl, "ListItems", row_index);
+                const auto item = db::member_object(lvwCntrl, list_items_id, row_index);
                 for (std::size_t c = 1; c < columns.size(); ++c) {
                     const Column& column = columns[c];
                     switch (column.kind) {
                         case Kind::skip:
-                            item->let("SubItems", empty_text, column.sub_item);
+                            item->let_by_id(sub_items_id, empty_text, column.sub_item);
                             break;
                         case Kind::serial:
-                            item->let("SubItems", serial, column.sub_item);
+                            item->let_by_id(sub_items_id, serial, column.sub_item);
                             break;
                         case Kind::constant:
-                            item->let("SubItems", *column.entry, column.sub_item);
+                            item->let_by_id(sub_items_id, *column.entry, column.sub_item);
                             break;
                         case Kind::field: {
                             // A Null leaves the cell as the new row has it: empty.
                             const Variant value = sources[column.position].Value();
-                            if (!value.is_null()) item->let("SubItems", value, column.sub_item);
+                            if (!value.is_null())
+                                item->let_by_id(sub_items_id, value, column.sub_item);
                             break;
                         }
                     }
                 }
-                if (j % 100 == 0) host_runtime().DoEvents();
+                if (j % 100 == 0) rt->DoEvents();
                 rs.MoveNext();
             }
             db::member_object(lvwCntrl, "ListItems", {Variant(int16_t{1})})

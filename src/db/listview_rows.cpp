@@ -29,16 +29,17 @@ class NumberColumn {
 
     Variant value(int32_t row) {
         const auto item = row_item(row);
-        return column_ == 0 ? item->get("Text") : item->get("SubItems", {Variant(column_)});
+        return column_ == 0 ? item->get_by_id(text_)
+                            : item->get_by_id(sub_items_, {Variant(column_)});
     }
     int16_t number(int32_t row) { return to_int16(value(row)); }
 
     void set(int32_t row, int32_t number) {
         const auto item = row_item(row);
         if (column_ == 0) {
-            item->let("Text", db::int16_arg(number));
+            item->let_by_id(text_, db::int16_arg(number));
         } else {
-            item->let("SubItems", db::int16_arg(number), {Variant(column_)});
+            item->let_by_id(sub_items_, db::int16_arg(number), {Variant(column_)});
         }
     }
 
@@ -56,12 +57,16 @@ class NumberColumn {
 
   private:
     HostObjectPtr row_item(int32_t row) {
-        return db::member_object(list_view_, "ListItems", {db::int16_arg(row)});
+        return db::member_object(list_view_, list_items_, {db::int16_arg(row)});
     }
 
     HostObject& list_view_;
     HostObject& items_;
     int16_t column_;
+    // Resolved once per call: renumbering touches every row.
+    MemberId list_items_ = HostObject::id_of("ListItems");
+    MemberId text_ = HostObject::id_of("Text");
+    MemberId sub_items_ = HostObject::id_of("SubItems");
 };
 
 // Empty, Null, "" and 0 all compare equal to the empty value; a left-out criteria is no
@@ -108,14 +113,16 @@ bool ClsCommonDb::fnInsertListview(HostObject& lvwCntrl, int16_t& intIndex,
         } else {
             items->call("Add", {position, Variant::missing(), ArrFields[0]});
         }
+        const MemberId list_items = HostObject::id_of("ListItems");
+        const MemberId sub_items = HostObject::id_of("SubItems");
         for (int32_t c = 1; c <= ArrFields.ubound(); ++c) {
             const Variant sub_item = db::int16_arg(c);
-            const auto item = db::member_object(lvwCntrl, "ListItems", {position});
+            const auto item = db::member_object(lvwCntrl, list_items, {position});
             if (is_serial_marker(ArrFields[c])) {
                 serial = c;
-                item->let("SubItems", position, {sub_item});
+                item->let_by_id(sub_items, position, {sub_item});
             } else {
-                item->let("SubItems", ArrFields[c], {sub_item});
+                item->let_by_id(sub_items, ArrFields[c], {sub_item});
             }
         }
         if (serial >= 0) {

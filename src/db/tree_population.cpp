@@ -41,6 +41,7 @@ std::string match_form(const std::string& name) {
 void ClsCommonDb::PopulateTree(HostObject& tvwCntrl, const std::string& strQuery,
                                const std::string& strTitle,
                                const VariantArray& strFieldNamesAsNodes) {
+    const std::shared_ptr<HostRuntime> rt = runtime();
     attempt([&] { last_sql_ = strQuery; });
     Recordset rs;
     attempt([&] { rs.Open(strQuery, connection(), adOpenStatic, adLockReadOnly, -1); });
@@ -74,6 +75,7 @@ void ClsCommonDb::PopulateTree(HostObject& tvwCntrl, const std::string& strQuery
     HostObjectPtr nodes;
     attempt([&] { nodes = db::member_object(tvwCntrl, "Nodes"); });
     Args add(4, Variant::missing());
+    const MemberId add_id = HostObject::id_of("Add");
     const auto add_node = [&](const std::string& parent, const std::string& key,
                               const Variant& shown) {
         attempt([&] {
@@ -83,7 +85,7 @@ void ClsCommonDb::PopulateTree(HostObject& tvwCntrl, const std::string& strQuery
             add[1] = top ? Variant::missing() : Variant(int16_t{4});
             add[2] = Variant(key);
             add[3] = shown;
-            nodes->call("Add", add);
+            nodes->call_by_id(add_id, add);
         });
     };
 
@@ -101,7 +103,7 @@ void ClsCommonDb::PopulateTree(HostObject& tvwCntrl, const std::string& strQuery
     };
     if (at_end()) return;
     attempt([&] { rs.MoveFirst(); });
-    attempt([] { host_runtime().SetMousePointer(vbHourglass); });
+    attempt([&] { rt->SetMousePointer(vbHourglass); });
 
     std::vector<std::string> texts(levels.size());
     std::string parent;
@@ -126,7 +128,7 @@ void ClsCommonDb::PopulateTree(HostObject& tvwCntrl, const std::string& strQuery
         }
         if (!attempt([&] { rs.MoveNext(); })) break;
     }
-    attempt([] { host_runtime().SetMousePointer(vbDefault); });
+    attempt([&] { rt->SetMousePointer(vbDefault); });
 }
 
 }  // namespace ortiva

@@ -28,7 +28,7 @@ void clsCommonGen::FormControlsEnabled(HostObject& frmFormName, bool blnEnableCo
 }
 
 void clsCommonGen::DisableAllForms(const std::string& strExceptForm) {
-    for (const HostObjectPtr& form : host_runtime().Forms()) {
+    for (const HostObjectPtr& form : runtime()->Forms()) {
         const bool not_excepted = forms::text_of(form->get("Name")) != strExceptForm;
         const bool not_main = forms::text_of(form->get("Name")) != "frmMain";
         if (not_excepted && not_main) form->let("Enabled", Variant(false));
@@ -36,15 +36,16 @@ void clsCommonGen::DisableAllForms(const std::string& strExceptForm) {
 }
 
 void clsCommonGen::EnableAllForms() {
-    for (const HostObjectPtr& form : host_runtime().Forms())
+    for (const HostObjectPtr& form : runtime()->Forms())
         form->let("Enabled", Variant(true));
 }
 
 void clsCommonGen::ClearControls(HostObject& frmFormName) {
     const int16_t last = last_control(frmFormName);
+    const std::shared_ptr<HostRuntime> rt = runtime();
     for (int16_t i = 0; i <= last; i = forms::next(i)) {
         const HostObjectPtr control = control_at(frmFormName, i);
-        const std::string kind = host_runtime().TypeName(*control);
+        const std::string kind = rt->TypeName(*control);
         if (kind == "TextBox") {
             control->let("Text", Variant(std::string()));
         } else if (kind == "ComboBox") {
@@ -62,7 +63,7 @@ void clsCommonGen::ClearControls(HostObject& frmFormName) {
 bool clsCommonGen::fnMandatoryFldAvailable(HostObject& cntrl, const std::string& strMessage,
                                            const std::string& strTitle) {
     if (!text::trim(forms::text_of(cntrl.get("Text"))).empty()) return true;
-    host_runtime().MsgBox(strMessage, vbInformation, Variant(strTitle));
+    runtime()->MsgBox(strMessage, vbInformation, Variant(strTitle));
     cntrl.call("SetFocus");
     return false;
 }

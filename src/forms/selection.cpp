@@ -27,8 +27,9 @@ bool is_type_ahead_key(int16_t k) {
 void clsCommonGen::SelectComboItemByValue(HostObject& cboorlstCntrl, int32_t lngItemValue) {
     const int16_t last = forms::last_index(cboorlstCntrl.get("ListCount"));
     const Variant wanted(lngItemValue);
+    const MemberId item_data = HostObject::id_of("ItemData");
     for (int16_t i = 0; i <= last; i = forms::next(i)) {
-        if (loosely_equal(cboorlstCntrl.get("ItemData", {Variant(i)}), wanted)) {
+        if (loosely_equal(cboorlstCntrl.get_by_id(item_data, {Variant(i)}), wanted)) {
             cboorlstCntrl.let("ListIndex", Variant(i));
             return;
         }
@@ -42,8 +43,9 @@ void clsCommonGen::SelectComboItem(HostObject& cboorlstCntrl, int32_t lngItemVal
 void clsCommonGen::SelectComboItemByName(HostObject& cboorlstCntrl, const std::string& strItem) {
     const int16_t last = forms::last_index(cboorlstCntrl.get("ListCount"));
     const std::string key = text::upper(text::trim(strItem));
+    const MemberId list = HostObject::id_of("List");
     for (int16_t i = 0; i <= last; i = forms::next(i)) {
-        if (entry_matches(cboorlstCntrl.get("List", {Variant(i)}), key)) {
+        if (entry_matches(cboorlstCntrl.get_by_id(list, {Variant(i)}), key)) {
             cboorlstCntrl.let("ListIndex", Variant(i));
             return;
         }
@@ -60,7 +62,7 @@ void clsCommonGen::MatchComboItem(HostObject& cboCntrl, int16_t& keyascii) {
     // The window handle addresses the find-first-entry request; the runtime takes the
     // control itself, but the handle is still read so a control without one fails here.
     cboCntrl.get("hwnd");
-    const int32_t idx = host_runtime().FindFirstEntry(cboCntrl, strMatchText);
+    const int32_t idx = runtime()->FindFirstEntry(cboCntrl, strMatchText);
     if (idx > -1) {
         cboCntrl.let("Text", cboCntrl.get("List", {Variant(idx)}));
         cboCntrl.let("ListIndex", Variant(idx));
@@ -73,11 +75,12 @@ void clsCommonGen::MatchComboItem(HostObject& cboCntrl, int16_t& keyascii) {
 }
 
 int32_t clsCommonGen::GetIndex(HostObject& objList, const std::string& String1) {
-    if (host_runtime().TypeName(objList) != "ListBox") raise(err::type_mismatch);
+    if (runtime()->TypeName(objList) != "ListBox") raise(err::type_mismatch);
     const int16_t last = forms::last_index(objList.get("ListCount"));
     const std::string key = text::trim(text::upper(String1));
+    const MemberId list = HostObject::id_of("List");
     for (int16_t i = 0; i <= last; i = forms::next(i)) {
-        if (entry_matches(objList.get("List", {Variant(i)}), key)) return i;
+        if (entry_matches(objList.get_by_id(list, {Variant(i)}), key)) return i;
     }
     return -1;
 }

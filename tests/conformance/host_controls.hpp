@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "controls/common/limits.hpp"
 #include "ortiva/conversions.hpp"
 #include "ortiva/error_info.hpp"
 #include "ortiva/host_object.hpp"
@@ -491,6 +492,69 @@ TEST_P(HostControls, GridCellsInsideTheGridOnly) {
     grid->let("Rows", v(2));
     grid->let("Rows", v(3));
     EXPECT_EQ("", text(*grid, "TextMatrix", {v(2), v(0)}));
+}
+
+// A size beyond a limit fails before anything is allocated, whichever dimension is set first,
+// and leaves the grid as it was.
+TEST_P(HostControls, GridSizeIsCheckedBeforeItGrows) {
+    using namespace ortiva::controls;
+    struct Case {
+        int32_t cols;
+        Variant rows;
+        int32_t error;
+    };
+    const std::vector<Case> cases = {
+        {0, v(2147483647), 7},
+        {0, v(max_grid_rows + 1), 7},
+        {1, v(max_grid_rows + 1), 7},
+        {max_grid_cols, v(int32_t{max_grid_cells / max_grid_cols} + 1), 7},
+        {2, Variant(2147483648.0), 6},
+        {2, v(-1), 380},
+        {0, v(max_grid_rows), 0},
+        {max_grid_cols, v(int32_t{max_grid_cells / max_grid_cols}), 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.cols) + " x " + to_text(c.rows));
+        auto grid = make("MSFlexGrid", "grd");
+        grid->let("Cols", v(c.cols));
+        ORTIVA_EXPECT_ERROR(c.error, grid->let("Rows", c.rows));
+        EXPECT_EQ(c.error == 0 ? to_int32(c.rows) : 2, number(*grid, "Rows"));
+        EXPECT_EQ(c.cols, number(*grid, "Cols"));
+    }
+    auto grid = make("MSFlexGrid", "grd");
+    grid->let("Rows", v(0));
+    ORTIVA_EXPECT_ERROR(7, grid->let("Cols", v(max_grid_cols + 1)));
+    ORTIVA_EXPECT_ERROR(7, grid->let("Cols", v(2147483647)));
+    EXPECT_EQ(2, number(*grid, "Cols"));
+}
+
+// An id resolved once serves every kind: each answers it as it answers the name, and a kind
+// without the member refuses it as it refuses the name.
+TEST_P(HostControls, MembersByIdAnswerAsByName) {
+    const MemberId text_id = HostObject::id_of("Text");
+    const MemberId rows_id = HostObject::id_of("rows");
+    auto box = make("TextBox", "txt");
+    auto lvw = make("ListView", "lvw");
+    get_object(*lvw, "ColumnHeaders")->call("Add");
+    get_object(*lvw, "ColumnHeaders")->call("Add");
+    auto items = get_object(*lvw, "ListItems");
+    const MemberId add_id = HostObject::id_of("ADD");
+    auto row = object_of(items->call_by_id(add_id, {Variant::missing(), Variant("k1"), v(7)}));
+    auto grid = make("MSFlexGrid", "grd");
+    for (int round = 0; round < 2; ++round) {
+        box->let_by_id(text_id, Variant("typed"));
+        EXPECT_EQ("typed", text(*box, "Text"));
+        EXPECT_EQ("7", to_text(row->get_by_id(text_id)));
+        row->let_by_id(HostObject::id_of("SubItems"), Variant(3.5), {v(1)});
+        EXPECT_EQ("3.5", text(*row, "SubItems", {v(1)}));
+        EXPECT_EQ(2, to_int32(grid->get_by_id(rows_id)));
+        ORTIVA_EXPECT_ERROR(438, box->get_by_id(rows_id));
+        ORTIVA_EXPECT_ERROR(438, box->get("Rows"));
+        ORTIVA_EXPECT_ERROR(450, box->get_by_id(text_id, {v(1)}));
+    }
+    EXPECT_EQ(1, to_int32(items->get_by_id(HostObject::id_of("Count"))));
+    ORTIVA_EXPECT_ERROR(35602, items->call_by_id(add_id, {Variant::missing(), Variant("k1")}));
+    ORTIVA_EXPECT_ERROR(438, box->get_by_id(MemberId{-1}));
 }
 
 TEST_P(HostControls, CheckBoxValueIsZeroOneOrTwo) {

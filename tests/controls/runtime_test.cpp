@@ -2,6 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <memory>
+#include <thread>
+#include <vector>
+
 #include "ortiva/error_info.hpp"
 #include "ortiva/host_runtime.hpp"
 #include "ortiva/memory_controls.hpp"
@@ -106,6 +111,30 @@ TEST(HostRuntime, TestsInstallARuntimeAndGetTheOldOneBack) {
     set_host_runtime(nullptr);  // a fresh headless runtime
     EXPECT_NE(before.get(), &host_runtime());
     EXPECT_NE(nullptr, dynamic_cast<HeadlessRuntime*>(&host_runtime()));
+    set_host_runtime(before);
+}
+
+// Installs race reads: every reader gets a whole runtime it can use while others replace it.
+TEST(HostRuntime, InstallingTheDefaultIsSafeFromSeveralThreads) {
+    const auto before = current_host_runtime();
+    std::atomic<int> broken{0};
+    std::vector<std::thread> workers;
+    for (int t = 0; t < 4; ++t) {
+        workers.emplace_back([&broken] {
+            for (int i = 0; i < 500; ++i) {
+                auto mine = std::make_shared<HeadlessRuntime>();
+                mine->set_echo(false);
+                set_host_runtime(mine);
+                const auto seen = current_host_runtime();
+                if (!seen) ++broken;
+                seen->SetMousePointer(vbHourglass);
+                if (seen->MousePointer() != vbHourglass) ++broken;
+            }
+        });
+    }
+    for (auto& w : workers)
+        w.join();
+    EXPECT_EQ(0, broken.load());
     set_host_runtime(before);
 }
 

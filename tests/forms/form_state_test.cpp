@@ -168,5 +168,36 @@ TEST_F(FormsTest, MandatoryFieldThatCannotTakeTheFocusFailsAfterTheMessage) {
     EXPECT_EQ(runtime->messages()[0].prompt, "Enter the name");
 }
 
+// Two windows, each with its own run time: each object shows its messages and finds its forms
+// in the run time it was handed, never in the process default.
+TEST_F(FormsTest, AnObjectUsesTheRunTimeItWasHanded) {
+    auto first = quiet_runtime();
+    auto second = quiet_runtime();
+    clsCommonGen a;
+    clsCommonGen b;
+    a.set_runtime(first);
+    b.set_runtime(second);
+    HostObjectPtr form = form_with({{"TextBox", "txtName"}});
+    HostObject& field = *control(*form, "txtName");
+    EXPECT_FALSE(a.fnMandatoryFldAvailable(field, "from a"));
+    EXPECT_FALSE(b.fnMandatoryFldAvailable(field, "from b"));
+    ASSERT_EQ(first->messages().size(), 1u);
+    EXPECT_EQ(first->messages()[0].prompt, "from a");
+    ASSERT_EQ(second->messages().size(), 1u);
+    EXPECT_EQ(second->messages()[0].prompt, "from b");
+    EXPECT_TRUE(runtime->messages().empty());
+
+    second->add_form(form);
+    b.DisableAllForms("");
+    EXPECT_FALSE(to_bool(form->get("Enabled")));
+    a.EnableAllForms();  // first has no forms
+    EXPECT_FALSE(to_bool(form->get("Enabled")));
+
+    b.set_runtime(nullptr);  // back to the process default, which has no forms
+    b.EnableAllForms();
+    EXPECT_FALSE(to_bool(form->get("Enabled")));
+    EXPECT_EQ(runtime->journal(), (std::vector<std::string>{"Forms"}));
+}
+
 }  // namespace
 }  // namespace ortiva::forms_test

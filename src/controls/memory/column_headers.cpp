@@ -1,3 +1,4 @@
+#include "controls/common/limits.hpp"
 #include "controls/memory/list_view.hpp"
 
 #include "ortiva/conversions.hpp"
@@ -23,6 +24,7 @@ constexpr detail::Member<M> members[] = {
 
 std::shared_ptr<ColumnHeader> ListView::add_column(const Args& args) {
     detail::expect_args(args, 0, 6);  // index, key, text, width, alignment, icon
+    controls::check_room(columns_.size(), controls::max_columns);
     const auto count = static_cast<int64_t>(columns_.size());
     int64_t position = count + 1;
     if (detail::given(args, 0)) {

@@ -1,7 +1,6 @@
 #pragma once
 
-// The base of every in-memory object: HostObject's get, let and call meet in one dispatch
-// function per class. Control adds what every control of a form has.
+// Control: what every in-memory control of a form has, over the shared dispatch base.
 
 #include <cstdint>
 #include <memory>
@@ -15,24 +14,7 @@ namespace ortiva::memory {
 
 class Form;
 
-class Dispatched : public HostObject {
-  public:
-    Variant get(std::string_view member, const Args& index) final {
-        return dispatch(detail::Access::get, member, index, nullptr);
-    }
-    void let(std::string_view member, const Variant& value, const Args& index) final {
-        dispatch(detail::Access::let, member, index, &value);
-    }
-    Variant call(std::string_view member, const Args& args) final {
-        return dispatch(detail::Access::call, member, args, nullptr);
-    }
-
-  protected:
-    /// value is the assigned value for a let, nullptr otherwise. A get of a method calls it
-    /// and a call of a property reads it, as late binding allows.
-    virtual Variant dispatch(detail::Access access, std::string_view member, const Args& args,
-                             const Variant* value) = 0;
-};
+using detail::Dispatched;
 
 class Control : public Dispatched {
   public:

@@ -4,22 +4,21 @@
 #include <string>
 #include <vector>
 
+#include "controls/common/flex_grid.hpp"
 #include "controls/memory/control.hpp"
 
 namespace ortiva::memory {
 
-/// "MSFlexGrid": a table of text cells, rows and columns counted from 0, the first FixedRows
-/// rows and FixedCols columns being headers (1 and 1 by default, 2 rows and 2 columns).
-/// "TextMatrix"(row, col) outside the grid fails with 381; a cell never set reads as "".
-/// "Clear" empties every cell and keeps the size. At most 4,194,304 cells (7 beyond).
-class FlexGrid : public Control {
+/// "MSFlexGrid" over nested vectors; the members are controls::FlexGridMembers. A grid starts
+/// with 2 rows and 2 columns, 1 of each fixed.
+class FlexGrid : public Control, private controls::GridCells {
   public:
     explicit FlexGrid(std::string name);
 
     int32_t rows() const { return rows_; }
     int32_t cols() const { return cols_; }
-    int32_t fixed_rows() const { return fixed_rows_; }
-    int32_t fixed_cols() const { return fixed_cols_; }
+    int32_t fixed_rows() const { return members_.fixed_rows(); }
+    int32_t fixed_cols() const { return members_.fixed_cols(); }
     const std::string& cell(int32_t row, int32_t col) const;
 
   protected:
@@ -27,16 +26,24 @@ class FlexGrid : public Control {
                      const Variant* value) override;
 
   private:
-    void resize(int32_t rows, int32_t cols);
-    std::string& cell_for_write(int32_t row, int32_t col);
-    void check_cell(int32_t row, int32_t col) const;
+    int32_t row_count() const override { return rows_; }
+    int32_t col_count() const override { return cols_; }
+    void resize_cells(int32_t rows, int32_t cols) override;
+    Variant read_cell(int32_t row, int32_t col) const override { return Variant(cell(row, col)); }
+    void write_cell(int32_t row, int32_t col, const std::string& text) override;
+    void clear_cells() override;
+    int32_t current_row() const override { return row_; }
+    int32_t current_col() const override { return col_; }
+    void set_current(int32_t row, int32_t col) override {
+        row_ = row;
+        col_ = col;
+    }
 
+    controls::FlexGridMembers members_;
     // A row's cells are allocated only when one of them is written.
     std::vector<std::vector<std::string>> cells_;
     int32_t rows_ = 2;
     int32_t cols_ = 2;
-    int32_t fixed_rows_ = 1;
-    int32_t fixed_cols_ = 1;
     int32_t row_ = 1;
     int32_t col_ = 1;
 };

@@ -1,17 +1,18 @@
 #pragma once
 
-// What combo boxes and list boxes share: the entries with their item data, the new index and
-// the selected entry, all counted from 0.
+// What combo boxes and list boxes share: the entries with their item data in a vector, and
+// the selected entry; the members are controls::ListMembers.
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
+#include "controls/common/list_control.hpp"
 #include "controls/memory/control.hpp"
 
 namespace ortiva::memory {
 
-class ListControl : public Control {
+class ListControl : public Control, private controls::ListEntries {
   public:
     struct Entry {
         std::string text;
@@ -22,25 +23,39 @@ class ListControl : public Control {
 
     const std::vector<Entry>& entries() const { return entries_; }
     int32_t list_index() const { return list_index_; }
-    int32_t new_index() const { return new_index_; }
+    int32_t new_index() const { return members_.new_index(); }
 
   protected:
     /// The entry members, then the common ones.
     Variant dispatch_list(detail::Access access, std::string_view member, const Args& args,
                           const Variant* value);
     /// Selects entry index (-1 for none); fails with 380 outside -1..ListCount-1.
-    void select(int32_t index);
+    void select(int32_t index) { controls::ListMembers::select(*this, index); }
     /// Called after the selected entry changed through ListIndex or Clear.
     virtual void selection_changed() {}
     /// Called after Clear emptied the list.
     virtual void cleared() {}
 
   private:
-    int32_t entry_index(const Variant& v) const;
+    int32_t entry_count() const override { return static_cast<int32_t>(entries_.size()); }
+    std::string entry_text(int32_t i) const override { return entry(i).text; }
+    void set_entry_text(int32_t i, const std::string& text) override { entry(i).text = text; }
+    int32_t entry_data(int32_t i) const override { return entry(i).data; }
+    void set_entry_data(int32_t i, int32_t data) override { entry(i).data = data; }
+    void insert_entry(int32_t at, const std::string& text) override;
+    void remove_entry(int32_t at) override;
+    void clear_entries() override;
+    int32_t selected_entry() const override { return list_index_; }
+    void select_entry(int32_t i) override {
+        list_index_ = i;
+        selection_changed();
+    }
+    Entry& entry(int32_t i) { return entries_[static_cast<std::size_t>(i)]; }
+    const Entry& entry(int32_t i) const { return entries_[static_cast<std::size_t>(i)]; }
 
+    controls::ListMembers members_;
     std::vector<Entry> entries_;
     int32_t list_index_ = -1;
-    int32_t new_index_ = -1;
 };
 
 }  // namespace ortiva::memory

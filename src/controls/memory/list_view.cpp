@@ -1,4 +1,5 @@
 #include "controls/memory/list_view.hpp"
+#include "controls/common/limits.hpp"
 
 #include <algorithm>
 
@@ -52,6 +53,7 @@ void ListView::renumber_rows(std::size_t from) {
 
 std::shared_ptr<ListItem> ListView::add_row(const Args& args) {
     detail::expect_args(args, 0, 5);  // index, key, text, icon, small icon
+    controls::check_room(rows_.size(), controls::max_entries);
     const auto count = static_cast<int64_t>(rows_.size());
     int64_t position = count + 1;
     if (detail::given(args, 0)) {

@@ -1,3 +1,4 @@
+#include "controls/common/node_members.hpp"
 #include "controls/memory/tree_view.hpp"
 
 namespace ortiva::memory {
@@ -6,42 +7,8 @@ using detail::Access;
 
 namespace {
 
-enum class M {
-    none,
-    Text,
-    Key,
-    Index,
-    Parent,
-    Children,
-    Child,
-    FirstSibling,
-    LastSibling,
-    Next,
-    Previous,
-    Root,
-    FullPath,
-    Expanded,
-    Selected,
-    Tag,
-};
-constexpr detail::Member<M> members[] = {
-    {"", M::Text},
-    {"Text", M::Text},
-    {"Key", M::Key},
-    {"Index", M::Index},
-    {"Parent", M::Parent},
-    {"Children", M::Children},
-    {"Child", M::Child},
-    {"FirstSibling", M::FirstSibling},
-    {"LastSibling", M::LastSibling},
-    {"Next", M::Next},
-    {"Previous", M::Previous},
-    {"Root", M::Root},
-    {"FullPath", M::FullPath},
-    {"Expanded", M::Expanded},
-    {"Selected", M::Selected},
-    {"Tag", M::Tag},
-};
+using M = controls::NodeMember;
+constexpr const auto& members = controls::node_members;
 
 }  // namespace
 

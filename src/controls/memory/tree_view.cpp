@@ -1,4 +1,5 @@
 #include "controls/memory/tree_view.hpp"
+#include "controls/common/limits.hpp"
 
 #include <algorithm>
 
@@ -99,6 +100,7 @@ std::shared_ptr<Node> TreeView::share(const Node* n) const {
 
 std::shared_ptr<Node> TreeView::add(const Args& args) {
     detail::expect_args(args, 0, 6);  // relative, relationship, key, text, image, selected image
+    controls::check_room(nodes_.size(), controls::max_entries);
     Node* relative = nullptr;
     int32_t relationship = next;
     if (detail::given(args, 0)) {

@@ -1,3 +1,4 @@
+#include "controls/common/limits.hpp"
 #include "controls/qt/list_view.hpp"
 #include "ortiva/conversions.hpp"
 
@@ -128,6 +129,7 @@ void ListView::set_header_text(int32_t c, const QString& text) {
 
 void ListView::add_column(const Args& args) {
     detail::expect_args(args, 0, 6);  // index, key, text, width, alignment, icon
+    controls::check_room(static_cast<std::size_t>(column_count()), controls::max_columns);
     const int64_t count = column_count();
     int64_t position = count + 1;
     if (detail::given(args, 0)) {

@@ -44,9 +44,11 @@ class ComboBox : public ListControl, public KeyTarget {
         return dispatch_list(access, member, args, value);
     }
 
-    int32_t count() const override { return combo_->count(); }
-    QString entry_text(int32_t i) const override { return combo_->itemText(i); }
-    void set_entry_text(int32_t i, const QString& text) override { combo_->setItemText(i, text); }
+    int32_t entry_count() const override { return combo_->count(); }
+    std::string entry_text(int32_t i) const override { return combo_->itemText(i).toStdString(); }
+    void set_entry_text(int32_t i, const std::string& text) override {
+        combo_->setItemText(i, detail::to_q(text));
+    }
     int32_t entry_data(int32_t i) const override {
         return combo_->itemData(i, Qt::UserRole).toInt();
     }
@@ -54,11 +56,11 @@ class ComboBox : public ListControl, public KeyTarget {
         combo_->setItemData(i, data, Qt::UserRole);
     }
 
-    void insert_entry(int32_t at, const QString& text) override {
+    void insert_entry(int32_t at, const std::string& text) override {
         const QSignalBlocker quiet(combo_);
         const int before = combo_->currentIndex();
         const EditState kept = edit_state();
-        combo_->insertItem(at, text);
+        combo_->insertItem(at, detail::to_q(text));
         if (before == -1 && combo_->currentIndex() != -1) {
             combo_->setCurrentIndex(-1);
             restore(kept);
@@ -82,8 +84,8 @@ class ComboBox : public ListControl, public KeyTarget {
         if (QLineEdit* edit = combo_->lineEdit()) edit->clear();
     }
 
-    int32_t current() const override { return combo_->currentIndex(); }
-    void set_current(int32_t i) override {
+    int32_t selected_entry() const override { return combo_->currentIndex(); }
+    void select_entry(int32_t i) override {
         combo_->setCurrentIndex(i);
         if (QLineEdit* edit = combo_->lineEdit()) {
             detail::set_edit_text(*edit, i < 0 ? QString() : combo_->itemText(i));

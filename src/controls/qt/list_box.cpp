@@ -22,13 +22,13 @@ class ListBox : public ListControl {
         if (member.empty() || detail::same_name(member, "Text")) {
             detail::plain_property(args);
             if (access != Access::let) {
-                const int32_t i = current();
-                return i < 0 ? Variant(std::string()) : detail::from_q(entry_text(i));
+                const int32_t i = selected_entry();
+                return Variant(i < 0 ? std::string() : entry_text(i));
             }
             // The first entry equal to the text, case-blind, is selected; none changes nothing.
             const std::string wanted = text::upper(detail::qtext(*value).toStdString());
-            for (int32_t i = 0; i < count(); ++i) {
-                if (text::upper(entry_text(i).toStdString()) == wanted) {
+            for (int32_t i = 0; i < entry_count(); ++i) {
+                if (text::upper(entry_text(i)) == wanted) {
                     select(i);
                     break;
                 }
@@ -38,25 +38,29 @@ class ListBox : public ListControl {
         return dispatch_list(access, member, args, value);
     }
 
-    int32_t count() const override { return list_->count(); }
-    QString entry_text(int32_t i) const override { return list_->item(i)->text(); }
-    void set_entry_text(int32_t i, const QString& text) override { list_->item(i)->setText(text); }
+    int32_t entry_count() const override { return list_->count(); }
+    std::string entry_text(int32_t i) const override {
+        return list_->item(i)->text().toStdString();
+    }
+    void set_entry_text(int32_t i, const std::string& text) override {
+        list_->item(i)->setText(detail::to_q(text));
+    }
     int32_t entry_data(int32_t i) const override {
         return list_->item(i)->data(Qt::UserRole).toInt();
     }
     void set_entry_data(int32_t i, int32_t data) override {
         list_->item(i)->setData(Qt::UserRole, data);
     }
-    void insert_entry(int32_t at, const QString& text) override {
-        list_->insertItem(at, new QListWidgetItem(text));
+    void insert_entry(int32_t at, const std::string& text) override {
+        list_->insertItem(at, new QListWidgetItem(detail::to_q(text)));
     }
     void remove_entry(int32_t at) override { delete list_->takeItem(at); }
     void clear_entries() override { list_->clear(); }
-    int32_t current() const override {
+    int32_t selected_entry() const override {
         const int row = list_->currentRow();
         return row >= 0 && list_->item(row)->isSelected() ? row : -1;
     }
-    void set_current(int32_t i) override {
+    void select_entry(int32_t i) override {
         if (i < 0) {
             list_->clearSelection();
             list_->setCurrentRow(-1);

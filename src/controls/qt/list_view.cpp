@@ -1,4 +1,5 @@
 #include "controls/qt/list_view.hpp"
+#include "controls/common/limits.hpp"
 
 #include <QEvent>
 #include <QHeaderView>
@@ -190,6 +191,7 @@ void ListView::keep_positions() {
 
 std::shared_ptr<ListItem> ListView::add_row(const Args& args) {
     detail::expect_args(args, 0, 5);  // index, key, text, icon, small icon
+    controls::check_room(static_cast<std::size_t>(row_count()), controls::max_entries);
     const int64_t count = row_count();
     int64_t position = count + 1;
     if (detail::given(args, 0)) {

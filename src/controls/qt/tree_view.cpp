@@ -1,4 +1,5 @@
 #include "controls/qt/tree_view.hpp"
+#include "controls/common/limits.hpp"
 
 #include <algorithm>
 
@@ -119,6 +120,7 @@ NodeItem* TreeView::node(const Variant& index) const {
 
 NodeItem* TreeView::add(const Args& args) {
     detail::expect_args(args, 0, 6);  // relative, relationship, key, text, image, selected image
+    controls::check_room(static_cast<std::size_t>(count()), controls::max_entries);
     QTreeWidget& t = tree();
     NodeItem* relative = nullptr;
     int32_t relationship = next;

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <iostream>
+#include <mutex>
+#include <utility>
 
 #include "ortiva/conversions.hpp"
 #include "ortiva/error_info.hpp"
@@ -11,23 +13,39 @@ namespace ortiva {
 
 namespace {
 
-std::shared_ptr<HostRuntime>& current_runtime() {
-    static std::shared_ptr<HostRuntime> runtime = std::make_shared<HeadlessRuntime>();
-    return runtime;
+// The process default. Installs and reads take the lock, so that a thread installing a runtime
+// never tears the pointer another thread is copying; a caller keeps its copy for its call.
+struct ProcessRuntime {
+    std::mutex mutex;
+    std::shared_ptr<HostRuntime> runtime = std::make_shared<HeadlessRuntime>();
+};
+
+ProcessRuntime& process_runtime() {
+    static ProcessRuntime holder;
+    return holder;
 }
 
 }  // namespace
 
 HostRuntime& host_runtime() {
-    return *current_runtime();
+    return *current_host_runtime();
 }
 
 std::shared_ptr<HostRuntime> current_host_runtime() {
-    return current_runtime();
+    ProcessRuntime& p = process_runtime();
+    std::lock_guard lock(p.mutex);
+    return p.runtime;
 }
 
 void set_host_runtime(std::shared_ptr<HostRuntime> runtime) {
-    current_runtime() = runtime ? std::move(runtime) : std::make_shared<HeadlessRuntime>();
+    if (!runtime) runtime = std::make_shared<HeadlessRuntime>();
+    ProcessRuntime& p = process_runtime();
+    std::shared_ptr<HostRuntime> previous;
+    {
+        std::lock_guard lock(p.mutex);
+        previous = std::exchange(p.runtime, std::move(runtime));
+    }
+    // The old runtime may be released here, outside the lock: its destructor may call back.
 }
 
 // Works on any combo box that answers "ListCount" and "List"; toolkits with a native search

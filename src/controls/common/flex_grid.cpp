@@ -1,0 +1,117 @@
+#include "controls/common/flex_grid.hpp"
+
+#include <algorithm>
+
+#include "controls/common/limits.hpp"
+#include "ortiva/conversions.hpp"
+#include "ortiva/error_info.hpp"
+
+namespace ortiva::controls {
+
+using namespace member_dispatch;
+
+namespace {
+
+enum class M { none, Rows, Cols, FixedRows, FixedCols, TextMatrix, Clear, Row, Col, Text };
+constexpr Member<M> members[] = {
+    {"Rows", M::Rows},
+    {"Cols", M::Cols},
+    {"FixedRows", M::FixedRows},
+    {"FixedCols", M::FixedCols},
+    {"TextMatrix", M::TextMatrix},
+    {"Clear", M::Clear},
+    {"Row", M::Row},
+    {"Col", M::Col},
+    {"", M::Text},
+    {"Text", M::Text},
+};
+
+}  // namespace
+
+void FlexGridMembers::resize(GridCells& cells, int32_t rows, int32_t cols) {
+    check_grid_size(rows, cols);
+    cells.resize_cells(rows, cols);
+    fixed_rows_ = std::min(fixed_rows_, rows);
+    fixed_cols_ = std::min(fixed_cols_, cols);
+    // The current cell stays inside the grid; it is left alone where it already is.
+    const int32_t row = cells.current_row();
+    const int32_t col = cells.current_col();
+    const int32_t inside_row = std::clamp(row, 0, std::max(rows - 1, 0));
+    const int32_t inside_col = std::clamp(col, 0, std::max(cols - 1, 0));
+    if (inside_row != row || inside_col != col) cells.set_current(inside_row, inside_col);
+}
+
+std::optional<Variant> FlexGridMembers::dispatch(GridCells& cells, Access access,
+                                                 std::string_view member, const Args& args,
+                                                 const Variant* value) {
+    const bool set = access == Access::let;
+    const int32_t rows = cells.row_count();
+    const int32_t cols = cells.col_count();
+    switch (find_member(members, member, M::none)) {
+        case M::Rows:
+        case M::Cols: {
+            plain_property(args);
+            const bool by_row = same_name(member, "Rows");
+            if (!set) return Variant(by_row ? rows : cols);
+            const int32_t n = int_value(*value);
+            resize(cells, by_row ? n : rows, by_row ? cols : n);
+            return Variant();
+        }
+        case M::FixedRows:
+        case M::FixedCols: {
+            plain_property(args);
+            const bool by_row = same_name(member, "FixedRows");
+            int32_t& fixed = by_row ? fixed_rows_ : fixed_cols_;
+            // A host may have shrunk the widget itself.
+            if (!set) return Variant(std::min(fixed, by_row ? rows : cols));
+            const int32_t v = int_value(*value);
+            if (v < 0 || v > (by_row ? rows : cols)) invalid_value();
+            fixed = v;
+            return Variant();
+        }
+        case M::TextMatrix: {
+            expect_args(args, 2, 2);
+            const int32_t row = int_value(args[0]);
+            const int32_t col = int_value(args[1]);
+            if (row < 0 || row >= rows || col < 0 || col >= cols)
+                raise(err::invalid_property_index);
+            if (!set) return cells.read_cell(row, col);
+            cells.write_cell(row, col, to_text(*value));
+            return Variant();
+        }
+        case M::Clear:
+            method(access);
+            expect_args(args, 0, 0);
+            cells.clear_cells();
+            return Variant();
+        case M::Row:
+        case M::Col: {
+            plain_property(args);
+            const bool by_row = same_name(member, "Row");
+            if (!set) return Variant(by_row ? cells.current_row() : cells.current_col());
+            const int32_t v = int_value(*value);
+            if (v < 0 || v >= (by_row ? rows : cols)) {
+                if (by_row) raise(30009, {}, "Invalid Row value");
+                raise(30010, {}, "Invalid Col value");
+            }
+            if (by_row) {
+                cells.set_current(v, cells.current_col());
+            } else {
+                cells.set_current(cells.current_row(), v);
+            }
+            return Variant();
+        }
+        case M::Text: {
+            plain_property(args);
+            if (rows == 0 || cols == 0) raise(err::invalid_property_index);
+            if (!set) return cells.read_cell(cells.current_row(), cells.current_col());
+            cells.write_cell(cells.current_row(), cells.current_col(), to_text(*value));
+            return Variant();
+        }
+        case M::none:
+            break;
+    }
+    return std::nullopt;
+}
+
+}  // namespace ortiva::controls

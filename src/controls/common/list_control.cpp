@@ -1,0 +1,99 @@
+#include "controls/common/list_control.hpp"
+
+#include "controls/common/limits.hpp"
+#include "ortiva/conversions.hpp"
+#include "ortiva/error_info.hpp"
+
+namespace ortiva::controls {
+
+using namespace member_dispatch;
+
+namespace {
+
+enum class M { none, AddItem, RemoveItem, Clear, ListCount, List, ItemData, NewIndex, ListIndex };
+constexpr Member<M> members[] = {
+    {"AddItem", M::AddItem},   {"RemoveItem", M::RemoveItem},
+    {"Clear", M::Clear},       {"ListCount", M::ListCount},
+    {"List", M::List},         {"ItemData", M::ItemData},
+    {"NewIndex", M::NewIndex}, {"ListIndex", M::ListIndex},
+};
+
+int32_t entry_index(const ListEntries& entries, const Variant& v) {
+    const int32_t i = int_value(v);
+    if (i < 0 || i >= entries.entry_count()) raise(err::invalid_property_index);
+    return i;
+}
+
+}  // namespace
+
+void ListMembers::select(ListEntries& entries, int32_t index) {
+    if (index < -1 || index >= entries.entry_count()) invalid_value();
+    entries.select_entry(index);
+}
+
+std::optional<Variant> ListMembers::dispatch(ListEntries& entries, Access access,
+                                             std::string_view member, const Args& args,
+                                             const Variant* value) {
+    switch (find_member(members, member, M::none)) {
+        case M::AddItem: {
+            method(access);
+            expect_args(args, 1, 2);
+            const std::string text = to_text(args[0]);
+            const int32_t count = entries.entry_count();
+            int32_t at = count;
+            if (given(args, 1)) {
+                at = int_value(args[1]);
+                if (at < 0 || at > count) raise(err::invalid_call);
+            }
+            check_room(static_cast<std::size_t>(count), max_entries);
+            entries.insert_entry(at, text);
+            new_index_ = at;
+            return Variant();
+        }
+        case M::RemoveItem: {
+            method(access);
+            expect_args(args, 1, 1);
+            const int32_t at = int_value(args[0]);
+            if (at < 0 || at >= entries.entry_count()) raise(err::invalid_call);
+            entries.remove_entry(at);
+            new_index_ = -1;
+            return Variant();
+        }
+        case M::Clear:
+            method(access);
+            expect_args(args, 0, 0);
+            entries.clear_entries();
+            new_index_ = -1;
+            return Variant();
+        case M::ListCount:
+            read_only_property(access, args);
+            return Variant(entries.entry_count());
+        case M::List: {
+            expect_args(args, 1, 1);
+            const int32_t i = entry_index(entries, args[0]);
+            if (access != Access::let) return Variant(entries.entry_text(i));
+            entries.set_entry_text(i, to_text(*value));
+            return Variant();
+        }
+        case M::ItemData: {
+            expect_args(args, 1, 1);
+            const int32_t i = entry_index(entries, args[0]);
+            if (access != Access::let) return Variant(entries.entry_data(i));
+            entries.set_entry_data(i, int_value(*value));
+            return Variant();
+        }
+        case M::NewIndex:
+            read_only_property(access, args);
+            return Variant(new_index_);
+        case M::ListIndex:
+            plain_property(args);
+            if (access != Access::let) return Variant(entries.selected_entry());
+            select(entries, int_value(*value));
+            return Variant();
+        case M::none:
+            break;
+    }
+    return std::nullopt;
+}
+
+}  // namespace ortiva::controls

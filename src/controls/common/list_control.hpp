@@ -1,0 +1,57 @@
+#pragma once
+
+// Combo boxes and list boxes once for both toolkits: entries counted from 0 with 32-bit item
+// data, "NewIndex" and "ListIndex" (-1 for none), over the entries a toolkit keeps.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "ortiva/host_object.hpp"
+#include "seams/common/member_dispatch.hpp"
+
+namespace ortiva::controls {
+
+/// A list's entries as a toolkit keeps them. Callers have checked every position.
+class ListEntries {
+  public:
+    virtual int32_t entry_count() const = 0;
+    virtual std::string entry_text(int32_t i) const = 0;
+    virtual void set_entry_text(int32_t i, const std::string& text) = 0;
+    virtual int32_t entry_data(int32_t i) const = 0;
+    virtual void set_entry_data(int32_t i, int32_t data) = 0;
+    /// Inserts before entry at (at == entry_count() appends), item data 0; the selected
+    /// entry stays selected.
+    virtual void insert_entry(int32_t at, const std::string& text) = 0;
+    /// Removes entry at; removing the selected entry leaves none selected.
+    virtual void remove_entry(int32_t at) = 0;
+    virtual void clear_entries() = 0;
+    virtual int32_t selected_entry() const = 0;
+    /// Selects entry i, or none for -1.
+    virtual void select_entry(int32_t i) = 0;
+
+  protected:
+    ~ListEntries() = default;
+};
+
+/// "AddItem"(text[, at]), "RemoveItem"(at), "Clear", "ListCount", "List"(i), "ItemData"(i),
+/// "NewIndex" and "ListIndex". A position outside the list fails with 381 ("List",
+/// "ItemData"), 5 ("AddItem", "RemoveItem") or 380 ("ListIndex"); item data is a 32-bit
+/// number (13 for Null or text that is no number, 6 beyond the range).
+class ListMembers {
+  public:
+    int32_t new_index() const { return new_index_; }
+    /// Selects entry index through the checks of "ListIndex".
+    static void select(ListEntries& entries, int32_t index);
+
+    /// The member's result, or nullopt for a member lists do not have.
+    std::optional<Variant> dispatch(ListEntries& entries, member_dispatch::Access access,
+                                    std::string_view member, const Args& args,
+                                    const Variant* value);
+
+  private:
+    int32_t new_index_ = -1;
+};
+
+}  // namespace ortiva::controls
