@@ -2,11 +2,13 @@
 # need on a fresh Debian machine (packages, configure, build).
 BUILD ?= build
 SAN_BUILD ?= build-sanitize
+FUZZ_BUILD ?= build-fuzz
+FUZZ_SECONDS ?= 60
 JOBS ?= $(shell nproc)
 WERROR ?= $(if $(CI),ON,OFF)
 CMAKE_FLAGS ?=
 
-.PHONY: deps configure build demo test test-sanitize bench format format-check clean
+.PHONY: deps configure build demo test test-sanitize fuzz bench format format-check clean
 
 deps:
 	@scripts/install-deps.sh
@@ -29,6 +31,13 @@ test-sanitize: deps
 	cmake --build $(SAN_BUILD) -j $(JOBS)
 	scripts/run-tests.sh $(SAN_BUILD)
 
+# Every libFuzzer target for FUZZ_SECONDS each; fails on any finding (see fuzz/run.sh).
+fuzz: deps
+	CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	    -DORTIVA_WERROR=$(WERROR) -DORTIVA_FUZZ=ON
+	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target fuzzers
+	fuzz/run.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
+
 bench: build
 	scripts/run-bench.sh $(BUILD)
 
@@ -39,4 +48,4 @@ format-check:
 	git ls-files '*.cpp' '*.hpp' | xargs clang-format --dry-run --Werror
 
 clean:
-	rm -rf $(BUILD) $(SAN_BUILD)
+	rm -rf $(BUILD) $(SAN_BUILD) $(FUZZ_BUILD)

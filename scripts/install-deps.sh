@@ -3,7 +3,7 @@
 set -euo pipefail
 
 packages=(
-    build-essential cmake ninja-build pkg-config clang-format
+    build-essential cmake ninja-build pkg-config clang-format clang libclang-rt-14-dev
     libsqlite3-dev sqlite3
     libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev
     unixodbc-dev odbc-postgresql libsqliteodbc postgresql-15

@@ -1,11 +1,12 @@
 #include "ortiva/conversions.hpp"
 
+#include <algorithm>
 #include <cfloat>
 #include <charconv>
 #include <clocale>
 #include <cmath>
-#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 #include "ortiva/error_info.hpp"
 #include "ortiva/text.hpp"
@@ -34,53 +35,62 @@ bool iequals(std::string_view a, std::string_view b) {
 }
 
 // Up to `digits` significant digits, trailing zeros dropped; exponent form ("1E+20",
-// "1E-05") when the number is too large or too small for that many digits.
+// "1E-05") when the number is too large or too small for that many digits. to_chars rounds
+// the exact binary value as printf("%.*E") does (an exact half to even) and, unlike printf,
+// ignores the locale and needs no format parsing on this hot path.
 std::string format_significant(double x, int digits) {
     if (!std::isfinite(x)) raise(err::overflow);
     if (x == 0) return "0";
-    char buf[64];
-    std::snprintf(buf, sizeof buf, "%.*E", digits - 1, x);
-    const std::string_view s(buf);
-    const auto e = s.find('E');
-    const bool negative = s[0] == '-';
-    // Only the digits are kept, so whatever decimal separator the locale prints is dropped.
-    std::string mantissa;
-    for (char c : s.substr(0, e)) {
-        if (is_digit(c)) mantissa += c;
+    char buf[48];
+    const auto end =
+        std::to_chars(buf, buf + sizeof buf, x, std::chars_format::scientific, digits - 1).ptr;
+    const bool negative = buf[0] == '-';
+    const char* e = std::find(buf, end, 'e');
+    char mantissa[24];
+    std::size_t n = 0;
+    for (const char* p = buf + (negative ? 1 : 0); p < e; ++p) {
+        if (*p != '.') mantissa[n++] = *p;
     }
+    while (n > 1 && mantissa[n - 1] == '0')
+        --n;
     int exponent = 0;
-    std::from_chars(s.data() + e + (s[e + 1] == '+' ? 2 : 1), s.data() + s.size(), exponent);
-    while (mantissa.size() > 1 && mantissa.back() == '0')
-        mantissa.pop_back();
+    std::from_chars(e + (e[1] == '+' ? 2 : 1), end, exponent);
 
-    std::string out = negative ? "-" : "";
+    char out[48];
+    char* o = out;
+    if (negative) *o++ = '-';
+    auto put = [&o](const char* from, std::size_t count) {
+        std::memcpy(o, from, count);
+        o += count;
+    };
     if (exponent < -4 || exponent >= digits) {
-        out += mantissa[0];
-        if (mantissa.size() > 1) {
-            // Appended piece by piece: GCC 12 at -O3 misreads "." + substr as overlapping.
-            out += '.';
-            out.append(mantissa, 1, std::string::npos);
+        *o++ = mantissa[0];
+        if (n > 1) {
+            *o++ = '.';
+            put(mantissa + 1, n - 1);
         }
-        out += exponent < 0 ? "E-" : "E+";
+        *o++ = 'E';
+        *o++ = exponent < 0 ? '-' : '+';
         const int magnitude = std::abs(exponent);
-        if (magnitude < 10) out += '0';
-        out += std::to_string(magnitude);
+        if (magnitude < 10) *o++ = '0';
+        o = std::to_chars(o, out + sizeof out, magnitude).ptr;
     } else if (exponent < 0) {
-        out += "0.";
-        out.append(static_cast<std::size_t>(-exponent - 1), '0');
-        out += mantissa;
+        *o++ = '0';
+        *o++ = '.';
+        o = std::fill_n(o, -exponent - 1, '0');
+        put(mantissa, n);
     } else {
         const auto whole = static_cast<std::size_t>(exponent) + 1;
-        if (mantissa.size() <= whole) {
-            out += mantissa;
-            out.append(whole - mantissa.size(), '0');
+        if (n <= whole) {
+            put(mantissa, n);
+            o = std::fill_n(o, whole - n, '0');
         } else {
-            out.append(mantissa, 0, whole);
-            out += '.';
-            out.append(mantissa, whole, std::string::npos);
+            put(mantissa, whole);
+            *o++ = '.';
+            put(mantissa + whole, n - whole);
         }
     }
-    return out;
+    return std::string(out, o);
 }
 
 // Hexadecimal and octal literals: up to 16 bits they are a 16-bit integer (so &HFFFF is -1),
