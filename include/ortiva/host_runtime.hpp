@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "ortiva/date.hpp"
+#include "ortiva/export.hpp"
 #include "ortiva/host_object.hpp"
 #include "ortiva/variant.hpp"
 
@@ -37,7 +38,7 @@ inline constexpr int32_t vbHourglass = 11;
 /// processing, the screen's mouse pointer, date formatting, type names, and the combo box's
 /// find-first-entry request. The host installs its own with set_host_runtime; the default is
 /// HeadlessRuntime. The runtime is used from the host's user-interface thread.
-class HostRuntime {
+class ORTIVA_API HostRuntime {
   public:
     virtual ~HostRuntime() = default;
 
@@ -60,15 +61,15 @@ class HostRuntime {
 };
 
 /// The runtime in force (HeadlessRuntime until the host installs another).
-HostRuntime& host_runtime();
+ORTIVA_API HostRuntime& host_runtime();
 /// The runtime in force, shared, so that a caller can keep it or put it back later.
-std::shared_ptr<HostRuntime> current_host_runtime();
+ORTIVA_API std::shared_ptr<HostRuntime> current_host_runtime();
 /// Installs a runtime for the process; nullptr goes back to a fresh HeadlessRuntime.
-void set_host_runtime(std::shared_ptr<HostRuntime> runtime);
+ORTIVA_API void set_host_runtime(std::shared_ptr<HostRuntime> runtime);
 
 /// Installs a runtime for the lifetime of the object and puts the previous one back after.
 /// Not thread-safe; meant for tests and for hosts that swap runtimes around a task.
-class ScopedHostRuntime {
+class ORTIVA_API ScopedHostRuntime {
   public:
     explicit ScopedHostRuntime(std::shared_ptr<HostRuntime> runtime)
         : previous_(current_host_runtime()) {
@@ -85,13 +86,13 @@ class ScopedHostRuntime {
 /// The answer a message box of this style gives when its default button is pressed:
 /// vbOK for OK-only and OK/Cancel, vbAbort, vbYes or vbRetry for the others, moved to the
 /// second or third button by vbDefaultButton2 and vbDefaultButton3.
-int32_t default_answer(int32_t style);
+ORTIVA_API int32_t default_answer(int32_t style);
 
 /// A runtime for programs without a screen: a registry of forms the host adds, message boxes
 /// written to standard error (when echo is on), answered and recorded, DoEvents counted, the
 /// mouse pointer held. Every call made to it is also written to a journal, in order, so that
 /// tests can check what a caller asked for and when.
-class HeadlessRuntime : public HostRuntime {
+class ORTIVA_API HeadlessRuntime : public HostRuntime {
   public:
     struct Message {
         std::string prompt;
