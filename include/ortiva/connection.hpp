@@ -42,6 +42,10 @@ class ORTIVA_API Connection : public std::enable_shared_from_this<Connection> {
     /// with the driver's error (-2147217900, -2147217873 for a constraint violation); 3709 when
     /// the connection is not open.
     std::shared_ptr<Recordset> Execute(const std::string& sql, int32_t options = -1);
+    /// As Execute, and sets records_affected to the number of rows the statement changed (-1
+    /// when the driver cannot tell, or when the statement yields rows).
+    std::shared_ptr<Recordset> Execute(const std::string& sql, int32_t& records_affected,
+                                       int32_t options = -1);
     /// Starts a transaction, or a nested level inside the open one. Returns the new nesting
     /// level (1 for the outermost transaction).
     int32_t BeginTrans();

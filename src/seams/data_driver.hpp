@@ -54,6 +54,8 @@ class ConnectionDriver {
                                                       int32_t cursor_location) = 0;
     /// Runs a statement; returns a forward-only cursor when it yields rows, else nullptr.
     virtual std::unique_ptr<CursorDriver> execute(const std::string& sql) = 0;
+    /// Rows the last execute changed, -1 when unknown or when it yielded rows.
+    virtual int32_t records_affected() const { return -1; }
     virtual int32_t begin_trans() = 0;
     /// The nesting level of the open transaction, 0 when none is open.
     virtual int32_t transaction_level() const { return 0; }

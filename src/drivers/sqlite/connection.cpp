@@ -62,9 +62,15 @@ class SqliteConnection final : public detail::ConnectionDriver {
     }
 
     std::unique_ptr<detail::CursorDriver> execute(const std::string& sql) override {
+        records_affected_ = -1;
         auto [stmt, text] = prepare_last(sql);
         if (sqlite3_column_count(stmt.get()) == 0) {
+            // sqlite3_changes keeps the last DML's count across DDL, so only trust it when
+            // the total moved.
+            const auto before = sqlite3_total_changes64(db_->db);
             finish(stmt.get());
+            records_affected_ =
+                sqlite3_total_changes64(db_->db) == before ? 0 : sqlite3_changes(db_->db);
             return nullptr;
         }
         return open_forward(db_, std::move(stmt));
@@ -75,6 +81,8 @@ class SqliteConnection final : public detail::ConnectionDriver {
         run(db_->db, level_ == 0 ? "BEGIN" : "SAVEPOINT " + savepoint(level_ + 1));
         return ++level_;
     }
+
+    int32_t records_affected() const override { return records_affected_; }
 
     int32_t transaction_level() const override {
         return sqlite3_get_autocommit(db_->db) ? 0 : level_;
@@ -119,6 +127,8 @@ class SqliteConnection final : public detail::ConnectionDriver {
         }
         level_ = 0;
     }
+
+    int32_t records_affected_ = -1;
 
     void finish(sqlite3_stmt* stmt) {
         while (step(db_->db, stmt)) {

@@ -45,6 +45,17 @@ std::shared_ptr<Recordset> Connection::Execute(const std::string& sql, int32_t /
     return Recordset::adopt(std::move(cursor), shared_from_this());
 }
 
+std::shared_ptr<Recordset> Connection::Execute(const std::string& sql, int32_t& records_affected,
+                                               int32_t /*options*/) {
+    records_affected = -1;
+    auto cursor = driver().execute(sql);
+    if (!cursor) {
+        records_affected = driver().records_affected();
+        return std::make_shared<Recordset>();
+    }
+    return Recordset::adopt(std::move(cursor), shared_from_this());
+}
+
 int32_t Connection::BeginTrans() {
     return driver().begin_trans();
 }
