@@ -15,6 +15,9 @@ foreach(target IN LISTS ortiva_internal)
     set_target_properties(${target} PROPERTIES EXPORT_NAME internal_${target})
 endforeach()
 set_target_properties(ortiva_memory PROPERTIES EXPORT_NAME memory)
+if(ORTIVA_QT)
+    set_target_properties(ortiva_qt PROPERTIES EXPORT_NAME qt)
+endif()
 
 # Components that live inside libortiva get a target of their own to name in a link line.
 set(ortiva_components sqlite management memory)
@@ -82,19 +85,25 @@ install(FILES ${CMAKE_CURRENT_BINARY_DIR}/OrtivaConfig.cmake
         DESTINATION ${config_dir})
 
 # pkg-config: static consumers ask with --static and get the archives and native libraries.
+# The native ones are named directly: a static Ortiva still links them as shared libraries,
+# and their own --static closure (unixODBC's libltdl) is not needed for that.
 set(ORTIVA_PC_PRIVATE_LIBS)
-set(ORTIVA_PC_PRIVATE_REQUIRES)
 if(NOT BUILD_SHARED_LIBS)
     foreach(target IN ITEMS ortiva_sqlite ortiva_management_sqlite ortiva_odbc ortiva_common)
         if(TARGET ${target})
             string(APPEND ORTIVA_PC_PRIVATE_LIBS " -l${target}")
         endif()
     endforeach()
-    set(ORTIVA_PC_PRIVATE_REQUIRES "sqlite3")
+    string(APPEND ORTIVA_PC_PRIVATE_LIBS " -lsqlite3")
     if(ORTIVA_ODBC)
-        string(APPEND ORTIVA_PC_PRIVATE_REQUIRES " odbc")
+        string(APPEND ORTIVA_PC_PRIVATE_LIBS " -lodbc")
     endif()
 endif()
+# Relative to the file itself, so that an installed tree can be moved (or installed with
+# cmake --install --prefix) and still be found.
+file(RELATIVE_PATH pc_to_prefix /${CMAKE_INSTALL_LIBDIR}/pkgconfig /)
+string(REGEX REPLACE "/$" "" pc_to_prefix "${pc_to_prefix}")
+set(ORTIVA_PC_PREFIX "\${pcfiledir}/${pc_to_prefix}")
 set(pc_files ortiva ortiva-memory)
 if(ORTIVA_QT)
     list(APPEND pc_files ortiva-qt)

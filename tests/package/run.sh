@@ -80,7 +80,7 @@ CMAKE
         echo "FAIL: find_package accepted an unknown component" >&2
         exit 1
     fi
-    cmake -S "$probe" -B "$probe/b2" -DCMAKE_PREFIX_PATH="$prefix" -DPROBE_COMPONENTS=memory \
+    cmake --no-warn-unused-cli -S "$probe" -B "$probe/b2" -DCMAKE_PREFIX_PATH="$prefix" -DPROBE_COMPONENTS=memory \
         -DCMAKE_DISABLE_FIND_PACKAGE_Qt6=ON >/dev/null
     if cmake -S "$probe" -B "$probe/b3" -DCMAKE_PREFIX_PATH="$prefix" -DPROBE_COMPONENTS=sqlite \
         -DPROBE_VERSION=99 >/dev/null 2>&1; then
