@@ -78,6 +78,8 @@ bool unknown_subcommand(CLI::App& app, int argc, char** argv) {
 }  // namespace ortiva::cli
 
 int main(int argc, char** argv) {
+    // Only iostreams write here; unsynchronised they buffer, which a large result needs.
+    std::ios::sync_with_stdio(false);
     CLI::App app{"Ortiva: database helpers, text cipher, backup and restore", "ortiva"};
     app.require_subcommand(1);
     app.set_help_all_flag("--help-all", "Show the help of every subcommand");
