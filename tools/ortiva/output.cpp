@@ -19,9 +19,18 @@ namespace {
 constexpr std::string_view null_text = "NULL";
 
 // A table cell: NULL prints as NULL, a text reading NULL in quotes, so the two differ.
+bool needs_escape(std::string_view text) {
+    return std::any_of(text.begin(), text.end(), [](char ch) {
+        const auto u = static_cast<unsigned char>(ch);
+        return u < 0x20 || u == 0x7f || ch == '\\';
+    });
+}
+
 std::string table_cell(const Variant& v) {
     if (v.is_null()) return std::string(null_text);
-    std::string text = escape_controls(to_text(v));
+    std::string text = to_text(v);
+    // Most values need no escaping; they are kept without another copy.
+    if (needs_escape(text)) text = escape_controls(text);
     return text == null_text ? "'" + text + "'" : text;
 }
 
