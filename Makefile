@@ -8,7 +8,7 @@ JOBS ?= $(shell nproc)
 WERROR ?= $(if $(CI),ON,OFF)
 CMAKE_FLAGS ?=
 
-.PHONY: deps configure build demo test test-sanitize fuzz bench format format-check clean
+.PHONY: deps configure build demo test test-sanitize fuzz bench docs format format-check clean
 
 deps:
 	@scripts/install-deps.sh
@@ -40,6 +40,16 @@ fuzz: deps
 
 bench: build
 	scripts/run-bench.sh $(BUILD)
+
+# The API reference from the public headers (needs Debian's doxygen); fails on an
+# undocumented public member.
+docs:
+	@scripts/install-deps.sh --docs
+	mkdir -p $(BUILD)/docs
+	ORTIVA_DOCS_DIR=$(BUILD)/docs \
+	ORTIVA_VERSION=$$(sed -n 's/^#define ORTIVA_VERSION_[MP][AI][JNT][OC][RH]* //p' include/ortiva/version.hpp | paste -sd.) \
+	    doxygen docs/Doxyfile
+	@echo "API reference: $(BUILD)/docs/html/index.html"
 
 format:
 	git ls-files '*.cpp' '*.hpp' | xargs clang-format -i

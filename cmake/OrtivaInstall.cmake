@@ -1,43 +1,81 @@
-# Install rules and a package config, so that another project can find_package(Ortiva) and
-# link Ortiva::ortiva (with Ortiva::memory and Ortiva::qt for the control toolkits).
+# Install rules, a CMake package and pkg-config files, so that another project can
+#   find_package(Ortiva 0.1 COMPONENTS sqlite odbc qt management)
+# and link Ortiva::ortiva (Ortiva::memory and Ortiva::qt for the control toolkits), or ask
+# pkg-config for ortiva, ortiva-memory and ortiva-qt.
 include(GNUInstallDirs)
 include(CMakePackageConfigHelpers)
 
-set(ortiva_installed ortiva_common ortiva_data_core ortiva_sqlite ortiva_management_sqlite ortiva_memory ortiva)
+# Internal archives are installed only for static builds, where the final link needs them; a
+# shared libortiva carries them inside.
+set(ortiva_internal ortiva_common ortiva_data_core ortiva_sqlite ortiva_management_sqlite)
 if(ORTIVA_ODBC)
-    list(APPEND ortiva_installed ortiva_odbc)
+    list(APPEND ortiva_internal ortiva_odbc)
 endif()
-if(ORTIVA_QT)
-    list(APPEND ortiva_installed ortiva_qt)
-endif()
-foreach(target IN LISTS ortiva_installed)
-    string(REPLACE "ortiva_" "" export_name ${target})
-    set_target_properties(${target} PROPERTIES EXPORT_NAME ${export_name})
+foreach(target IN LISTS ortiva_internal)
+    set_target_properties(${target} PROPERTIES EXPORT_NAME internal_${target})
 endforeach()
+set_target_properties(ortiva_memory PROPERTIES EXPORT_NAME memory)
+if(ORTIVA_QT)
+    set_target_properties(ortiva_qt PROPERTIES EXPORT_NAME qt)
+endif()
 
-install(TARGETS ${ortiva_installed} EXPORT OrtivaTargets
+# Components that live inside libortiva get a target of their own to name in a link line.
+set(ortiva_components sqlite management memory)
+foreach(part IN ITEMS sqlite management odbc)
+    if(part STREQUAL "odbc" AND NOT ORTIVA_ODBC)
+        continue()
+    endif()
+    add_library(ortiva_component_${part} INTERFACE)
+    target_link_libraries(ortiva_component_${part} INTERFACE ortiva)
+    set_target_properties(ortiva_component_${part} PROPERTIES EXPORT_NAME ${part})
+    list(APPEND ortiva_component_targets ortiva_component_${part})
+endforeach()
+if(ORTIVA_ODBC)
+    list(APPEND ortiva_components odbc)
+endif()
+
+set(ortiva_main ortiva ortiva_memory ${ortiva_component_targets})
+if(NOT BUILD_SHARED_LIBS)
+    list(APPEND ortiva_main ${ortiva_internal})
+endif()
+install(TARGETS ${ortiva_main} EXPORT OrtivaTargets
         ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR}
+        LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR} NAMELINK_COMPONENT Development
         INCLUDES DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
-install(DIRECTORY include/ortiva DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
+# Qt's targets are needed only by those who ask for the qt component, so they are a file of
+# their own that the package config loads on request.
+if(ORTIVA_QT)
+    list(APPEND ortiva_components qt)
+    install(TARGETS ortiva_qt EXPORT OrtivaQtTargets
+            ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR}
+            LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
+            INCLUDES DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
+endif()
+set(ortiva_headers_exclude)
+if(NOT ORTIVA_QT)
+    set(ortiva_headers_exclude PATTERN qt_controls.hpp EXCLUDE)
+endif()
+install(DIRECTORY include/ortiva DESTINATION ${CMAKE_INSTALL_INCLUDEDIR} ${ortiva_headers_exclude})
 if(TARGET ortiva_cli)
     install(TARGETS ortiva_cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 endif()
+install(FILES LICENSE DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/ortiva)
 
 set(config_dir ${CMAKE_INSTALL_LIBDIR}/cmake/Ortiva)
 install(EXPORT OrtivaTargets NAMESPACE Ortiva:: DESTINATION ${config_dir})
-file(WRITE ${CMAKE_CURRENT_BINARY_DIR}/OrtivaConfig.cmake.in [=[
-@PACKAGE_INIT@
-include(CMakeFindDependencyMacro)
-find_dependency(SQLite3)
-if(@ORTIVA_ODBC@)
-    find_dependency(ODBC)
+if(ORTIVA_QT)
+    install(EXPORT OrtivaQtTargets NAMESPACE Ortiva:: DESTINATION ${config_dir})
 endif()
-if(@ORTIVA_QT@)
-    find_dependency(Qt6 COMPONENTS Widgets)
+
+# A static libortiva leaves SQLite (and unixODBC when built in) to the final link.
+set(ORTIVA_STATIC_DEPENDENCIES)
+if(NOT BUILD_SHARED_LIBS)
+    set(ORTIVA_STATIC_DEPENDENCIES SQLite3)
+    if(ORTIVA_ODBC)
+        list(APPEND ORTIVA_STATIC_DEPENDENCIES ODBC)
+    endif()
 endif()
-include("${CMAKE_CURRENT_LIST_DIR}/OrtivaTargets.cmake")
-]=])
-configure_package_config_file(${CMAKE_CURRENT_BINARY_DIR}/OrtivaConfig.cmake.in
+configure_package_config_file(${PROJECT_SOURCE_DIR}/cmake/OrtivaConfig.cmake.in
                               ${CMAKE_CURRENT_BINARY_DIR}/OrtivaConfig.cmake
                               INSTALL_DESTINATION ${config_dir})
 write_basic_package_version_file(${CMAKE_CURRENT_BINARY_DIR}/OrtivaConfigVersion.cmake
@@ -45,3 +83,34 @@ write_basic_package_version_file(${CMAKE_CURRENT_BINARY_DIR}/OrtivaConfigVersion
 install(FILES ${CMAKE_CURRENT_BINARY_DIR}/OrtivaConfig.cmake
               ${CMAKE_CURRENT_BINARY_DIR}/OrtivaConfigVersion.cmake
         DESTINATION ${config_dir})
+
+# pkg-config: static consumers ask with --static and get the archives and native libraries.
+# The native ones are named directly: a static Ortiva still links them as shared libraries,
+# and their own --static closure (unixODBC's libltdl) is not needed for that.
+set(ORTIVA_PC_PRIVATE_LIBS)
+if(NOT BUILD_SHARED_LIBS)
+    foreach(target IN ITEMS ortiva_sqlite ortiva_management_sqlite ortiva_odbc ortiva_common)
+        if(TARGET ${target})
+            string(APPEND ORTIVA_PC_PRIVATE_LIBS " -l${target}")
+        endif()
+    endforeach()
+    string(APPEND ORTIVA_PC_PRIVATE_LIBS " -lsqlite3")
+    if(ORTIVA_ODBC)
+        string(APPEND ORTIVA_PC_PRIVATE_LIBS " -lodbc")
+    endif()
+endif()
+# Relative to the file itself, so that an installed tree can be moved (or installed with
+# cmake --install --prefix) and still be found.
+file(RELATIVE_PATH pc_to_prefix /${CMAKE_INSTALL_LIBDIR}/pkgconfig /)
+string(REGEX REPLACE "/$" "" pc_to_prefix "${pc_to_prefix}")
+set(ORTIVA_PC_PREFIX "\${pcfiledir}/${pc_to_prefix}")
+set(pc_files ortiva ortiva-memory)
+if(ORTIVA_QT)
+    list(APPEND pc_files ortiva-qt)
+endif()
+foreach(pc IN LISTS pc_files)
+    configure_file(${PROJECT_SOURCE_DIR}/cmake/${pc}.pc.in ${CMAKE_CURRENT_BINARY_DIR}/${pc}.pc
+                   @ONLY)
+    install(FILES ${CMAKE_CURRENT_BINARY_DIR}/${pc}.pc
+            DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
+endforeach()

@@ -1,14 +1,22 @@
 #!/usr/bin/env bash
 # Installs the Debian packages Ortiva builds and tests with; skips what is already present.
+# --docs adds what `make docs` needs, --bench what scripts/bench-sql.sh needs.
 set -euo pipefail
 
 packages=(
     build-essential cmake ninja-build pkg-config clang-format clang libclang-rt-14-dev
     libsqlite3-dev sqlite3
-    libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev
+    libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev nlohmann-json3-dev
     unixodbc-dev odbc-postgresql libsqliteodbc postgresql-15
     qt6-base-dev libqt6sql6-sqlite xvfb xauth
 )
+for arg in "$@"; do
+    case "$arg" in
+        --docs) packages+=(doxygen) ;;
+        --bench) packages+=(time bc) ;;
+        *) echo "usage: $0 [--docs] [--bench]" >&2; exit 2 ;;
+    esac
+done
 
 missing=()
 for p in "${packages[@]}"; do

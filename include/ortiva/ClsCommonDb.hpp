@@ -6,6 +6,7 @@
 
 #include "ortiva/connection.hpp"
 #include "ortiva/date.hpp"
+#include "ortiva/export.hpp"
 #include "ortiva/host_object.hpp"
 #include "ortiva/host_runtime.hpp"
 #include "ortiva/recordset.hpp"
@@ -26,7 +27,7 @@ namespace ortiva {
 ///
 /// C++ callers create their own objects: there is no predeclared, process-wide instance.
 /// An object is used from one thread at a time.
-class ClsCommonDb {
+class ORTIVA_API ClsCommonDb {
   public:
     ClsCommonDb();
     ~ClsCommonDb();

@@ -4,6 +4,7 @@
 #include <memory>
 #include <string>
 
+#include "ortiva/export.hpp"
 #include "ortiva/host_object.hpp"
 #include "ortiva/host_runtime.hpp"
 #include "ortiva/management.hpp"
@@ -23,7 +24,7 @@ namespace ortiva {
 /// the failing call unchanged. Loop counters are 16-bit: passing 32767 fails with 6.
 ///
 /// C++ callers create their own objects. An object is used from one thread at a time.
-class ClsDBBackupRestore {
+class ORTIVA_API ClsDBBackupRestore {
   public:
     ClsDBBackupRestore();
     /// Uses the given server object instead of the built-in backend's (nullptr: the default,

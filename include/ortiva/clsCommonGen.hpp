@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string>
 
+#include "ortiva/export.hpp"
 #include "ortiva/host_object.hpp"
 #include "ortiva/host_runtime.hpp"
 #include "ortiva/variant.hpp"
@@ -21,7 +22,7 @@ namespace ortiva {
 ///
 /// The only state is the type-ahead text of MatchComboItem, shared by every combo box the
 /// object serves. An object is used from the host's user-interface thread.
-class clsCommonGen {
+class ORTIVA_API clsCommonGen {
   public:
     // ---- Combo and list selection ----
 

@@ -3,6 +3,8 @@
 #include <mutex>
 #include <string>
 
+#include "ortiva/export.hpp"
+
 namespace ortiva {
 
 /// Keyed, reversible text cipher. EnCrypt turns a text into printable characters (Windows-1252
@@ -12,7 +14,7 @@ namespace ortiva {
 /// Thread-safe: each call draws from a generator of its own, seeded from the key alone, so
 /// calls on one object may run from several threads at once and give the results they would
 /// give one after another.
-class clscryptor {
+class ORTIVA_API clscryptor {
   public:
     clscryptor() = default;
     clscryptor(const clscryptor&) = delete;

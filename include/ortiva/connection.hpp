@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "ortiva/export.hpp"
 #include "ortiva/variant.hpp"
 
 namespace ortiva {
@@ -25,7 +26,7 @@ enum ObjectState : int32_t { adStateClosed = 0, adStateOpen = 1 };
 ///   - "Driver=..." or "DSN=...": the ODBC driver, when the library was built with it.
 /// Connections are shared through std::shared_ptr so that one connection can serve several
 /// holders. A Connection is used from one thread at a time.
-class Connection : public std::enable_shared_from_this<Connection> {
+class ORTIVA_API Connection : public std::enable_shared_from_this<Connection> {
   public:
     static std::shared_ptr<Connection> create();
     ~Connection();
@@ -63,7 +64,7 @@ class Connection : public std::enable_shared_from_this<Connection> {
     void Close();
 
     /// The driver behind an open connection; fails with 3709 when not open.
-    detail::ConnectionDriver& driver();
+    ORTIVA_LOCAL detail::ConnectionDriver& driver();
 
   private:
     friend class Recordset;

@@ -4,12 +4,14 @@
 #include <string>
 #include <string_view>
 
+#include "ortiva/export.hpp"
+
 namespace ortiva {
 
 /// A point in time held as the classic serial date: days since 1899-12-30 00:00, the time of
 /// day as the fraction. Dates before the epoch keep the classic sign convention: the integer
 /// part is negative and the fraction still counts forward (-1.25 is 1899-12-29 06:00).
-struct Date {
+struct ORTIVA_API Date {
     double serial = 0.0;
 
     constexpr Date() = default;

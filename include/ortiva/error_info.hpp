@@ -4,13 +4,15 @@
 #include <exception>
 #include <string>
 
+#include "ortiva/export.hpp"
+
 namespace ortiva {
 
 /// The one exception type of the library. It carries the five values a caller relies on
 /// (number, source, description, help file, help context) and, for database failures, the
 /// native code, the SQLSTATE where the driver has one, and the statement that failed.
 /// what() returns the description.
-class ErrorInfo : public std::exception {
+class ORTIVA_API ErrorInfo : public std::exception {
   public:
     ErrorInfo() = default;
     ErrorInfo(int32_t number, std::string source, std::string description,
@@ -72,21 +74,21 @@ inline constexpr int32_t ctl_key_not_unique = 35602;
 
 /// The run time's standard text for a number ("Overflow" for 6, ...), or
 /// "Application-defined or object-defined error" for numbers it does not know.
-std::string standard_description(int32_t number);
+ORTIVA_API std::string standard_description(int32_t number);
 
 /// Throws ErrorInfo(number) with the standard text and the given source.
-[[noreturn]] void raise(int32_t number, std::string source = {});
+[[noreturn]] ORTIVA_API void raise(int32_t number, std::string source = {});
 /// Throws ErrorInfo with an explicit description and nothing else.
-[[noreturn]] void raise(int32_t number, std::string source, std::string description);
+[[noreturn]] ORTIVA_API void raise(int32_t number, std::string source, std::string description);
 
 /// Rethrows a caught ErrorInfo with the connection hint: for number 3709 only, the description
 /// followed by character 13 and "HINT: Check whether Properties assigned"; every other value,
 /// and every other number, unchanged.
-[[noreturn]] void raise_with_hint(const ErrorInfo& e);
+[[noreturn]] ORTIVA_API void raise_with_hint(const ErrorInfo& e);
 
 /// Turns the exception in flight into an ErrorInfo: an ErrorInfo is returned as it is,
 /// std::bad_alloc is rethrown, anything else becomes number 5 carrying its what() text.
 /// Call only inside a catch block.
-ErrorInfo current_error();
+ORTIVA_API ErrorInfo current_error();
 
 }  // namespace ortiva

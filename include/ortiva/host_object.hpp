@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "ortiva/export.hpp"
 #include "ortiva/variant.hpp"
 
 namespace ortiva {
@@ -27,7 +28,7 @@ enum class MemberId : int32_t {};
 /// "ColumnHeaders", "Controls", "ListSubItems") are host objects too, returned as Object
 /// variants; "ListItems"(3) is an indexed get. A member that yields no object (a list view's
 /// "SelectedItem" with no row selected) returns an Object variant holding nullptr (Nothing).
-class HostObject : public std::enable_shared_from_this<HostObject> {
+class ORTIVA_API HostObject : public std::enable_shared_from_this<HostObject> {
   public:
     virtual ~HostObject() = default;
 
@@ -58,10 +59,11 @@ using HostObjectPtr = std::shared_ptr<HostObject>;
 
 /// The object a Variant holds. Fails with 91 for Nothing (an Object variant holding nullptr),
 /// as using an unset object variable does, and with 424 for a value that is no object.
-HostObjectPtr object_of(const Variant& v);
+ORTIVA_API HostObjectPtr object_of(const Variant& v);
 
 /// Shorthands for chained member access: get_object(lvw, "ListItems", {Variant(3)}).
 /// Fails like object_of when the member yields Nothing or no object.
-HostObjectPtr get_object(HostObject& obj, std::string_view member, const Args& index = {});
+ORTIVA_API HostObjectPtr get_object(HostObject& obj, std::string_view member,
+                                    const Args& index = {});
 
 }  // namespace ortiva

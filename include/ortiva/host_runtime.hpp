@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "ortiva/date.hpp"
+#include "ortiva/export.hpp"
 #include "ortiva/host_object.hpp"
 #include "ortiva/variant.hpp"
 
@@ -39,7 +40,7 @@ inline constexpr int32_t vbHourglass = 11;
 /// handed its own (set_runtime); an object handed none uses the process default, which the host
 /// installs with set_host_runtime (HeadlessRuntime until it does). A runtime is used from the
 /// thread its host drives it from.
-class HostRuntime {
+class ORTIVA_API HostRuntime {
   public:
     virtual ~HostRuntime() = default;
 
@@ -64,18 +65,18 @@ class HostRuntime {
 /// The process default (HeadlessRuntime until the host installs another). The reference is
 /// valid until the default is replaced; a thread that may race an install keeps
 /// current_host_runtime() instead.
-HostRuntime& host_runtime();
+ORTIVA_API HostRuntime& host_runtime();
 /// The process default, shared, so that a caller can keep it for a call or put it back later.
 /// Thread-safe.
-std::shared_ptr<HostRuntime> current_host_runtime();
+ORTIVA_API std::shared_ptr<HostRuntime> current_host_runtime();
 /// Installs the process default; nullptr goes back to a fresh HeadlessRuntime. Thread-safe:
 /// callers already holding the previous one keep it alive until they let it go.
-void set_host_runtime(std::shared_ptr<HostRuntime> runtime);
+ORTIVA_API void set_host_runtime(std::shared_ptr<HostRuntime> runtime);
 
 /// Installs a runtime for the lifetime of the object and puts the previous one back after.
 /// Each install is thread-safe, but nested scopes on several threads put back each other's
 /// runtimes: meant for tests and for hosts that swap runtimes around a task.
-class ScopedHostRuntime {
+class ORTIVA_API ScopedHostRuntime {
   public:
     explicit ScopedHostRuntime(std::shared_ptr<HostRuntime> runtime)
         : previous_(current_host_runtime()) {
@@ -92,13 +93,13 @@ class ScopedHostRuntime {
 /// The answer a message box of this style gives when its default button is pressed:
 /// vbOK for OK-only and OK/Cancel, vbAbort, vbYes or vbRetry for the others, moved to the
 /// second or third button by vbDefaultButton2 and vbDefaultButton3.
-int32_t default_answer(int32_t style);
+ORTIVA_API int32_t default_answer(int32_t style);
 
 /// A runtime for programs without a screen: a registry of forms the host adds, message boxes
 /// written to standard error (when echo is on), answered and recorded, DoEvents counted, the
 /// mouse pointer held. Every call made to it is also written to a journal, in order, so that
 /// tests can check what a caller asked for and when.
-class HeadlessRuntime : public HostRuntime {
+class ORTIVA_API HeadlessRuntime : public HostRuntime {
   public:
     struct Message {
         std::string prompt;

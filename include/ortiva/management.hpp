@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "ortiva/export.hpp"
+
 namespace ortiva::management {
 
 /// Device types as the management layer reports them in a device's status.
@@ -16,7 +18,7 @@ inline constexpr int32_t device_tape = 5;
 /// columns of a backup header in their usual order. Rows and columns count from 1. Columns 6
 /// (Position), 10 (DatabaseName), 13 (BackupSize) and 18 (BackupStartDate, "yyyy-mm-dd
 /// hh:mm:ss") always hold a value; the others may be empty.
-class BackupHeader {
+class ORTIVA_API BackupHeader {
   public:
     virtual ~BackupHeader() = default;
 
@@ -31,7 +33,7 @@ class BackupHeader {
 };
 
 /// A named backup device of a server.
-class BackupDevice {
+class ORTIVA_API BackupDevice {
   public:
     virtual ~BackupDevice() = default;
 
@@ -46,7 +48,7 @@ class BackupDevice {
 class Server;
 
 /// A backup job: backs up one database onto one device of the server it runs on.
-struct Backup {
+struct ORTIVA_API Backup {
     /// true: the device is started afresh and holds only this backup afterwards; false: the
     /// backup is appended to what the device holds.
     bool initialize = false;
@@ -60,7 +62,7 @@ struct Backup {
 };
 
 /// A restore job: restores one backup set of a device into a database of the server.
-struct Restore {
+struct ORTIVA_API Restore {
     std::string database;
     /// The device's name, used exactly as given.
     std::string devices;
@@ -77,7 +79,7 @@ struct Restore {
 /// A management connection to one server. A new server object is not connected; every
 /// operation but connect then fails with the backend's "not connected" error. Not
 /// thread-safe: use an object from one thread at a time.
-class Server {
+class ORTIVA_API Server {
   public:
     virtual ~Server() = default;
 
@@ -110,22 +112,24 @@ inline void Restore::run(Server& server) const {
 /// are the SQLite files NAME.db in it, and a catalog file in it lists the backup devices.
 /// The login is recorded in the backup headers; the password is not checked (access is the
 /// file system's matter).
-std::unique_ptr<Server> create_server();
+ORTIVA_API std::unique_ptr<Server> create_server();
 
 // Operator functions of the built-in backend. Each throws ErrorInfo on failure and leaves
 // the server directory as it was.
 
 /// Makes dir (and missing parents) a server directory with an empty device catalog. Fails
 /// when dir is already a server directory.
-void create_server_directory(const std::filesystem::path& dir);
+ORTIVA_API void create_server_directory(const std::filesystem::path& dir);
 /// Adds a device named name of the given type (device_disk or device_tape) whose backup sets
 /// are kept in device_file; a relative device_file is taken relative to the server
 /// directory. Creates the device file empty when it does not exist; an existing device file
 /// is kept with its sets. Names are unique, not empty, without tabs or line breaks and
 /// without leading or trailing spaces.
-void add_backup_device(const std::filesystem::path& server_dir, const std::string& name,
-                       const std::filesystem::path& device_file, int32_t type = device_disk);
+ORTIVA_API void add_backup_device(const std::filesystem::path& server_dir, const std::string& name,
+                                  const std::filesystem::path& device_file,
+                                  int32_t type = device_disk);
 /// Removes the device from the catalog; its device file and the sets in it are kept.
-void drop_backup_device(const std::filesystem::path& server_dir, const std::string& name);
+ORTIVA_API void drop_backup_device(const std::filesystem::path& server_dir,
+                                   const std::string& name);
 
 }  // namespace ortiva::management

@@ -12,6 +12,7 @@
 #include <string_view>
 #include <vector>
 
+#include "ortiva/export.hpp"
 #include "ortiva/host_object.hpp"
 #include "ortiva/host_runtime.hpp"
 
@@ -46,26 +47,26 @@ enum class TreeKind { ListView, TreeView };
 
 /// The adapter of widget, its kind taken from its class (a QTreeWidget not wrapped before is a
 /// "ListView"). Fails with 91 for nullptr.
-HostObjectPtr wrap(QWidget* widget);
+ORTIVA_API HostObjectPtr wrap(QWidget* widget);
 /// The adapter of a tree widget as the kind given. Fails with 5 when the widget is already
 /// wrapped as the other kind.
-HostObjectPtr wrap(QTreeWidget* tree, TreeKind kind);
+ORTIVA_API HostObjectPtr wrap(QTreeWidget* tree, TreeKind kind);
 
 /// Creates a widget of the kind named (case-blind: "TextBox", "ComboBox", "ListBox",
 /// "ListView", "TreeView", "MSFlexGrid", "CheckBox", "Label", "Frame", "Form") with the
 /// objectName given, under parent, and returns its adapter. A combo box is editable (the
 /// classic drop-down combo). Without a parent the caller owns the widget: widget_of(...) and
 /// delete it, or give it a parent later. Fails with 5 for an unknown kind.
-HostObjectPtr create_control(std::string_view kind, std::string_view name,
-                             QWidget* parent = nullptr);
+ORTIVA_API HostObjectPtr create_control(std::string_view kind, std::string_view name,
+                                        QWidget* parent = nullptr);
 
 /// The widget behind an adapter of this toolkit; nullptr for other objects or when the widget
 /// is gone.
-QWidget* widget_of(const HostObject& control);
+ORTIVA_API QWidget* widget_of(const HostObject& control);
 
 /// Moves a control onto a form (as the last child of the form's widget), keeping its own
 /// "Visible". Fails with 13 when either object is not of this toolkit.
-void add_control(HostObject& form, const HostObjectPtr& control);
+ORTIVA_API void add_control(HostObject& form, const HostObjectPtr& control);
 
 /// What a text box or combo box does with a key typed into it: the handler may change the
 /// control, and may change key_ascii or set it to 0 to drop the key. Codes are those of the
@@ -75,16 +76,16 @@ using KeyPressHandler = std::function<void(HostObject& control, int16_t& key_asc
 
 /// Installs (nullptr removes) the key-press handler of a text box or combo box, as an event
 /// filter on the widget. Fails with 13 for any other object.
-void set_key_press_handler(HostObject& control, KeyPressHandler handler);
+ORTIVA_API void set_key_press_handler(HostObject& control, KeyPressHandler handler);
 
 /// Sends a key press with the code to the control's widget, as if typed: the handler runs, and
 /// the widget applies the key as the handler left it. Returns that code; a disabled or hidden
 /// control receives nothing and 0 is returned. Fails with 13 for objects other than text boxes
 /// and combo boxes.
-int16_t press_key(HostObject& control, int16_t key_ascii);
+ORTIVA_API int16_t press_key(HostObject& control, int16_t key_ascii);
 
 /// Whether the control's widget is the focus widget of its window.
-bool has_focus(const HostObject& control);
+ORTIVA_API bool has_focus(const HostObject& control);
 
 /// The host run time of a Qt Widgets application: forms are the application's top-level
 /// windows with an objectName (sorted by it), message boxes are modal QMessageBoxes,
@@ -92,7 +93,7 @@ bool has_focus(const HostObject& control);
 /// application's override cursor and 0 takes it away, and the combo box's find-first-entry
 /// request is QComboBox::findText with Qt::MatchStartsWith (case-blind). Requires a
 /// QApplication.
-class QtRuntime : public HostRuntime {
+class ORTIVA_API QtRuntime : public HostRuntime {
   public:
     ~QtRuntime() override;
 

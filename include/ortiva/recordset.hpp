@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "ortiva/export.hpp"
 #include "ortiva/variant.hpp"
 
 namespace ortiva {
@@ -32,7 +33,7 @@ enum AffectEnum : int32_t { adAffectCurrent = 1, adAffectGroup = 2, adAffectAll 
 
 /// One column of the current row. A Field is a light handle: it stays valid while its
 /// recordset is open.
-class Field {
+class ORTIVA_API Field {
   public:
     std::string Name() const;
     /// The value in the current row (or in the row being added, Null until assigned). Fails
@@ -51,7 +52,7 @@ class Field {
 };
 
 /// The columns of a recordset, addressed by zero-based position or by name (case-blind).
-class Fields {
+class ORTIVA_API Fields {
   public:
     int32_t Count() const;
     /// A position (Integer, Long, or a whole Double) or a name; fails with 3265 when absent.
@@ -81,7 +82,7 @@ class Fields {
 /// is not open, 3001 for a cursor, lock or affect value out of range.
 /// A Recordset keeps its connection alive while open; closing the connection closes it. It is
 /// used from one thread at a time.
-class Recordset {
+class ORTIVA_API Recordset {
   public:
     Recordset();
     /// Releasing an open recordset closes it and drops changes no Update wrote.
@@ -122,17 +123,17 @@ class Recordset {
     int32_t State() const;
 
     /// Wraps a cursor a driver opened (used by Connection::Execute).
-    static std::shared_ptr<Recordset> adopt(std::unique_ptr<detail::CursorDriver> cursor,
-                                            std::shared_ptr<Connection> connection);
+    ORTIVA_LOCAL static std::shared_ptr<Recordset> adopt(
+        std::unique_ptr<detail::CursorDriver> cursor, std::shared_ptr<Connection> connection);
     /// The open cursor; fails with 3704 when closed.
-    detail::CursorDriver& cursor() const;
+    ORTIVA_LOCAL detail::CursorDriver& cursor() const;
 
   private:
     friend class Connection;
     friend class ortiva::Fields;
     friend class Field;
-    void attach(std::unique_ptr<detail::CursorDriver> cursor,
-                std::shared_ptr<Connection> connection);
+    ORTIVA_LOCAL void attach(std::unique_ptr<detail::CursorDriver> cursor,
+                             std::shared_ptr<Connection> connection);
     /// Closes without a word: pending changes are dropped, failures swallowed.
     void release() noexcept;
     int32_t find(const std::string& name) const;

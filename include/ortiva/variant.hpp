@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "ortiva/date.hpp"
+#include "ortiva/export.hpp"
 
 namespace ortiva {
 
@@ -37,7 +38,7 @@ inline constexpr int32_t missing_code = static_cast<int32_t>(0x80020004u);
 /// A tagged value. Copying copies arrays by value and objects by reference, as the classic
 /// run time does. Reading a value of another kind goes through the conversions in
 /// conversions.hpp; the accessors here return the held value only.
-class Variant {
+class ORTIVA_API Variant {
   public:
     struct NullTag {
         friend bool operator==(NullTag, NullTag) { return true; }
@@ -110,7 +111,7 @@ class Variant {
 /// An array of Variant with one or more dimensions and any lower bounds, or one that was never
 /// given elements. Element access checks bounds and dimensions and fails with error 9 exactly
 /// where the classic run time does.
-class VariantArray {
+class ORTIVA_API VariantArray {
   public:
     struct Bounds {
         int32_t lower;
@@ -155,7 +156,7 @@ class VariantArray {
     std::vector<Variant> items_;
 };
 
-struct Variant::ArrayBox {
+struct ORTIVA_API Variant::ArrayBox {
     VariantArray array;
 };
 

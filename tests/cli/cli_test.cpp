@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -36,10 +37,12 @@ std::string slurp(const std::filesystem::path& p) {
 
 class Cli : public ::testing::Test {
   protected:
-    Outcome run(const std::vector<std::string>& args, const std::string& input = {}) {
+    Outcome run(const std::vector<std::string>& args, const std::string& input = {},
+                const std::string& env = {}) {
         const auto in = dir.path() / "stdin";
         std::ofstream(in) << input;
-        std::string cmd = quote(ORTIVA_CLI);
+        // env -u: a secret in the developer's environment must not leak into the cases.
+        std::string cmd = "env -u ORTIVA_KEY -u ORTIVA_PASSWORD " + env + " " + quote(ORTIVA_CLI);
         for (const auto& a : args)
             cmd += " " + quote(a);
         cmd += " <" + quote(in.string()) + " >" + quote((dir.path() / "stdout").string()) + " 2>" +
@@ -73,9 +76,10 @@ TEST_F(Cli, BackupHistoryAndRestoreBringTheDataBack) {
     EXPECT_EQ(run({"device", "list", "--server", server, "--tape"}).out, "Tape1\n");
 
     const std::string connect = "Data Source=" + server + "/stock.db";
-    ASSERT_EQ(
-        run({"sql", "--connect", connect, "create table T (Id INTEGER, Name VARCHAR(20))"}).status,
-        0);
+    ASSERT_EQ(run({"sql", "--connect", connect, "--create",
+                   "create table T (Id INTEGER, Name VARCHAR(20))"})
+                  .status,
+              0);
     ASSERT_EQ(run({"sql", "--connect", connect, "insert into T values (1, 'before')"}).status, 0);
     const auto backup = run({"backup", "--server", server, "--device", "Disk1", "--init", "stock"});
     ASSERT_EQ(backup.status, 0) << backup.err;
@@ -84,8 +88,16 @@ TEST_F(Cli, BackupHistoryAndRestoreBringTheDataBack) {
     const auto history =
         run({"history", "--server", server, "--device", "Disk1", "--databases", "1"});
     ASSERT_EQ(history.status, 0) << history.err;
-    EXPECT_NE(history.out.find("DataBase Name"), std::string::npos) << history.out;
+    // A table of runs, not the list view's own rendering.
+    EXPECT_EQ(history.out.rfind("DataBase Name | Date", 0), 0u) << history.out;
     EXPECT_NE(history.out.find("stock"), std::string::npos) << history.out;
+    EXPECT_EQ(history.out.find("ListView"), std::string::npos) << history.out;
+    EXPECT_NE(history.out.find("(1 row)"), std::string::npos) << history.out;
+    const auto csv = run({"history", "--server", server, "--device", "Disk1", "--databases", "1",
+                          "--format", "csv"});
+    ASSERT_EQ(csv.status, 0) << csv.err;
+    EXPECT_EQ(csv.out.rfind("DataBase Name,Date,Time,size,Sl No\r\nstock,", 0), 0u) << csv.out;
+    EXPECT_EQ(std::count(csv.out.begin(), csv.out.end(), '\n'), 2) << csv.out;
 
     const auto restore =
         run({"restore", "--server", server, "--device", "Disk1", "--file", "1", "stock"});
@@ -129,6 +141,151 @@ TEST_F(Cli, BadInputGivesItsExitStatusAndText) {
     EXPECT_EQ(run({"frobnicate"}).status, 2);
     EXPECT_EQ(run({}).status, 2);
     EXPECT_EQ(run({"backup", "--help"}).status, 0);
+}
+
+TEST_F(Cli, SqlRefusesAMissingDatabaseUnlessAskedToCreateIt) {
+    const std::string db = path("typo.db");
+    const auto refused = run({"sql", "--connect", "Data Source=" + db, "select 1"});
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_NE(refused.err.find("--create"), std::string::npos) << refused.err;
+    EXPECT_FALSE(std::filesystem::exists(db));
+
+    const auto created = run({"sql", "--connect", "Data Source=" + db, "--create", "select 1"});
+    EXPECT_EQ(created.status, 0) << created.err;
+    EXPECT_TRUE(std::filesystem::exists(db));
+    // In-memory databases have no file to check.
+    EXPECT_EQ(run({"sql", "--connect", "Data Source=:memory:", "select 1"}).status, 0);
+}
+
+class CliSql : public Cli {
+  protected:
+    void SetUp() override {
+        connect = "Data Source=" + path("t.db");
+        const auto made = run({"sql", "--connect", connect, "--create",
+                               "create table T (Id INTEGER, Name VARCHAR(40), Price DOUBLE)"});
+        ASSERT_EQ(made.status, 0) << made.err;
+        // NULL, a text reading NULL, a newline, a tab and a backslash, and wide characters.
+        const auto filled =
+            run({"sql", "--connect", connect,
+                 "insert into T values (1, NULL, 2.5), (2, 'NULL', NULL), "
+                 "(3, 'two' || char(10) || 'lines' || char(9) || 'a\\b', 1), (4, '東京', 0)"});
+        ASSERT_EQ(filled.status, 0) << filled.err;
+        EXPECT_EQ(filled.out, "(4 rows affected)\n");
+    }
+    Outcome sql(const std::string& statement, const std::string& format = "table") {
+        return run({"sql", "--connect", connect, "--format", format, statement});
+    }
+    std::string connect;
+};
+
+TEST_F(CliSql, TableKeepsOneValuePerCellAndAlignsByDisplayWidth) {
+    const auto r = sql("select Id, Name from T order by Id");
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out,
+              "Id | Name\n"
+              "---+-----------------\n"
+              "1  | NULL\n"
+              "2  | 'NULL'\n"
+              "3  | two\\nlines\\ta\\\\b\n"
+              "4  | 東京\n"
+              "(4 rows)\n");
+    // The wide text takes four columns, so the column after it lines up.
+    const auto wide = sql("select Name, Id from T where Id in (1, 4) order by Id");
+    EXPECT_EQ(wide.out,
+              "Name | Id\n"
+              "-----+---\n"
+              "NULL | 1\n"
+              "東京 | 4\n"
+              "(2 rows)\n");
+}
+
+TEST_F(CliSql, CsvAndJsonKeepNullApartFromText) {
+    const auto csv = sql("select Id, Name, Price from T order by Id", "csv");
+    ASSERT_EQ(csv.status, 0) << csv.err;
+    EXPECT_EQ(csv.out,
+              "Id,Name,Price\r\n"
+              "1,,2.5\r\n"
+              "2,NULL,\r\n"
+              "3,\"two\nlines\ta\\b\",1\r\n"
+              "4,東京,0\r\n");
+    const auto json = sql("select Id, Name, Price from T where Id <= 3 order by Id", "json");
+    ASSERT_EQ(json.status, 0) << json.err;
+    EXPECT_EQ(json.out,
+              "[\n"
+              "{\"Id\":1,\"Name\":null,\"Price\":2.5},\n"
+              "{\"Id\":2,\"Name\":\"NULL\",\"Price\":null},\n"
+              "{\"Id\":3,\"Name\":\"two\\nlines\\ta\\\\b\",\"Price\":1.0}\n"
+              "]\n");
+    // A repeated column name keeps both values; an empty result is an empty array.
+    EXPECT_EQ(sql("select Id, Id from T where Id = 1", "json").out,
+              "[\n{\"Id\":1,\"Id:2\":1}\n]\n");
+    EXPECT_EQ(sql("select Id from T where Id > 9", "json").out, "[]\n");
+    EXPECT_EQ(sql("select Id from T where Id > 9").out, "Id\n--\n(0 rows)\n");
+}
+
+TEST_F(CliSql, ChangedRowsAreCountedInEveryFormat) {
+    EXPECT_EQ(sql("update T set Price = 3 where Id < 3").out, "(2 rows affected)\n");
+    EXPECT_EQ(sql("delete from T where Id = 4", "json").out, "{\"records_affected\":1}\n");
+    EXPECT_EQ(sql("update T set Price = 0 where Id > 9", "csv").out, "records_affected\r\n0\r\n");
+    EXPECT_EQ(sql("select Id from T", "yaml").status, 2);
+}
+
+TEST_F(CliSql, TableIsPrintedBeforeTheResultEnds) {
+    // Many more rows than the table holds back: all arrive, sized by the first block.
+    const auto r = run({"sql", "--connect", connect,
+                        "with recursive n(i) as (select 1 union all select i + 1 from n where "
+                        "i < 5000) select i from n"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 5003);
+    EXPECT_NE(r.out.find("\n5000\n(5000 rows)\n"), std::string::npos);
+}
+
+TEST_F(Cli, CountsOutOfRangeAreUsageErrorsBeforeAnyWork) {
+    const std::string server = path("srv");
+    ASSERT_EQ(run({"server", "init", server}).status, 0);
+    ASSERT_EQ(run({"device", "add", "--server", server, "Disk1", "disk1.bak"}).status, 0);
+    for (const char* n : {"0", "-1", "32768", "2147483647", "99999999999999", "two"}) {
+        const auto r = run({"history", "--server", server, "--device", "Disk1", "--databases", n});
+        EXPECT_EQ(r.status, 2) << n << ": " << r.err;
+        EXPECT_EQ(r.out, "") << n;
+    }
+    EXPECT_EQ(run({"restore", "--server", server, "--device", "Disk1", "--file", "0", "a"}).status,
+              2);
+    EXPECT_EQ(run({"restore", "--server", server, "--device", "Disk1", "--file", "32767", "a", "b"})
+                  .status,
+              2);
+}
+
+TEST_F(Cli, KeysComeFromAFileOrTheEnvironmentAsFromTheCommandLine) {
+    const auto direct = run({"encrypt", "--key", "k€y", "päss"});
+    ASSERT_EQ(direct.status, 0) << direct.err;
+    // The file's first line is the key; its line end is not part of it.
+    std::ofstream(path("key")) << "k€y\r\nignored\n";
+    EXPECT_EQ(run({"encrypt", "--key-file", path("key"), "päss"}).out, direct.out);
+    EXPECT_EQ(run({"encrypt", "päss"}, {}, "ORTIVA_KEY='k€y'").out, direct.out);
+    // The command line wins over the environment.
+    EXPECT_EQ(run({"encrypt", "--key", "k€y", "päss"}, {}, "ORTIVA_KEY=other").out, direct.out);
+
+    EXPECT_EQ(run({"encrypt", "--key", "a", "--key-file", path("key"), "x"}).status, 2);
+    EXPECT_EQ(run({"encrypt", "--key-file", path("missing"), "x"}).status, 2);
+    const auto help = run({"encrypt", "--help"});
+    EXPECT_NE(help.out.find("process list"), std::string::npos) << help.out;
+}
+
+TEST_F(Cli, MistypedCommandsAreNamedWithTheClosestOne) {
+    const auto typo = run({"hsitory", "--server", "x"});
+    EXPECT_EQ(typo.status, 2);
+    EXPECT_NE(typo.err.find("Did you mean 'history'?"), std::string::npos) << typo.err;
+    const auto nested = run({"device", "lsit"});
+    EXPECT_EQ(nested.status, 2);
+    EXPECT_NE(nested.err.find("Did you mean 'list'?"), std::string::npos) << nested.err;
+    const auto unknown = run({"frobnicate"});
+    EXPECT_EQ(unknown.status, 2);
+    EXPECT_EQ(unknown.err.find("Did you mean"), std::string::npos) << unknown.err;
+
+    const auto version = run({"--version"});
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.out.rfind("ortiva ", 0), 0u) << version.out;
 }
 
 }  // namespace

@@ -5,21 +5,29 @@
 
 #include "commands.hpp"
 #include "ortiva/clscryptor.hpp"
+#include "secrets.hpp"
 
 namespace ortiva::cli {
 
 namespace {
 
 struct CipherOptions {
-    std::string key;
+    SecretOptions key;
     std::vector<std::string> texts;
 };
 
 // One line out per text argument, or per line of standard input when there is none.
 int run_cipher(const CipherOptions& options, bool encrypt) {
+    const auto key = resolve_secret(options.key, "ORTIVA_KEY", "Key");
+    if (!key) {
+        std::cerr << (encrypt ? "encrypt" : "decrypt")
+                  << ": no key: give --key-file, set ORTIVA_KEY, or run from a terminal to be "
+                     "asked for it\n";
+        return 2;
+    }
     clscryptor cipher;
     auto transform = [&](const std::string& text) {
-        return encrypt ? cipher.EnCrypt(text, options.key) : cipher.DeCrypt(text, options.key);
+        return encrypt ? cipher.EnCrypt(text, *key) : cipher.DeCrypt(text, *key);
     };
     if (!options.texts.empty()) {
         for (const auto& text : options.texts)
@@ -37,7 +45,7 @@ void add_one(CLI::App& app, Action& action, bool encrypt) {
     auto* cmd = app.add_subcommand(
         encrypt ? "encrypt" : "decrypt",
         encrypt ? "Encipher texts under a key" : "Decipher texts enciphered under a key");
-    cmd->add_option("--key", options->key, "The key (UTF-8)")->required();
+    add_secret_options(*cmd, options->key, "key", "The key (UTF-8)", "ORTIVA_KEY");
     cmd->add_option("text", options->texts,
                     "Texts to transform; without any, each line of standard input");
     cmd->callback([&action, options, encrypt] {
