@@ -37,6 +37,7 @@ class ORTIVA_API ClsCommonDb {
     // ---- Connection and object state ----
     /// The current table, pasted into SQL exactly as stored.
     const std::string& strTableName() const { return table_; }
+    /// Sets the current table; the text is not checked or quoted.
     void strTableName(const std::string& table) { table_ = table; }
     /// Opens the connection, makes strDefaultTable the current table unless it is blank, and
     /// reads the server's date with "select getdate()". Failures are raised unchanged (3705 on
@@ -47,7 +48,9 @@ class ORTIVA_API ClsCommonDb {
     Date dtSystemDate() const { return system_date_; }
     /// Transactions on the connection; failures are raised unchanged (3709 when not open).
     void BeginTrans();
+    /// Commits the connection's transaction; failures are raised unchanged.
     void CommitTrans();
+    /// Rolls back the connection's transaction; failures are raised unchanged.
     void RollBackTrans();
     /// The connection's State (0 closed, 1 open), creating an unopened connection if none.
     int16_t ConState();
@@ -84,9 +87,18 @@ class ORTIVA_API ClsCommonDb {
     // ---- Bulk insert from grid and list view ----
     /// Running-number pairs are advanced in varColindexorValues.
     bool fnInsertGridDetails(HostObject& mfgGrid, VariantArray& varColindexorValues);
+    /// Inserts (despite its name, never updates) one row into the current table per list-view
+    /// item whose first sub-item is not blank. varColindexorValues holds a (marker, value) pair
+    /// per field: "C" takes the item's column given by value (0: the item text), "V" the value
+    /// itself, any other marker the value as a running number. Fails with 1 when the pair count
+    /// differs from the field count; never returns false.
     bool fnUpdateListViewDetails(HostObject& lvwCntrl, VariantArray& varColindexorValues);
 
     // ---- Combo and list population ----
+    /// Refills a combo or list box from "select strFieldCode, strFieldName from table
+    /// [where strWhereCondition]": the name is added as the entry and the code as its ItemData.
+    /// Then selects the entry equal to the text shown before (trimmed, case-blind), or -1.
+    /// The condition must be text when given (Null fails with 94, other kinds with 13).
     void PopulateComboOrList(HostObject& cboCntrl, const std::string& strFieldCode,
                              const std::string& strFieldName,
                              const Variant& strWhereCondition = Variant::missing());
@@ -94,6 +106,11 @@ class ORTIVA_API ClsCommonDb {
     // ---- List-view rows ----
     /// intIndex 0 appends, and receives the new row's position.
     bool fnInsertListview(HostObject& lvwCntrl, int16_t& intIndex, const VariantArray& ArrFields);
+    /// Removes list-view rows: the selected one when blnIsListIndex, else those whose column
+    /// intColNo (0: the item text, compared trimmed) equals strCriteria; false when there is no
+    /// criteria (missing, Empty, Null, "", 0) or nothing matched. When blnNoTobeRenumbered is true
+    /// (despite its name), the numbers in column intColNo are made consecutive again after each
+    /// removal.
     bool fnDeleteListview(bool blnIsListIndex, HostObject& lvwCntrl, bool blnNoTobeRenumbered,
                           const Variant& strCriteria = Variant::missing(), int16_t intColNo = 0);
 

@@ -28,6 +28,7 @@ enum ObjectState : int32_t { adStateClosed = 0, adStateOpen = 1 };
 /// holders. A Connection is used from one thread at a time.
 class ORTIVA_API Connection : public std::enable_shared_from_this<Connection> {
   public:
+    /// A new, unopened connection (connections live only in a std::shared_ptr).
     static std::shared_ptr<Connection> create();
     ~Connection();
 

@@ -12,9 +12,11 @@ namespace ortiva {
 /// day as the fraction. Dates before the epoch keep the classic sign convention: the integer
 /// part is negative and the fraction still counts forward (-1.25 is 1899-12-29 06:00).
 struct ORTIVA_API Date {
+    /// Days since 1899-12-30, the time of day as the fraction.
     double serial = 0.0;
 
     constexpr Date() = default;
+    /// The date with serial \p s.
     constexpr explicit Date(double s) : serial(s) {}
 
     /// Builds a date from calendar fields. Throws ErrorInfo 5 for fields out of range.
@@ -23,7 +25,20 @@ struct ORTIVA_API Date {
     /// The local date and time of this moment, to the second.
     static Date now();
 
+    /// Calendar fields of a date, as fields() returns them.
     struct Fields {
+        /** \var int year
+            Year. */
+        /** \var int month
+            Month, 1 to 12. */
+        /** \var int day
+            Day of the month, 1 to 31. */
+        /** \var int hour
+            Hour, 0 to 23. */
+        /** \var int minute
+            Minute, 0 to 59. */
+        /** \var int second
+            Second, 0 to 59. */
         int year, month, day, hour, minute, second;
     };
     /// Calendar fields, the time rounded to the nearest second.
@@ -44,6 +59,7 @@ struct ORTIVA_API Date {
     /// Like parse, but returns false instead of throwing.
     static bool try_parse(std::string_view text, Date& out);
 
+    /// Equal serials (exact comparison of the doubles).
     friend constexpr bool operator==(Date a, Date b) { return a.serial == b.serial; }
 };
 

@@ -34,8 +34,11 @@ class ORTIVA_API HostObject : public std::enable_shared_from_this<HostObject> {
 
     /// The type name the run time reports ("TextBox", "ComboBox", "ListView", ...).
     virtual std::string type_name() const = 0;
+    /// Reads a property (\p index for an indexed one, such as "List"(2)).
     virtual Variant get(std::string_view member, const Args& index = {}) = 0;
+    /// Writes a property (\p index for an indexed one).
     virtual void let(std::string_view member, const Variant& value, const Args& index = {}) = 0;
+    /// Calls a method and returns its result (Empty for one that returns nothing).
     virtual Variant call(std::string_view member, const Args& args = {}) = 0;
 
     /// The id of a member name, case-blind: the same for every object and thread of the
@@ -47,7 +50,9 @@ class ORTIVA_API HostObject : public std::enable_shared_from_this<HostObject> {
     /// answers them; the toolkits answer without comparing names. An id that id_of never gave
     /// fails with 438.
     virtual Variant get_by_id(MemberId id, const Args& index = {});
+    /// let() by an id from id_of.
     virtual void let_by_id(MemberId id, const Variant& value, const Args& index = {});
+    /// call() by an id from id_of.
     virtual Variant call_by_id(MemberId id, const Args& args = {});
 };
 

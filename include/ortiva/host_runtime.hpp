@@ -51,7 +51,9 @@ class ORTIVA_API HostRuntime {
     virtual int32_t MsgBox(const std::string& prompt, int32_t style, const Variant& title) = 0;
     /// Processes the host's pending events on the calling thread.
     virtual void DoEvents() = 0;
+    /// The screen's current mouse pointer (vbDefault, vbHourglass, ...).
     virtual int32_t MousePointer() const = 0;
+    /// Sets the screen's mouse pointer.
     virtual void SetMousePointer(int32_t pointer) = 0;
     /// The zero-based index of the first entry of the combo box whose text begins with text,
     /// compared case-blind, searching the whole list; -1 when none does. This default works
@@ -59,6 +61,7 @@ class ORTIVA_API HostRuntime {
     virtual int32_t FindFirstEntry(HostObject& combo, std::string_view text);
     /// Formats a date with "dd/mm/yyyy", "hh:mm:ss" and the like.
     virtual std::string FormatDate(Date d, std::string_view pattern) { return d.format(pattern); }
+    /// The type name of a control or form, as the host reports it.
     virtual std::string TypeName(const HostObject& obj) { return obj.type_name(); }
 };
 
@@ -78,10 +81,12 @@ ORTIVA_API void set_host_runtime(std::shared_ptr<HostRuntime> runtime);
 /// runtimes: meant for tests and for hosts that swap runtimes around a task.
 class ORTIVA_API ScopedHostRuntime {
   public:
+    /// Installs \p runtime as the process default, keeping the current one to put back.
     explicit ScopedHostRuntime(std::shared_ptr<HostRuntime> runtime)
         : previous_(current_host_runtime()) {
         set_host_runtime(std::move(runtime));
     }
+    /// Puts back the runtime that was the default at construction.
     ~ScopedHostRuntime() { set_host_runtime(std::move(previous_)); }
     ScopedHostRuntime(const ScopedHostRuntime&) = delete;
     ScopedHostRuntime& operator=(const ScopedHostRuntime&) = delete;
@@ -101,10 +106,15 @@ ORTIVA_API int32_t default_answer(int32_t style);
 /// tests can check what a caller asked for and when.
 class ORTIVA_API HeadlessRuntime : public HostRuntime {
   public:
+    /// One message box shown, as recorded.
     struct Message {
+        /// The text shown.
         std::string prompt;
+        /// The style asked for (buttons, icon, default button).
         int32_t style;
+        /// The title given (Variant::missing() when none).
         Variant title;
+        /// The button the box was answered with.
         int32_t answer = vbOK;
     };
     /// Chooses the button pressed for a message box (default: default_answer(style)).
@@ -113,18 +123,26 @@ class ORTIVA_API HeadlessRuntime : public HostRuntime {
     std::vector<HostObjectPtr> Forms() override;
     int32_t MsgBox(const std::string& prompt, int32_t style, const Variant& title) override;
     void DoEvents() override;
+    /// The last pointer set (vbDefault initially).
     int32_t MousePointer() const override { return mouse_pointer_; }
+    /// Holds the pointer and records it in pointer_history() and the journal.
     void SetMousePointer(int32_t pointer) override;
     int32_t FindFirstEntry(HostObject& combo, std::string_view text) override;
 
+    /// Adds a form to the end of the registry Forms() returns.
     void add_form(HostObjectPtr form) { forms_.push_back(std::move(form)); }
+    /// Removes every entry of \p form from the registry; no effect when absent.
     void remove_form(const HostObjectPtr& form);
+    /// Empties the registry of forms.
     void clear_forms() { forms_.clear(); }
+    /// Turns writing message boxes to standard error on or off (on by default).
     void set_echo(bool echo) { echo_ = echo; }
     /// Answers later message boxes with answerer; nullptr goes back to the default answer.
     void set_answerer(Answerer answerer) { answerer_ = std::move(answerer); }
 
+    /// Every message box shown since the last reset_records(), in order.
     const std::vector<Message>& messages() const { return messages_; }
+    /// Number of DoEvents() calls since the last reset_records().
     int do_events_count() const { return do_events_; }
     /// Every value the mouse pointer was set to, in order.
     const std::vector<int32_t>& pointer_history() const { return pointer_history_; }

@@ -37,6 +37,7 @@ class ORTIVA_API BackupDevice {
   public:
     virtual ~BackupDevice() = default;
 
+    /// The device's name.
     virtual std::string name() const = 0;
     /// device_disk (2) or device_tape (5).
     virtual int32_t status() const = 0;
@@ -52,7 +53,9 @@ struct ORTIVA_API Backup {
     /// true: the device is started afresh and holds only this backup afterwards; false: the
     /// backup is appended to what the device holds.
     bool initialize = false;
+    /// The database to back up.
     std::string database;
+    /// The name recorded with the backup set in its header.
     std::string backup_set_name;
     /// The device's name, used exactly as given.
     std::string devices;
@@ -63,6 +66,7 @@ struct ORTIVA_API Backup {
 
 /// A restore job: restores one backup set of a device into a database of the server.
 struct ORTIVA_API Restore {
+    /// The database to restore into (the built-in backend creates it when missing).
     std::string database;
     /// The device's name, used exactly as given.
     std::string devices;
@@ -89,6 +93,7 @@ class ORTIVA_API Server {
                          const std::string& password) = 0;
     /// Ends the connection. Throws ErrorInfo when the object is not connected.
     virtual void disconnect() = 0;
+    /// True between a successful connect and disconnect.
     virtual bool connected() const = 0;
 
     /// The server's backup devices, in the server's order.
@@ -96,7 +101,9 @@ class ORTIVA_API Server {
     /// The backup device of that exact name. Throws ErrorInfo when the server has none.
     virtual std::shared_ptr<BackupDevice> backup_device(const std::string& name) = 0;
 
+    /// Performs \p job; what Backup::run calls. Throws ErrorInfo as Backup::run does.
     virtual void run_backup(const Backup& job) = 0;
+    /// Performs \p job; what Restore::run calls. Throws ErrorInfo as Restore::run does.
     virtual void run_restore(const Restore& job) = 0;
 };
 

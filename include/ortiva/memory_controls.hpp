@@ -53,10 +53,12 @@ ORTIVA_API bool has_focus(const HostObject& control);
 
 /// A tree view's node as tests and printing read it.
 struct ORTIVA_API TreeNodeInfo {
+    /// The node's key.
     std::string key;
+    /// The text shown.
     std::string text;
-    std::string parent_key;  // "" for a top-level node
-    int depth = 0;           // 0 for a top-level node
+    std::string parent_key;  ///< The parent's key, "" for a top-level node
+    int depth = 0;           ///< Nesting level, 0 for a top-level node
 };
 
 /// The nodes of a tree view in display order (each node followed by its children). Fails with

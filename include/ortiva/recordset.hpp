@@ -35,6 +35,7 @@ enum AffectEnum : int32_t { adAffectCurrent = 1, adAffectGroup = 2, adAffectAll 
 /// recordset is open.
 class ORTIVA_API Field {
   public:
+    /// The column's name as the result reports it; 3704 when the recordset is closed.
     std::string Name() const;
     /// The value in the current row (or in the row being added, Null until assigned). Fails
     /// with 3021 when there is no current row and 3704 when the recordset is closed.
@@ -54,13 +55,17 @@ class ORTIVA_API Field {
 /// The columns of a recordset, addressed by zero-based position or by name (case-blind).
 class ORTIVA_API Fields {
   public:
+    /// The number of columns; 3704 when the recordset is closed.
     int32_t Count() const;
     /// A position (Integer, Long, or a whole Double) or a name; fails with 3265 when absent.
     Field Item(const Variant& key) const;
+    /// The field at zero-based \p position; fails with 3265 outside 0 to Count() - 1.
     Field Item(int32_t position) const;
     /// The first field of that name, compared case-blind.
     Field Item(const std::string& name) const;
+    /// Same as Item(int32_t).
     Field operator[](int32_t position) const { return Item(position); }
+    /// Same as Item(const std::string&).
     Field operator[](const std::string& name) const { return Item(name); }
 
   private:
@@ -92,6 +97,7 @@ class ORTIVA_API Recordset {
 
     /// Set before Open (3705 after); adUseServer by default.
     void CursorLocation(int32_t location);
+    /// adUseServer or adUseClient, as set.
     int32_t CursorLocation() const { return cursor_location_; }
 
     /// Runs source on the connection and stands on its first row. -1 for cursor or lock type
@@ -109,6 +115,7 @@ class ORTIVA_API Recordset {
     void MoveFirst();
     /// Goes to the next row; 3021 at EOF. Writes a pending change first.
     void MoveNext();
+    /// The columns of the open recordset; 3704 when closed. Valid as long as the recordset.
     ortiva::Fields& Fields();
     /// Starts a new row (writing a pending one first); Update or UpdateBatch writes it.
     void AddNew();
