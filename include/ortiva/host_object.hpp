@@ -58,7 +58,7 @@ class ORTIVA_API HostObject : public std::enable_shared_from_this<HostObject> {
 
 /// The name an id was resolved from, in the spelling first given to id_of; 438 for an id
 /// id_of never gave. Thread-safe.
-std::string_view member_name(MemberId id);
+ORTIVA_API std::string_view member_name(MemberId id);
 
 using HostObjectPtr = std::shared_ptr<HostObject>;
 
