@@ -89,7 +89,8 @@ install(FILES ${CMAKE_CURRENT_BINARY_DIR}/OrtivaConfig.cmake
 # and their own --static closure (unixODBC's libltdl) is not needed for that.
 set(ORTIVA_PC_PRIVATE_LIBS)
 if(NOT BUILD_SHARED_LIBS)
-    foreach(target IN ITEMS ortiva_sqlite ortiva_management_sqlite ortiva_odbc ortiva_common)
+    foreach(target IN ITEMS ortiva_sqlite ortiva_management_sqlite ortiva_odbc ortiva_data_core
+                            ortiva_common)
         if(TARGET ${target})
             string(APPEND ORTIVA_PC_PRIVATE_LIBS " -l${target}")
         endif()
