@@ -236,8 +236,8 @@ int64_t rows_fetched(const detail::ConnectionDriver& connection) {
     return own && own->session() ? own->session()->rows_fetched : -1;
 }
 
-void use_parameter_arrays(Connection& connection, bool on) {
-    auto* own = dynamic_cast<OdbcConnection*>(&connection.driver());
+void use_parameter_arrays(detail::ConnectionDriver& connection, bool on) {
+    auto* own = dynamic_cast<OdbcConnection*>(&connection);
     if (own && own->session()) own->session()->param_arrays = on;
 }
 

@@ -18,8 +18,14 @@ inline int64_t rows_fetched(Connection& connection) {
     return connection.State() == adStateOpen ? rows_fetched(connection.driver()) : -1;
 }
 
-/// Whether added rows may be written with parameter arrays on this open connection; off, they
-/// are written as on a driver without them, one execution per row. For tests of that path.
-void use_parameter_arrays(Connection& connection, bool on);
+/// Whether added rows may be written with parameter arrays on this driver; off, they are
+/// written as on a driver without them, one execution per row. For tests of that path.
+void use_parameter_arrays(detail::ConnectionDriver& connection, bool on);
+
+/// The same for an open connection. Inline, so that the driver's archive does not depend back
+/// on the library that holds Connection.
+inline void use_parameter_arrays(Connection& connection, bool on) {
+    use_parameter_arrays(connection.driver(), on);
+}
 
 }  // namespace ortiva::odbc
