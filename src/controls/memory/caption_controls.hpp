@@ -1,27 +1,33 @@
 #pragma once
 
-// The simple controls: a check box with its three-state value, and the label and frame, which
-// hold only a caption.
+// The simple controls: a check box and the label and frame, which hold only a caption; their
+// members are the shared ones.
 
 #include <cstdint>
 #include <string>
 
+#include "controls/common/caption_controls.hpp"
 #include "controls/memory/control.hpp"
 
 namespace ortiva::memory {
 
-/// "CheckBox": "Value" 0 (unchecked), 1 (checked) or 2 (grayed), any other value fails with
-/// 380; "Value" is the default property. "Caption" is its text.
-class CheckBox : public Control {
+/// "CheckBox": "Value" 0, 1 or 2, the default property, and "Caption".
+class CheckBox : public Control, public controls::Checkable {
   public:
     explicit CheckBox(std::string name) : Control("CheckBox", std::move(name), true) {}
 
-    int32_t value() const { return value_; }
-    const std::string& caption() const { return caption_; }
+    int32_t check_value() const override { return value_; }
+    void set_check_value(int32_t v) override { value_ = v; }
+    std::string caption() const override { return caption_; }
+    void set_caption(const std::string& text) override { caption_ = text; }
 
   protected:
     Variant dispatch(detail::Access access, std::string_view member, const Args& args,
-                     const Variant* value) override;
+                     const Variant* value) override {
+        if (auto result = controls::dispatch_check_box(*this, access, member, args, value))
+            return std::move(*result);
+        return dispatch_common(access, member, args, value);
+    }
 
   private:
     std::string caption_;
@@ -29,16 +35,21 @@ class CheckBox : public Control {
 };
 
 /// "Label" (no window, cannot take the focus) and "Frame": "Caption", the default property.
-class CaptionControl : public Control {
+class CaptionControl : public Control, public controls::Captioned {
   public:
     CaptionControl(std::string type, std::string name, bool windowed)
         : Control(std::move(type), std::move(name), windowed) {}
 
-    const std::string& caption() const { return caption_; }
+    std::string caption() const override { return caption_; }
+    void set_caption(const std::string& text) override { caption_ = text; }
 
   protected:
     Variant dispatch(detail::Access access, std::string_view member, const Args& args,
-                     const Variant* value) override;
+                     const Variant* value) override {
+        if (auto result = controls::dispatch_caption(*this, access, member, args, value))
+            return std::move(*result);
+        return dispatch_common(access, member, args, value);
+    }
 
   private:
     std::string caption_;

@@ -1,12 +1,13 @@
 #pragma once
 
-// Control: what every in-memory control of a form has, over the shared dispatch base.
+// Control: what every in-memory control of a form keeps for the shared members.
 
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
 
+#include "controls/common/control.hpp"
 #include "controls/memory/members.hpp"
 #include "ortiva/host_object.hpp"
 
@@ -16,41 +17,34 @@ class Form;
 
 using detail::Dispatched;
 
-class Control : public Dispatched {
+class Control : public controls::Control {
   public:
-    /// windowed controls have a window handle and can take the focus (a label cannot).
-    Control(std::string type, std::string name, bool windowed);
+    Control(std::string type, std::string name, bool windowed)
+        : controls::Control(std::move(type), windowed), name_(std::move(name)) {}
 
-    std::string type_name() const override { return type_; }
     const std::string& name() const { return name_; }
     bool enabled() const { return enabled_; }
     bool visible() const { return visible_; }
-    bool windowed() const { return windowed_; }
-    int32_t hwnd() const { return hwnd_; }
 
     /// The form the control sits on (nullptr for a control on no form).
-    std::shared_ptr<Form> form() const;
-    void set_form(const std::shared_ptr<Form>& form);
+    std::shared_ptr<Form> form() const { return form_.lock(); }
+    void set_form(const std::shared_ptr<Form>& form) { form_ = form; }
 
     bool has_focus() const;
-    /// SetFocus: fails with 5 when the control, or its form, is disabled or hidden.
-    void set_focus();
     /// Whether keys reach the control (enabled and visible, and its form too).
-    bool reachable() const;
+    bool reachable() const override;
 
   protected:
-    /// Name, Enabled, Visible and Tag; hwnd and SetFocus on windowed controls. Falls back to
-    /// 438 for any other member.
-    Variant dispatch_common(detail::Access access, std::string_view member, const Args& args,
-                            const Variant* value);
+    std::string control_name() const override { return name_; }
+    bool control_enabled() const override { return enabled_; }
+    void set_control_enabled(bool on) override { enabled_ = on; }
+    bool control_visible() const override { return visible_; }
+    void set_control_visible(bool on) override { visible_ = on; }
+    void take_focus() override;
 
   private:
-    std::string type_;
     std::string name_;
-    std::string tag_;
     std::weak_ptr<Form> form_;
-    int32_t hwnd_ = 0;
-    bool windowed_;
     bool enabled_ = true;
     bool visible_ = true;
 };

@@ -1,6 +1,5 @@
 #include "controls/memory/edit_text.hpp"
 
-#include "ortiva/error_info.hpp"
 #include "ortiva/text.hpp"
 
 namespace ortiva::memory {
@@ -27,24 +26,13 @@ void EditText::set_text(std::string text) {
     selected_ = 0;
 }
 
-void EditText::set_sel_start(int32_t start) {
-    if (start < 0) raise(err::invalid_property_value);
-    start_ = start > length_ ? length_ : start;
-    selected_ = 0;
-}
-
-void EditText::set_sel_length(int32_t length) {
-    if (length < 0) raise(err::invalid_property_value);
-    selected_ = length > length_ - start_ ? length_ - start_ : length;
-}
-
 std::string EditText::sel_text() const {
     if (selected_ == 0) return {};
     const std::u16string units = text::to_utf16(text_);
     return text::from_utf16(std::u16string_view(units).substr(start_, selected_));
 }
 
-void EditText::replace_selection(std::string_view with) {
+void EditText::replace_selection(const std::string& with) {
     std::u16string units = text::to_utf16(text_);
     const std::size_t from = whole(units, static_cast<std::size_t>(start_));
     const std::size_t to = whole(units, static_cast<std::size_t>(start_ + selected_));

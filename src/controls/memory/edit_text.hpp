@@ -5,26 +5,27 @@
 
 #include <cstdint>
 #include <string>
-#include <string_view>
+
+#include "controls/common/edit_members.hpp"
 
 namespace ortiva::memory {
 
-class EditText {
+class EditText : public controls::EditArea {
   public:
     const std::string& text() const { return text_; }
     /// Replaces the text; the caret goes to the start with nothing selected.
     void set_text(std::string text);
-    int32_t length() const { return length_; }
-
-    int32_t sel_start() const { return start_; }
-    int32_t sel_length() const { return selected_; }
-    /// Negative fails with 380; beyond the text puts the caret at its end. Drops the selection.
-    void set_sel_start(int32_t start);
-    /// Negative fails with 380; beyond the text selects up to its end.
-    void set_sel_length(int32_t length);
-    std::string sel_text() const;
-    /// Replaces the selection (or inserts at the caret); the caret ends after the new text.
-    void replace_selection(std::string_view with);
+    std::string edit_text() const override { return text_; }
+    void set_edit_text(const std::string& text) override { set_text(text); }
+    int32_t edit_length() const override { return length_; }
+    int32_t sel_start() const override { return start_; }
+    int32_t sel_length() const override { return selected_; }
+    void set_selection(int32_t start, int32_t length) override {
+        start_ = start;
+        selected_ = length;
+    }
+    std::string sel_text() const override;
+    void replace_selection(const std::string& with) override;
 
     /// Applies a key that the key-press hook let through: backspace deletes the selection or
     /// the character before the caret, a printable code (32-255 as Windows-1252, higher as the

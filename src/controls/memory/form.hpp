@@ -4,38 +4,42 @@
 #include <string>
 #include <vector>
 
+#include "controls/common/form.hpp"
 #include "controls/memory/control.hpp"
 
 namespace ortiva::memory {
 
-class FormControls;
-
-/// "Form": a window holding controls. "Controls" lists them from 0 in the order they were
-/// added ("Controls"(i), or by name); "Count" is their number; "ActiveControl" the one that
-/// last took the focus; "Caption", "Show" and "Hide".
-class Form : public Control {
+/// "Form": a window holding controls in the order they were added; the members are
+/// controls::FormCore's.
+class Form : public Control, public controls::FormCore {
   public:
-    explicit Form(std::string name);
-    ~Form() override;
+    explicit Form(std::string name) : Control("Form", std::move(name), true) {}
 
     /// Adds a control at the end; see memory::add_control for the failures.
     void add(const std::shared_ptr<Control>& control);
     const std::vector<std::shared_ptr<Control>>& controls() const { return controls_; }
-    const std::string& caption() const { return caption_; }
 
     void set_active(std::weak_ptr<HostObject> control) { active_ = std::move(control); }
+    std::string caption() const override { return caption_; }
+    void set_caption(const std::string& text) override { caption_ = text; }
+    int32_t control_count() const override { return static_cast<int32_t>(controls_.size()); }
+    HostObjectPtr control_at(int32_t i) const override {
+        return controls_[static_cast<std::size_t>(i)];
+    }
+    HostObjectPtr control_named(std::string_view name) const override;
+    HostObjectPtr active_control() const override { return active_.lock(); }
+    void show_form(bool shown) override { set_control_visible(shown); }
 
   protected:
     Variant dispatch(detail::Access access, std::string_view member, const Args& args,
-                     const Variant* value) override;
+                     const Variant* value) override {
+        if (auto result = dispatch_form(*this, access, member, args, value))
+            return std::move(*result);
+        return dispatch_common(access, member, args, value);
+    }
 
   private:
-    friend class FormControls;
-    /// "Controls"(index): a number from 0, or a control's name (730 when no control has it).
-    Variant item(const Variant& index) const;
-
     std::vector<std::shared_ptr<Control>> controls_;
-    std::shared_ptr<FormControls> collection_;
     std::weak_ptr<HostObject> active_;
     std::string caption_;
 };

@@ -1,18 +1,13 @@
 #pragma once
 
-// The in-memory controls' member dispatch: the shared helpers plus their text arguments.
+// The in-memory controls' member dispatch: the shared helpers and text arguments.
 
-#include <string>
-
+#include "controls/common/args.hpp"
 #include "seams/common/member_dispatch.hpp"
 
 namespace ortiva::memory::detail {
 
 using namespace ortiva::member_dispatch;
-
-/// A text value: Null fails with 94 (a String cannot hold it), objects and errors with 13.
-std::string text_value(const Variant& v);
-/// A text value where the missing marker means "".
-std::string optional_text(const Variant& v);
+using controls::text_value;
 
 }  // namespace ortiva::memory::detail

@@ -87,14 +87,14 @@ void render_list_view(std::ostream& out, const ListView& view) {
     std::vector<std::vector<std::string>> rows;
     std::vector<std::string> header{""};
     if (view.column_count() == 0) header.emplace_back("(text)");
-    for (const auto& c : view.columns())
-        header.push_back(c->text());
+    for (const auto& text : view.headers())
+        header.push_back(text);
     rows.push_back(std::move(header));
     for (const auto& r : view.rows()) {
-        std::vector<std::string> line{(r->selected() ? "> " : "  ") + std::to_string(r->index()),
-                                      r->text()};
+        std::vector<std::string> line{(r->selected() ? "> " : "  ") + std::to_string(r->position()),
+                                      r->cell(0)};
         for (int32_t c = 1; c < columns; ++c)
-            line.push_back(r->sub_item(c));
+            line.push_back(r->cell(c));
         rows.push_back(std::move(line));
     }
     table(out, rows, 1, "  ");
@@ -103,7 +103,8 @@ void render_list_view(std::ostream& out, const ListView& view) {
 void render_tree(std::ostream& out, const TreeView& tree) {
     out << " (" << tree.count() << (tree.count() == 1 ? " node)" : " nodes)") << '\n';
     tree.walk([&](const Node& n, int depth) {
-        out << (tree.selected() == &n ? "> " : "  ") << std::string(2 * depth, ' ') << n.text();
+        out << (tree.selected_node() == &n ? "> " : "  ") << std::string(2 * depth, ' ')
+            << n.text();
         if (!n.key().empty()) out << "  [" << n.key() << ']';
         out << '\n';
     });
@@ -156,7 +157,7 @@ void render_control(std::ostream& out, const Control& c, const std::string& marg
     } else if (const auto* grid = dynamic_cast<const FlexGrid*>(&c)) {
         render_grid(body, *grid);
     } else if (const auto* check = dynamic_cast<const CheckBox*>(&c)) {
-        body << " value=" << check->value();
+        body << " value=" << check->check_value();
         if (!check->caption().empty()) body << " caption=" << quoted(check->caption());
         body << '\n';
     } else if (const auto* captioned = dynamic_cast<const CaptionControl*>(&c)) {

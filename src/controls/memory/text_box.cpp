@@ -1,13 +1,13 @@
 #include "controls/memory/text_box.hpp"
 
-#include "controls/memory/edit_members.hpp"
+#include "controls/common/edit_members.hpp"
 
 namespace ortiva::memory {
 
 Variant TextBox::dispatch(detail::Access access, std::string_view member, const Args& args,
                           const Variant* value) {
-    Variant result;
-    if (detail::dispatch_edit(edit_, access, member, args, value, result)) return result;
+    if (auto result = controls::dispatch_edit(edit_, access, member, args, value))
+        return std::move(*result);
     return dispatch_common(access, member, args, value);
 }
 

@@ -2,6 +2,7 @@
 #include <QGroupBox>
 #include <QLabel>
 
+#include "controls/common/caption_controls.hpp"
 #include "controls/qt/control.hpp"
 #include "controls/qt/kinds.hpp"
 
@@ -11,50 +12,28 @@ using detail::Access;
 
 namespace {
 
-enum class M { none, Value, Caption };
-constexpr detail::Member<M> members[] = {
-    {"", M::Value},
-    {"Value", M::Value},
-    {"Caption", M::Caption},
-};
-
-// "CheckBox" over a QCheckBox: "Value" 0 unchecked, 1 checked, 2 grayed; any other fails with
-// 380.
-class CheckBox : public Control {
+// "CheckBox" over a QCheckBox: "Value" 0 unchecked, 1 checked, 2 grayed.
+class CheckBox : public Control, public controls::Checkable {
   public:
     explicit CheckBox(QCheckBox* check) : Control("CheckBox", check, true), check_(check) {}
+
+    int32_t check_value() const override {
+        const Qt::CheckState state = check_->checkState();
+        return state == Qt::Unchecked ? 0 : state == Qt::Checked ? 1 : 2;
+    }
+    void set_check_value(int32_t v) override {
+        if (v == 2) check_->setTristate(true);
+        check_->setCheckState(v == 0 ? Qt::Unchecked : v == 1 ? Qt::Checked : Qt::PartiallyChecked);
+    }
+    std::string caption() const override { return check_->text().toStdString(); }
+    void set_caption(const std::string& text) override { check_->setText(detail::to_q(text)); }
 
   protected:
     Variant dispatch(Access access, std::string_view member, const Args& args,
                      const Variant* value) override {
         widget();
-        switch (detail::find_member(members, member, M::none)) {
-            case M::Value: {
-                detail::plain_property(args);
-                if (access == Access::let) {
-                    const int32_t v = detail::int_value(*value);
-                    if (v < 0 || v > 2) detail::invalid_value();
-                    if (v == 2) check_->setTristate(true);
-                    check_->setCheckState(v == 0   ? Qt::Unchecked
-                                          : v == 1 ? Qt::Checked
-                                                   : Qt::PartiallyChecked);
-                    return {};
-                }
-                const Qt::CheckState state = check_->checkState();
-                return Variant(static_cast<int16_t>(state == Qt::Unchecked ? 0
-                                                    : state == Qt::Checked ? 1
-                                                                           : 2));
-            }
-            case M::Caption:
-                detail::plain_property(args);
-                if (access == Access::let) {
-                    check_->setText(detail::qtext(*value));
-                    return {};
-                }
-                return detail::from_q(check_->text());
-            case M::none:
-                break;
-        }
+        if (auto result = controls::dispatch_check_box(*this, access, member, args, value))
+            return std::move(*result);
         return dispatch_common(access, member, args, value);
     }
 
@@ -64,31 +43,28 @@ class CheckBox : public Control {
 
 // "Label" (no window handle, no focus) and "Frame": "Caption", the default property.
 template <typename Widget>
-class CaptionControl : public Control {
+class CaptionControl : public Control, public controls::Captioned {
   public:
     CaptionControl(std::string type, Widget* widget, bool windowed)
         : Control(std::move(type), widget, windowed), widget_(widget) {}
+
+    std::string caption() const override { return text_of(*widget_).toStdString(); }
+    void set_caption(const std::string& text) override { set_text(*widget_, detail::to_q(text)); }
 
   protected:
     Variant dispatch(Access access, std::string_view member, const Args& args,
                      const Variant* value) override {
         widget();
-        if (member.empty() || detail::same_name(member, "Caption")) {
-            detail::plain_property(args);
-            if (access == Access::let) {
-                set_caption(*widget_, detail::qtext(*value));
-                return {};
-            }
-            return detail::from_q(caption(*widget_));
-        }
+        if (auto result = controls::dispatch_caption(*this, access, member, args, value))
+            return std::move(*result);
         return dispatch_common(access, member, args, value);
     }
 
   private:
-    static QString caption(const QLabel& l) { return l.text(); }
-    static QString caption(const QGroupBox& g) { return g.title(); }
-    static void set_caption(QLabel& l, const QString& t) { l.setText(t); }
-    static void set_caption(QGroupBox& g, const QString& t) { g.setTitle(t); }
+    static QString text_of(const QLabel& l) { return l.text(); }
+    static QString text_of(const QGroupBox& g) { return g.title(); }
+    static void set_text(QLabel& l, const QString& t) { l.setText(t); }
+    static void set_text(QGroupBox& g, const QString& t) { g.setTitle(t); }
 
     QPointer<Widget> widget_;
 };

@@ -30,8 +30,9 @@ class ComboBox : public ListControl, public KeyTarget {
                      const Variant* value) override {
         widget();
         if (QLineEdit* edit = combo_->lineEdit()) {
-            Variant result;
-            if (detail::dispatch_edit(*edit, access, member, args, value, result)) return result;
+            detail::LineEditArea area(*edit);
+            if (auto result = controls::dispatch_edit(area, access, member, args, value))
+                return std::move(*result);
         } else if (member.empty() || detail::same_name(member, "Text")) {
             detail::plain_property(args);
             if (access != Access::let) return detail::from_q(combo_->currentText());

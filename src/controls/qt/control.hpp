@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <string>
 
+#include "controls/common/control.hpp"
 #include "controls/qt/members.hpp"
 
 namespace ortiva::qt {
@@ -16,17 +17,17 @@ namespace ortiva::qt {
 /// so that a form under construction can be driven before it appears.
 bool own_hidden(const QWidget* w);
 
-class Control : public detail::Dispatched {
+class Control : public controls::Control {
   public:
     /// windowed controls have a window handle and take the focus (a label does not).
-    Control(std::string type, QWidget* widget, bool windowed);
+    Control(std::string type, QWidget* widget, bool windowed)
+        : controls::Control(std::move(type), windowed), widget_(widget) {}
 
-    std::string type_name() const override { return type_; }
     /// The widget; 35605 once it is gone.
     QWidget* widget() const;
     QWidget* raw_widget() const { return widget_.data(); }
     /// Enabled and not hidden, up to its window.
-    bool reachable() const;
+    bool reachable() const override;
     /// Called while the widget is being destroyed, before the adapter may go with it: from
     /// then on the adapter touches it no more.
     void forget_widget() {
@@ -35,20 +36,23 @@ class Control : public detail::Dispatched {
     }
 
   protected:
-    /// Name, Enabled, Visible, Tag; hwnd and SetFocus on windowed controls; 438 otherwise.
-    Variant dispatch_common(detail::Access access, std::string_view member, const Args& args,
-                            const Variant* value);
+    std::string control_name() const override { return widget()->objectName().toStdString(); }
+    bool control_enabled() const override;
+    void set_control_enabled(bool on) override { widget()->setEnabled(on); }
+    bool control_visible() const override { return !own_hidden(widget()); }
+    void set_control_visible(bool on) override {
+        widget()->setVisible(on);
+        visibility_changed(on);
+    }
+    void take_focus() override { widget()->setFocus(Qt::OtherFocusReason); }
+    void check_alive() const override { widget(); }
     /// Called after "Visible" changed through the adapter.
     virtual void visibility_changed(bool) {}
     /// Drops the kind's own references to the widget.
     virtual void widget_gone() {}
 
   private:
-    std::string type_;
-    std::string tag_;
     QPointer<QWidget> widget_;
-    int32_t hwnd_;
-    bool windowed_;
 };
 
 /// The adapter kept for a widget (nullptr when it has none yet), and keeping one.

@@ -1,5 +1,4 @@
 #include "controls/qt/list_view.hpp"
-#include "controls/common/limits.hpp"
 
 #include <QEvent>
 #include <QHeaderView>
@@ -12,63 +11,6 @@ namespace ortiva::qt {
 using detail::Access;
 
 namespace {
-
-enum class M { none, ListItems, ColumnHeaders, SelectedItem };
-constexpr detail::Member<M> members[] = {
-    {"ListItems", M::ListItems},
-    {"ColumnHeaders", M::ColumnHeaders},
-    {"SelectedItem", M::SelectedItem},
-};
-
-enum class C { none, Item, Count, Add, Remove, Clear };
-constexpr detail::Member<C> collection_members[] = {
-    {"", C::Item},   {"Item", C::Item},     {"Count", C::Count},
-    {"Add", C::Add}, {"Remove", C::Remove}, {"Clear", C::Clear},
-};
-
-// "ListItems". It refers to the list view without owning it: the list view owns it.
-class ListItems : public detail::Dispatched {
-  public:
-    explicit ListItems(const std::shared_ptr<ListView>& view) : owner_(view), view_(view.get()) {}
-    std::string type_name() const override { return "ListItems"; }
-
-  protected:
-    Variant dispatch(Access access, std::string_view member, const Args& args,
-                     const Variant*) override {
-        const auto keep = owner_.lock();
-        if (!keep) detail::removed();
-        view_->tree();
-        switch (detail::find_member(collection_members, member, C::none)) {
-            case C::Item:
-                if (access == Access::let) detail::read_only();
-                detail::expect_args(args, 1, 1);
-                return detail::object_variant(view_->handle(view_->row(args[0])));
-            case C::Count:
-                detail::read_only_property(access, args);
-                return Variant(view_->row_count());
-            case C::Add:
-                detail::method(access);
-                return detail::object_variant(view_->add_row(args));
-            case C::Remove:
-                detail::method(access);
-                detail::expect_args(args, 1, 1);
-                view_->remove_row(args[0]);
-                return {};
-            case C::Clear:
-                detail::method(access);
-                detail::expect_args(args, 0, 0);
-                view_->clear_rows();
-                return {};
-            case C::none:
-                break;
-        }
-        detail::no_member();
-    }
-
-  private:
-    std::weak_ptr<ListView> owner_;
-    ListView* view_;
-};
 
 // Hands buffered rows over when the host shows the widget itself.
 class ShowWatcher : public QObject {
@@ -91,14 +33,45 @@ class ShowWatcher : public QObject {
     ListView* view_;
 };
 
-}  // namespace
+// Widths are in twips, as the classic control has them; a pixel is 15 twips at 96 dpi.
+constexpr double twips_per_pixel = 15;
 
-std::shared_ptr<HostObject> make_column_headers(const std::shared_ptr<ListView>& view);
+}  // namespace
 
 RowItem::~RowItem() {
     if (!handle) return;
-    if (handle->view_ && !key.isEmpty()) handle->view_->rekey(this, QString());
+    if (handle->view_) handle->view_->forget(*handle);
     handle->item_ = nullptr;
+}
+
+controls::ListViewCore* ListItem::holder() const {
+    return view_ && view_->alive(*this) ? view_ : nullptr;
+}
+
+std::string ListItem::cell(int32_t c) const {
+    return item_->text(c).toStdString();
+}
+
+void ListItem::set_cell(int32_t c, const std::string& text) {
+    item_->setText(c, detail::to_q(text));
+}
+
+int32_t ListItem::position() const {
+    return view_->position_of(item_);
+}
+
+bool ListItem::selected() const {
+    view_->flush();
+    return item_->isSelected();
+}
+
+void ListItem::set_selected(bool on) {
+    if (on) {
+        view_->select(item_);
+    } else {
+        view_->flush();
+        item_->setSelected(false);
+    }
 }
 
 ListView::ListView(QTreeWidget* tree) : Control("ListView", tree, true), tree_(tree) {
@@ -107,7 +80,7 @@ ListView::ListView(QTreeWidget* tree) : Control("ListView", tree, true), tree_(t
     const int columns = tree->columnCount();
     const QString first = tree->headerItem()->text(0);
     const bool unnamed = columns == 1 && (first.isEmpty() || first == QLatin1String("1"));
-    columns_.resize(unnamed ? 0 : static_cast<std::size_t>(columns));
+    adopt_columns(unnamed ? 0 : columns);
     watcher_ = new ShowWatcher(tree, this);
 }
 
@@ -134,9 +107,10 @@ int32_t ListView::row_count() const {
     return static_cast<int32_t>(tree().topLevelItemCount() + std::ssize(pending_));
 }
 
-QTreeWidgetItem* ListView::row_at(int32_t i) const {
+std::shared_ptr<controls::ListRow> ListView::row_at(int32_t i) {
     const int32_t shown = static_cast<int32_t>(tree_->topLevelItemCount());
-    return i < shown ? tree_->topLevelItem(i) : pending_[static_cast<std::size_t>(i - shown)];
+    return handle(i < shown ? tree_->topLevelItem(i)
+                            : pending_[static_cast<std::size_t>(i - shown)]);
 }
 
 int32_t ListView::position_of(const QTreeWidgetItem* item) const {
@@ -189,63 +163,29 @@ void ListView::keep_positions() {
     }
 }
 
-std::shared_ptr<ListItem> ListView::add_row(const Args& args) {
-    detail::expect_args(args, 0, 5);  // index, key, text, icon, small icon
-    controls::check_room(static_cast<std::size_t>(row_count()), controls::max_entries);
-    const int64_t count = row_count();
-    int64_t position = count + 1;
-    if (detail::given(args, 0)) {
-        position = detail::int_value(args[0]);
-        if (position < 1 || position > count + 1) raise(err::ctl_index_out_of_bounds);
-    }
-    const QString key = detail::key_value(detail::arg(args, 1));
-    if (!key.isEmpty() && keys_.contains(key)) raise(err::ctl_key_not_unique);
-    const QString text = detail::optional_qtext(detail::arg(args, 2));
-
+std::shared_ptr<controls::ListRow> ListView::insert_row(int32_t at, const std::string& text) {
     auto* item = new RowItem;
-    item->setText(0, text);
-    item->key = key;
+    item->setText(0, detail::to_q(text));
     item->handle = std::make_shared<ListItem>(this, item, true);
     keep_positions();
-    if (position == count + 1 && buffering_) {
+    if (at == row_count() && buffering_) {
         pending_.push_back(item);
     } else {
         flush();
-        tree_->insertTopLevelItem(static_cast<int>(position - 1), item);
+        tree_->insertTopLevelItem(at, item);
     }
-    if (!key.isEmpty()) keys_.insert(key, item);
     return item->handle;
 }
 
-QTreeWidgetItem* ListView::row(const Variant& index) const {
-    if (index.is_string()) {
-        const auto it = keys_.constFind(detail::to_q(index.str()));
-        if (it == keys_.constEnd()) raise(err::ctl_element_not_found);
-        return it.value();
-    }
-    const int32_t i = detail::int_value(index);
-    if (i < 1 || i > row_count()) raise(err::ctl_index_out_of_bounds);
-    return row_at(i - 1);
-}
-
-void ListView::remove_row(const Variant& index) {
-    QTreeWidgetItem* gone = row(index);
+void ListView::erase_row(controls::ListRow& row) {
     flush();
-    const bool was_selected = selected() == gone;
-    const int at = tree_->indexOfTopLevelItem(gone);
-    rekey(gone, QString());
-    delete gone;
-    // The selection moves to the row that took the removed one's place (or to the new last
-    // row), so that "SelectedItem" still names a row while rows remain.
-    const int left = tree_->topLevelItemCount();
-    if (was_selected && left > 0) select(tree_->topLevelItem(std::min(at, left - 1)));
+    delete static_cast<ListItem&>(row).item_;
 }
 
-void ListView::clear_rows() {
+void ListView::erase_rows() {
     for (QTreeWidgetItem* item : pending_)
         delete item;
     pending_.clear();
-    keys_.clear();
     tree().clear();
 }
 
@@ -258,73 +198,62 @@ void ListView::select(QTreeWidgetItem* item) {
     item->setSelected(true);
 }
 
-QTreeWidgetItem* ListView::selected() {
+void ListView::select_row(controls::ListRow* row) {
+    select(row ? static_cast<ListItem*>(row)->item_ : nullptr);
+}
+
+std::shared_ptr<controls::ListRow> ListView::selected_row() {
     flush();
     QTreeWidget& t = tree();
     QTreeWidgetItem* current = t.currentItem();
-    if (current && current->isSelected() && !current->parent()) return current;
+    if (current && current->isSelected() && !current->parent()) return handle(current);
     for (QTreeWidgetItem* item : t.selectedItems()) {
-        if (!item->parent()) return item;
+        if (!item->parent()) return handle(item);
     }
     return nullptr;
 }
 
-void ListView::rekey(QTreeWidgetItem* item, const QString& key) {
-    auto* row = dynamic_cast<RowItem*>(item);
-    if (!row) {
-        if (!key.isEmpty()) detail::invalid_value();  // only rows made here carry keys
-        return;
-    }
-    if (key == row->key) return;
-    if (!key.isEmpty() && keys_.contains(key)) raise(err::ctl_key_not_unique);
-    if (!row->key.isEmpty()) keys_.remove(row->key);
-    row->key = key;
-    if (!key.isEmpty()) keys_.insert(key, row);
+std::string ListView::header_text(int32_t c) const {
+    return tree().headerItem()->text(c).toStdString();
 }
 
-QString ListView::key_of(const QTreeWidgetItem* item) const {
-    const auto* row = dynamic_cast<const RowItem*>(item);
-    return row ? row->key : QString();
+void ListView::set_header_text(int32_t c, const std::string& text) {
+    tree().headerItem()->setText(c, detail::to_q(text));
+}
+
+void ListView::insert_header(int32_t at, const std::string& text) {
+    QTreeWidget& t = tree();
+    flush();
+    const int columns = column_count() + 1;
+    if (columns > t.columnCount()) t.setColumnCount(columns);
+    // Texts after the new column move one to the right, in the header and in every row.
+    auto shift = [&](QTreeWidgetItem* item) {
+        for (int c = columns - 1; c > at; --c)
+            item->setText(c, item->text(c - 1));
+        item->setText(at, QString());
+    };
+    if (at < columns - 1) {
+        shift(t.headerItem());
+        for (int i = 0; i < t.topLevelItemCount(); ++i)
+            shift(t.topLevelItem(i));
+    }
+    t.headerItem()->setText(at, detail::to_q(text));
+}
+
+void ListView::erase_headers() {
+    QTreeWidget& t = tree();
+    t.setColumnCount(1);
+    t.headerItem()->setText(0, QString());
+}
+
+void ListView::show_width(int32_t c, double twips) {
+    tree().setColumnWidth(c, static_cast<int>(twips / twips_per_pixel));
 }
 
 Variant ListView::dispatch(Access access, std::string_view member, const Args& args,
                            const Variant* value) {
-    tree();
-    if (!items_) {
-        const auto self = std::static_pointer_cast<ListView>(shared_from_this());
-        items_ = std::make_shared<ListItems>(self);
-        headers_ = make_column_headers(self);
-    }
-    switch (detail::find_member(members, member, M::none)) {
-        case M::ListItems:
-            if (access == Access::let) detail::read_only();
-            detail::expect_args(args, 0, 1);
-            if (args.empty()) return detail::object_variant(items_);
-            return detail::object_variant(handle(row(args[0])));
-        case M::ColumnHeaders:
-            if (access == Access::let) detail::read_only();
-            detail::expect_args(args, 0, 1);
-            if (args.empty()) return detail::object_variant(headers_);
-            return headers_->get("Item", args);
-        case M::SelectedItem: {
-            detail::plain_property(args);
-            if (access == Access::let) {
-                if (!value->is_object()) raise(err::type_mismatch);
-                if (!value->object()) {
-                    select(nullptr);
-                    return {};
-                }
-                auto* row = dynamic_cast<ListItem*>(value->object().get());
-                if (!row || !alive(*row)) detail::invalid_value();
-                select(row->item());
-                return {};
-            }
-            QTreeWidgetItem* item = selected();
-            return item ? detail::object_variant(handle(item)) : detail::nothing();
-        }
-        case M::none:
-            break;
-    }
+    if (auto result = dispatch_list_view(*this, access, member, args, value))
+        return std::move(*result);
     return dispatch_common(access, member, args, value);
 }
 

@@ -17,10 +17,6 @@ using namespace ortiva::member_dispatch;
 
 /// Null fails with 94, objects and errors with 13.
 QString qtext(const Variant& v);
-/// As qtext, the missing marker meaning "".
-QString optional_qtext(const Variant& v);
-/// A key argument: left out, Empty or "" means no key.
-QString key_value(const Variant& v);
 
 inline QString to_q(std::string_view s) {
     return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));

@@ -24,8 +24,9 @@ class TextBox : public Control, public KeyTarget {
     Variant dispatch(detail::Access access, std::string_view member, const Args& args,
                      const Variant* value) override {
         widget();
-        Variant result;
-        if (detail::dispatch_edit(*edit_, access, member, args, value, result)) return result;
+        detail::LineEditArea area(*edit_);
+        if (auto result = controls::dispatch_edit(area, access, member, args, value))
+            return std::move(*result);
         return dispatch_common(access, member, args, value);
     }
 

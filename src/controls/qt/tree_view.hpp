@@ -1,22 +1,22 @@
 #pragma once
 
-// "TreeView" over a QTreeWidget: nodes with unique keys (held in a hash), each a widget item
-// under its parent. "Nodes" lists them from 1 in the order they were added; display order is
-// the widget's. Node objects fail with 35605 once their item is gone.
+// "TreeView" over a QTreeWidget: each node a widget item under its parent, display order the
+// widget's; the members are controls::TreeViewCore's. Node objects fail with 35605 once their
+// item is gone.
 
-#include <QHash>
 #include <QPointer>
-#include <QString>
 #include <QTreeWidget>
 #include <cstdint>
 #include <memory>
 #include <vector>
 
+#include "controls/common/tree_view.hpp"
 #include "controls/qt/control.hpp"
 
 namespace ortiva::qt {
 
 class TreeView;
+using controls::TreeNode;
 class Node;
 
 class NodeItem : public QTreeWidgetItem {
@@ -24,53 +24,47 @@ class NodeItem : public QTreeWidgetItem {
     NodeItem() : QTreeWidgetItem(UserType + 2) {}
     ~NodeItem() override;
 
-    QString key;
-    QString tag;
     std::shared_ptr<Node> handle;
 };
 
-class Node : public detail::Dispatched {
+class Node : public controls::TreeNode {
   public:
     Node(TreeView* tree, NodeItem* item) : tree_(tree), item_(item) {}
-    std::string type_name() const override { return "Node"; }
-    NodeItem* item() const;
 
-  protected:
-    Variant dispatch(detail::Access access, std::string_view member, const Args& args,
-                     const Variant* value) override;
+    controls::TreeViewCore* holder() const override;
+    std::string text() const override { return item_->text(0).toStdString(); }
+    void set_text(const std::string& text) override { item_->setText(0, detail::to_q(text)); }
+    bool expanded() const override { return item_->isExpanded(); }
+    void set_expanded(bool on) override { item_->setExpanded(on); }
+    bool selected() const override { return item_->isSelected(); }
+    void set_selected(bool on) override;
+    int32_t index() const override;
+    int32_t children() const override { return static_cast<int32_t>(item_->childCount()); }
+    TreeNode* parent() const override;
+    TreeNode* first_child() const override;
+    TreeNode* next() const override { return sibling(1); }
+    TreeNode* previous() const override { return sibling(-1); }
 
   private:
     friend class NodeItem;
     friend class TreeView;
+    TreeNode* sibling(int step) const;
+
     TreeView* tree_;
     NodeItem* item_;
 };
 
-class TreeView : public Control {
+class TreeView : public Control, public controls::TreeViewCore {
   public:
-    /// Where "Add" puts a node relative to another.
-    enum Relationship { first = 0, last = 1, next = 2, previous = 3, child = 4 };
-
-    explicit TreeView(QTreeWidget* tree);
+    explicit TreeView(QTreeWidget* tree) : Control("TreeView", tree, true), tree_(tree) {}
     ~TreeView() override;
 
     QTreeWidget& tree() const;
-    int32_t count() const { return static_cast<int32_t>(nodes_.size()); }
+    int32_t count() const override { return static_cast<int32_t>(nodes_.size()); }
     /// 1-based, in the order added.
     int32_t index_of(const NodeItem* item) const;
-
-    /// "Nodes"."Add"(relative, relationship, key, text): 35601 for a relative that is not in
-    /// the tree, 35602 for a key already used, 5 for a relationship outside 0-4.
-    NodeItem* add(const Args& args);
-    void remove(const Variant& index);
-    void clear();
-    /// By index (35600 outside 1..Count), key (35601 when absent) or node object.
-    NodeItem* node(const Variant& index) const;
-    void rekey(NodeItem* item, const QString& key);
-    /// Drops a deleted item from the key hash and the order.
-    void forget(NodeItem* item);
-    Variant object(QTreeWidgetItem* item);
-    const QString& path_separator() const { return separator_; }
+    /// Drops a deleted item from the keys and the order.
+    void forget_item(NodeItem* item);
 
   protected:
     Variant dispatch(detail::Access access, std::string_view member, const Args& args,
@@ -78,11 +72,20 @@ class TreeView : public Control {
     void widget_gone() override { tree_ = nullptr; }
 
   private:
+    TreeNode& node_at(int32_t i) override { return *nodes_[static_cast<std::size_t>(i)]->handle; }
+    TreeNode* first_root() const override;
+    TreeNode& insert_node(TreeNode* relative, Relationship where, const std::string& text) override;
+    void erase_node(TreeNode& node) override;
+    void erase_nodes() override;
+    TreeNode* selected_node() const override;
+    void select_node(TreeNode* node) override;
+    void check_alive() const override { tree(); }
+
     QPointer<QTreeWidget> tree_;
     std::vector<NodeItem*> nodes_;
-    QHash<QString, NodeItem*> keys_;
-    std::shared_ptr<HostObject> collection_;
-    QString separator_ = QStringLiteral("\\");
 };
+
+/// The node object of a widget item (nullptr for none, or an item the adapter did not make).
+controls::TreeNode* node_of(QTreeWidgetItem* item);
 
 }  // namespace ortiva::qt

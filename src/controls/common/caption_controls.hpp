@@ -1,0 +1,45 @@
+#pragma once
+
+// The simple controls once for both toolkits: a check box with its three-state "Value" (the
+// default property: 0 unchecked, 1 checked, 2 grayed, any other value fails with 380) and its
+// "Caption"; the label and frame, whose "Caption" is the default property.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "seams/common/member_dispatch.hpp"
+
+namespace ortiva::controls {
+
+/// A caption as a toolkit keeps it.
+class Captioned {
+  public:
+    virtual std::string caption() const = 0;
+    virtual void set_caption(const std::string& text) = 0;
+
+  protected:
+    ~Captioned() = default;
+};
+
+/// A check box's state as a toolkit keeps it: 0, 1 or 2.
+class Checkable : public Captioned {
+  public:
+    virtual int32_t check_value() const = 0;
+    virtual void set_check_value(int32_t v) = 0;
+
+  protected:
+    ~Checkable() = default;
+};
+
+/// "Caption" of a label or frame; nullopt for any other member.
+std::optional<Variant> dispatch_caption(Captioned& control, member_dispatch::Access access,
+                                        std::string_view member, const Args& args,
+                                        const Variant* value);
+/// "Value" and "Caption" of a check box; nullopt for any other member.
+std::optional<Variant> dispatch_check_box(Checkable& control, member_dispatch::Access access,
+                                          std::string_view member, const Args& args,
+                                          const Variant* value);
+
+}  // namespace ortiva::controls

@@ -1,0 +1,94 @@
+#include "controls/common/form.hpp"
+
+#include "ortiva/error_info.hpp"
+
+namespace ortiva::controls {
+
+using namespace member_dispatch;
+
+namespace {
+
+enum class M { none, Controls, Count, Caption, ActiveControl, Show, Hide };
+constexpr Member<M> members[] = {
+    {"", M::Controls},       {"Controls", M::Controls},           {"Count", M::Count},
+    {"Caption", M::Caption}, {"ActiveControl", M::ActiveControl}, {"Show", M::Show},
+    {"Hide", M::Hide},
+};
+
+// The "Controls" collection. It watches the form without owning it: a collection kept after
+// its form is gone fails with 35605.
+class FormControls : public Dispatched {
+  public:
+    FormControls(const std::shared_ptr<HostObject>& control, FormCore* form)
+        : control_(control), form_(form) {}
+    std::string type_name() const override { return "Controls"; }
+
+  protected:
+    Variant dispatch(Access access, std::string_view member, const Args& args,
+                     const Variant*) override {
+        const auto keep = control_.lock();
+        if (!keep) removed();
+        if (member.empty() || same_name(member, "Item")) {
+            if (access == Access::let) read_only();
+            expect_args(args, 1, 1);
+            return form_->item(args[0]);
+        }
+        if (same_name(member, "Count")) {
+            read_only_property(access, args);
+            return Variant(form_->control_count());
+        }
+        no_member();
+    }
+
+  private:
+    std::weak_ptr<HostObject> control_;
+    FormCore* form_;
+};
+
+}  // namespace
+
+Variant FormCore::item(const Variant& index) const {
+    if (index.is_string()) {
+        if (auto found = control_named(index.str())) return object_variant(std::move(found));
+        raise(730, {}, "Control '" + index.str() + "' not found");
+    }
+    const int32_t i = int_value(index);
+    if (i < 0 || i >= control_count()) raise(err::subscript);
+    return object_variant(control_at(i));
+}
+
+std::optional<Variant> FormCore::dispatch_form(HostObject& self, Access access,
+                                               std::string_view member, const Args& args,
+                                               const Variant* value) {
+    const M id = find_member(members, member, M::none);
+    switch (id) {
+        case M::Controls:
+            if (access == Access::let) read_only();
+            expect_args(args, 0, 1);
+            if (!args.empty()) return item(args[0]);
+            if (!collection_)
+                collection_ = std::make_shared<FormControls>(self.shared_from_this(), this);
+            return object_variant(collection_);
+        case M::Count:
+            read_only_property(access, args);
+            return Variant(control_count());
+        case M::Caption:
+            return dispatch_caption(*this, access, member, args, value);
+        case M::ActiveControl: {
+            read_only_property(access, args);
+            auto active = active_control();
+            return active ? object_variant(std::move(active)) : nothing();
+        }
+        case M::Show:
+        case M::Hide:
+            method(access);
+            expect_args(args, 0, 1);
+            show_form(id == M::Show);
+            return Variant();
+        case M::none:
+            break;
+    }
+    return std::nullopt;
+}
+
+}  // namespace ortiva::controls

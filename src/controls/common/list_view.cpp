@@ -1,0 +1,454 @@
+#include "controls/common/list_view.hpp"
+
+#include <algorithm>
+
+#include "controls/common/args.hpp"
+#include "controls/common/limits.hpp"
+#include "ortiva/error_info.hpp"
+
+namespace ortiva::controls {
+
+using namespace member_dispatch;
+
+namespace {
+
+enum class V { none, ListItems, ColumnHeaders, SelectedItem };
+constexpr Member<V> view_members[] = {
+    {"ListItems", V::ListItems},
+    {"ColumnHeaders", V::ColumnHeaders},
+    {"SelectedItem", V::SelectedItem},
+};
+
+enum class C { none, Item, Count, Add, Remove, Clear };
+constexpr Member<C> collection_members[] = {
+    {"", C::Item},   {"Item", C::Item},     {"Count", C::Count},
+    {"Add", C::Add}, {"Remove", C::Remove}, {"Clear", C::Clear},
+};
+
+enum class R { none, Text, Key, Index, SubItems, ListSubItems, Selected, Tag, Width };
+constexpr Member<R> row_members[] = {
+    {"", R::Text},
+    {"Text", R::Text},
+    {"Key", R::Key},
+    {"Index", R::Index},
+    {"SubItems", R::SubItems},
+    {"ListSubItems", R::ListSubItems},
+    {"Selected", R::Selected},
+    {"Tag", R::Tag},
+};
+constexpr Member<R> header_members[] = {
+    {"", R::Text}, {"Text", R::Text}, {"Key", R::Key}, {"Index", R::Index}, {"Width", R::Width},
+};
+
+// A plain read-write text property over a getter and a setter.
+template <typename Get, typename Set>
+Variant text_property(Access access, const Args& args, const Variant* value, Get get, Set set) {
+    plain_property(args);
+    if (access != Access::let) return Variant(get());
+    set(text_value(*value));
+    return {};
+}
+
+// One sub-item of a row, as "ListSubItems"(c) hands it out: its text is the row's column c.
+class ListSubItem : public Dispatched {
+  public:
+    ListSubItem(std::shared_ptr<ListRow> row, int32_t column)
+        : row_(std::move(row)), column_(column) {}
+    std::string type_name() const override { return "ListSubItem"; }
+
+  protected:
+    Variant dispatch(Access access, std::string_view member, const Args& args,
+                     const Variant* value) override {
+        row_->view();
+        if (member.empty() || same_name(member, "Text")) {
+            return text_property(
+                access, args, value, [&] { return row_->cell(column_); },
+                [&](const std::string& text) {
+                    row_->check_column(column_, err::ctl_index_out_of_bounds);
+                    row_->set_cell(column_, text);
+                });
+        }
+        if (same_name(member, "Index")) {
+            read_only_property(access, args);
+            return Variant(column_);
+        }
+        no_member();
+    }
+
+  private:
+    std::shared_ptr<ListRow> row_;
+    int32_t column_;
+};
+
+// A row's "ListSubItems": one per column after the first, whether set or not, so that a row
+// whose cells were never filled still reads as empty texts.
+class ListSubItems : public Dispatched {
+  public:
+    explicit ListSubItems(std::shared_ptr<ListRow> row) : row_(std::move(row)) {}
+    std::string type_name() const override { return "ListSubItems"; }
+
+    static Variant item(const std::shared_ptr<ListRow>& row, const Variant& index) {
+        const int32_t c = int_value(index);
+        row->check_column(c, err::ctl_index_out_of_bounds);
+        return object_variant(std::make_shared<ListSubItem>(row, c));
+    }
+
+  protected:
+    Variant dispatch(Access access, std::string_view member, const Args& args,
+                     const Variant*) override {
+        const int32_t columns = row_->view().column_count();
+        if (member.empty() || same_name(member, "Item")) {
+            if (access == Access::let) read_only();
+            expect_args(args, 1, 1);
+            return item(row_, args[0]);
+        }
+        if (same_name(member, "Count")) {
+            read_only_property(access, args);
+            return Variant(columns > 1 ? columns - 1 : 0);
+        }
+        no_member();
+    }
+
+  private:
+    std::shared_ptr<ListRow> row_;
+};
+
+}  // namespace
+
+// What the list view's collections share: they watch the control without owning it.
+class ViewPart : public Dispatched {
+  public:
+    ViewPart(const std::shared_ptr<HostObject>& control, ListViewCore* core)
+        : control_(control), core_(core) {}
+
+  protected:
+    // The list view, or 35605 once it is gone.
+    ListViewCore& core() const {
+        if (control_.expired()) removed();
+        core_->check_alive();
+        return *core_;
+    }
+    std::weak_ptr<HostObject> control_;
+    ListViewCore* core_;
+};
+
+// A column header by position. Headers added or removed before it move it, as positions do.
+class ColumnHeader : public ViewPart {
+  public:
+    ColumnHeader(const std::shared_ptr<HostObject>& control, ListViewCore* core, int32_t c)
+        : ViewPart(control, core), c_(c) {}
+    std::string type_name() const override { return "ColumnHeader"; }
+
+  protected:
+    Variant dispatch(Access access, std::string_view member, const Args& args,
+                     const Variant* value) override {
+        const auto keep = control_.lock();
+        ListViewCore& view = core();
+        if (c_ >= view.column_count()) removed();
+        switch (find_member(header_members, member, R::none)) {
+            case R::Text:
+                return text_property(
+                    access, args, value, [&] { return view.header_text(c_); },
+                    [&](const std::string& text) { view.set_header_text(c_, text); });
+            case R::Key:
+                read_only_property(access, args);
+                return Variant(view.column_key(c_));
+            case R::Index:
+                read_only_property(access, args);
+                return Variant(c_ + 1);
+            case R::Width:
+                plain_property(args);
+                if (access != Access::let) return Variant(view.column_width(c_));
+                view.set_column_width(c_, to_double(*value));
+                return {};
+            default:
+                break;
+        }
+        no_member();
+    }
+
+  private:
+    int32_t c_;
+};
+
+class ColumnHeaders : public ViewPart {
+  public:
+    using ViewPart::ViewPart;
+    std::string type_name() const override { return "ColumnHeaders"; }
+
+    Variant header(int32_t c) const {
+        return object_variant(std::make_shared<ColumnHeader>(control_.lock(), core_, c));
+    }
+
+  protected:
+    Variant dispatch(Access access, std::string_view member, const Args& args,
+                     const Variant*) override {
+        const auto keep = control_.lock();
+        ListViewCore& view = core();
+        switch (find_member(collection_members, member, C::none)) {
+            case C::Item:
+                if (access == Access::let) read_only();
+                expect_args(args, 1, 1);
+                return header(view.column(args[0]));
+            case C::Count:
+                read_only_property(access, args);
+                return Variant(view.column_count());
+            case C::Add:
+                method(access);
+                view.add_column(args);
+                return header(view.column_count() - 1);
+            case C::Clear:
+                method(access);
+                expect_args(args, 0, 0);
+                view.clear_columns();
+                return {};
+            default:
+                break;
+        }
+        no_member();
+    }
+};
+
+class ListItems : public ViewPart {
+  public:
+    using ViewPart::ViewPart;
+    std::string type_name() const override { return "ListItems"; }
+
+  protected:
+    Variant dispatch(Access access, std::string_view member, const Args& args,
+                     const Variant*) override {
+        const auto keep = control_.lock();
+        ListViewCore& view = core();
+        switch (find_member(collection_members, member, C::none)) {
+            case C::Item:
+                if (access == Access::let) read_only();
+                expect_args(args, 1, 1);
+                return object_variant(view.row(args[0]));
+            case C::Count:
+                read_only_property(access, args);
+                return Variant(view.row_count());
+            case C::Add:
+                method(access);
+                return object_variant(view.add_row(args));
+            case C::Remove:
+                method(access);
+                expect_args(args, 1, 1);
+                view.remove_row(args[0]);
+                return {};
+            case C::Clear:
+                method(access);
+                expect_args(args, 0, 0);
+                view.clear_rows();
+                return {};
+            case C::none:
+                break;
+        }
+        no_member();
+    }
+};
+
+ListViewCore& ListRow::view() const {
+    ListViewCore* core = holder();
+    if (!core) removed();
+    return *core;
+}
+
+void ListRow::check_column(int32_t c, int32_t error) const {
+    if (c < 1 || c >= view().column_count()) raise(error);
+}
+
+Variant ListRow::dispatch(Access access, std::string_view member, const Args& args,
+                          const Variant* value) {
+    ListViewCore& owner = view();
+    switch (find_member(row_members, member, R::none)) {
+        case R::Text:
+            return text_property(
+                access, args, value, [&] { return cell(0); },
+                [&](const std::string& text) { set_cell(0, text); });
+        case R::Key:
+            return text_property(
+                access, args, value, [&] { return key_; },
+                [&](std::string key) { owner.rekey(*this, std::move(key)); });
+        case R::Index:
+            read_only_property(access, args);
+            return Variant(position());
+        case R::SubItems: {
+            expect_args(args, 1, 1);
+            const int32_t c = int_value(args[0]);
+            check_column(c, err::invalid_property_value);
+            if (access != Access::let) return Variant(cell(c));
+            set_cell(c, text_value(*value));
+            return {};
+        }
+        case R::ListSubItems: {
+            if (access == Access::let) read_only();
+            expect_args(args, 0, 1);
+            auto self = std::static_pointer_cast<ListRow>(shared_from_this());
+            if (args.empty()) return object_variant(std::make_shared<ListSubItems>(self));
+            return ListSubItems::item(self, args[0]);
+        }
+        case R::Selected:
+            plain_property(args);
+            if (access != Access::let) return Variant(selected());
+            set_selected(bool_value(*value));
+            return {};
+        case R::Tag:
+            return text_property(
+                access, args, value, [&] { return tag_; },
+                [&](std::string tag) { tag_ = std::move(tag); });
+        default:
+            break;
+    }
+    no_member();
+}
+
+std::shared_ptr<ListRow> ListViewCore::row(const Variant& index) {
+    if (index.is_string()) {
+        const auto it = keys_.find(index.str());
+        if (it == keys_.end()) raise(err::ctl_element_not_found);
+        return std::static_pointer_cast<ListRow>(it->second->shared_from_this());
+    }
+    const int32_t i = int_value(index);
+    if (i < 1 || i > row_count()) raise(err::ctl_index_out_of_bounds);
+    return row_at(i - 1);
+}
+
+std::shared_ptr<ListRow> ListViewCore::add_row(const Args& args) {
+    expect_args(args, 0, 5);  // index, key, text, icon, small icon
+    const int32_t count = row_count();
+    check_room(static_cast<std::size_t>(count), max_entries);
+    int64_t position = int64_t{count} + 1;
+    if (given(args, 0)) {
+        position = int_value(args[0]);
+        if (position < 1 || position > int64_t{count} + 1) raise(err::ctl_index_out_of_bounds);
+    }
+    std::string key = key_value(arg(args, 1));
+    if (!key.empty() && keys_.count(key) != 0) raise(err::ctl_key_not_unique);
+    auto added = insert_row(static_cast<int32_t>(position - 1), optional_text(arg(args, 2)));
+    if (!key.empty()) keys_.emplace(key, added.get());
+    added->key_ = std::move(key);
+    return added;
+}
+
+void ListViewCore::remove_row(const Variant& index) {
+    const std::shared_ptr<ListRow> gone = row(index);
+    const int32_t at = gone->position() - 1;
+    const bool was_selected = gone->selected();
+    forget(*gone);
+    erase_row(*gone);
+    // The selection moves to the row that took the removed one's place (or to the new last
+    // row), so that "SelectedItem" still names a row while rows remain.
+    const int32_t left = row_count();
+    if (was_selected && left > 0) select_row(row_at(std::min(at, left - 1)).get());
+}
+
+void ListViewCore::clear_rows() {
+    keys_.clear();
+    erase_rows();
+}
+
+void ListViewCore::rekey(ListRow& r, std::string key) {
+    if (key == r.key_) return;
+    if (!key.empty() && !r.keyable()) invalid_value();
+    if (!key.empty() && keys_.count(key) != 0) raise(err::ctl_key_not_unique);
+    forget(r);
+    r.key_ = std::move(key);
+    if (!r.key_.empty()) keys_.emplace(r.key_, &r);
+}
+
+void ListViewCore::forget(const ListRow& r) {
+    if (r.key_.empty()) return;
+    const auto it = keys_.find(r.key_);
+    if (it != keys_.end() && it->second == &r) keys_.erase(it);
+}
+
+void ListViewCore::add_column(const Args& args) {
+    expect_args(args, 0, 6);  // index, key, text, width, alignment, icon
+    const int32_t count = column_count();
+    check_room(static_cast<std::size_t>(count), max_columns);
+    int64_t position = int64_t{count} + 1;
+    if (given(args, 0)) {
+        position = int_value(args[0]);
+        if (position < 1 || position > int64_t{count} + 1) raise(err::ctl_index_out_of_bounds);
+    }
+    Column info;
+    info.key = given(args, 1) ? text_value(args[1]) : std::string();
+    if (!info.key.empty()) {
+        for (const Column& c : columns_) {
+            if (c.key == info.key) raise(err::ctl_key_not_unique);
+        }
+    }
+    const std::string text = optional_text(arg(args, 2));
+    if (given(args, 3)) info.width = to_double(args[3]);
+    const auto at = static_cast<int32_t>(position - 1);
+    insert_header(at, text);
+    columns_.insert(columns_.begin() + at, info);
+    if (given(args, 3)) show_width(at, info.width);
+}
+
+void ListViewCore::clear_columns() {
+    columns_.clear();
+    erase_headers();
+}
+
+int32_t ListViewCore::column(const Variant& index) const {
+    if (index.is_string()) {
+        for (std::size_t c = 0; c < columns_.size(); ++c) {
+            if (!columns_[c].key.empty() && columns_[c].key == index.str())
+                return static_cast<int32_t>(c);
+        }
+        raise(err::ctl_element_not_found);
+    }
+    const int32_t i = int_value(index);
+    if (i < 1 || i > column_count()) raise(err::ctl_index_out_of_bounds);
+    return i - 1;
+}
+
+void ListViewCore::set_column_width(int32_t c, double twips) {
+    if (twips < 0) invalid_value();
+    columns_[static_cast<std::size_t>(c)].width = twips;
+    show_width(c, twips);
+}
+
+std::optional<Variant> ListViewCore::dispatch_list_view(HostObject& self, Access access,
+                                                        std::string_view member, const Args& args,
+                                                        const Variant* value) {
+    check_alive();
+    const V id = find_member(view_members, member, V::none);
+    if (id == V::none) return std::nullopt;
+    if (!items_) {
+        const auto control = self.shared_from_this();
+        items_ = std::make_shared<ListItems>(control, this);
+        headers_ = std::make_shared<ColumnHeaders>(control, this);
+    }
+    switch (id) {
+        case V::ListItems:
+            if (access == Access::let) read_only();
+            expect_args(args, 0, 1);
+            if (args.empty()) return object_variant(items_);
+            return object_variant(row(args[0]));
+        case V::ColumnHeaders:
+            if (access == Access::let) read_only();
+            expect_args(args, 0, 1);
+            if (args.empty()) return object_variant(headers_);
+            return static_cast<ColumnHeaders&>(*headers_).header(column(args[0]));
+        default:
+            break;
+    }
+    plain_property(args);  // "SelectedItem"
+    if (access != Access::let) {
+        auto selected = selected_row();
+        return selected ? object_variant(std::move(selected)) : nothing();
+    }
+    if (!value->is_object()) raise(err::type_mismatch);
+    if (!value->object()) {
+        select_row(nullptr);
+        return Variant();
+    }
+    auto* r = dynamic_cast<ListRow*>(value->object().get());
+    if (!r || !owns(*r)) invalid_value();
+    select_row(r);
+    return Variant();
+}
+
+}  // namespace ortiva::controls

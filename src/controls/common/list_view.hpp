@@ -1,0 +1,133 @@
+#pragma once
+
+// "ListView" in report view once for both toolkits: rows ("ListItems", from 1) with a text and
+// one sub-item per column after the first, column headers ("ColumnHeaders", from 1), a single
+// selected row, keys unique among the rows. The toolkit keeps the texts and the selection;
+// keys, tags, column keys and widths live here.
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "ortiva/host_object.hpp"
+#include "seams/common/member_dispatch.hpp"
+
+namespace ortiva::controls {
+
+class ListViewCore;
+
+/// A row as a toolkit keeps it. Its key and tag live here; its texts in the toolkit.
+class ListRow : public member_dispatch::Dispatched {
+  public:
+    std::string type_name() const override { return "ListItem"; }
+
+    /// The list view holding the row, or nullptr once the row was removed from it.
+    virtual ListViewCore* holder() const = 0;
+    /// Column c's text: 0 is the row's own text, c >= 1 sub-item c ("" when never set).
+    virtual std::string cell(int32_t c) const = 0;
+    virtual void set_cell(int32_t c, const std::string& text) = 0;
+    /// 1-based position among the rows.
+    virtual int32_t position() const = 0;
+    virtual bool selected() const = 0;
+    virtual void set_selected(bool on) = 0;
+    /// Whether the row can carry a key (rows a host added to a widget itself cannot).
+    virtual bool keyable() const { return true; }
+
+    const std::string& key() const { return key_; }
+    /// The list view, or 35605 once the row was removed.
+    ListViewCore& view() const;
+    /// 1 to "ColumnHeaders".Count - 1, else error (380 for "SubItems", 35600 for
+    /// "ListSubItems").
+    void check_column(int32_t c, int32_t error) const;
+
+  protected:
+    Variant dispatch(member_dispatch::Access access, std::string_view member, const Args& args,
+                     const Variant* value) override;
+
+  private:
+    friend class ListViewCore;
+    std::string key_;
+    std::string tag_;
+};
+
+/// The list view's members over the rows and headers a toolkit keeps. Positions handed to the
+/// toolkit are from 0 and checked.
+class ListViewCore {
+  public:
+    int32_t column_count() const { return static_cast<int32_t>(columns_.size()); }
+    double column_width(int32_t c) const { return columns_[static_cast<std::size_t>(c)].width; }
+    const std::string& column_key(int32_t c) const {
+        return columns_[static_cast<std::size_t>(c)].key;
+    }
+
+    /// A row by position (35600 outside 1..Count) or key (35601 when absent).
+    std::shared_ptr<ListRow> row(const Variant& index);
+    /// "ListItems"."Add"(position, key, text, ...): position 1 to Count + 1 (35600 otherwise),
+    /// left out to append; a key already used fails with 35602.
+    std::shared_ptr<ListRow> add_row(const Args& args);
+    void remove_row(const Variant& index);
+    void clear_rows();
+    /// Gives the row a new key (35602 when another row has it; 380 for a row that cannot
+    /// carry one).
+    void rekey(ListRow& row, std::string key);
+    /// Drops a row that is going from the keys.
+    void forget(const ListRow& row);
+
+    void add_column(const Args& args);
+    void clear_columns();
+    /// A column from 0 by position (35600 outside 1..Count) or key (35601 when absent).
+    int32_t column(const Variant& index) const;
+    void set_column_width(int32_t c, double twips);
+
+    virtual int32_t row_count() const = 0;
+
+  protected:
+    ~ListViewCore() = default;
+
+    /// "ListItems", "ColumnHeaders" and "SelectedItem"; nullopt for any other member. self is
+    /// the list view control.
+    std::optional<Variant> dispatch_list_view(HostObject& self, member_dispatch::Access access,
+                                              std::string_view member, const Args& args,
+                                              const Variant* value);
+    /// Takes columns that the widget already had when it was wrapped.
+    void adopt_columns(int32_t count) { columns_.resize(static_cast<std::size_t>(count)); }
+
+    virtual std::shared_ptr<ListRow> row_at(int32_t i) = 0;
+    virtual std::shared_ptr<ListRow> insert_row(int32_t at, const std::string& text) = 0;
+    virtual void erase_row(ListRow& row) = 0;
+    virtual void erase_rows() = 0;
+    virtual std::shared_ptr<ListRow> selected_row() = 0;
+    /// Selects the row (nullptr for none).
+    virtual void select_row(ListRow* row) = 0;
+    /// Whether row is one of this list view's rows.
+    virtual bool owns(const ListRow& row) const { return row.holder() == this; }
+
+    virtual std::string header_text(int32_t c) const = 0;
+    virtual void set_header_text(int32_t c, const std::string& text) = 0;
+    /// Inserts a header before c (c == Count appends); sub-items after it move right.
+    virtual void insert_header(int32_t at, const std::string& text) = 0;
+    virtual void erase_headers() = 0;
+    /// Shows a width the caller gave (twips).
+    virtual void show_width(int32_t, double) {}
+    /// 35605 once the toolkit's native part is gone.
+    virtual void check_alive() const {}
+
+  private:
+    friend class ViewPart;
+    friend class ColumnHeader;
+    struct Column {
+        std::string key;
+        double width = 1440;
+    };
+
+    std::unordered_map<std::string, ListRow*> keys_;
+    std::vector<Column> columns_;
+    std::shared_ptr<HostObject> items_;  // made on first use: they watch the control
+    std::shared_ptr<HostObject> headers_;
+};
+
+}  // namespace ortiva::controls

@@ -1,0 +1,108 @@
+#pragma once
+
+// "TreeView" once for both toolkits: nodes with unique keys, each under a parent (or at the
+// top) among ordered siblings; "Nodes" lists them from 1 in the order they were added. The
+// toolkit keeps the nodes and their places; keys, tags and the path separator live here.
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+
+#include "ortiva/host_object.hpp"
+#include "seams/common/member_dispatch.hpp"
+
+namespace ortiva::controls {
+
+class TreeViewCore;
+
+/// A node as a toolkit keeps it.
+class TreeNode : public member_dispatch::Dispatched {
+  public:
+    std::string type_name() const override { return "Node"; }
+
+    /// The tree holding the node, or nullptr once the node was removed from it.
+    virtual TreeViewCore* holder() const = 0;
+    virtual std::string text() const = 0;
+    virtual void set_text(const std::string& text) = 0;
+    virtual bool expanded() const = 0;
+    virtual void set_expanded(bool on) = 0;
+    virtual bool selected() const = 0;
+    virtual void set_selected(bool on) = 0;
+    /// 1-based, in the order the nodes were added.
+    virtual int32_t index() const = 0;
+    virtual int32_t children() const = 0;
+    /// The neighbours; nullptr where there is none.
+    virtual TreeNode* parent() const = 0;
+    virtual TreeNode* first_child() const = 0;
+    virtual TreeNode* next() const = 0;
+    virtual TreeNode* previous() const = 0;
+
+    const std::string& key() const { return key_; }
+
+  protected:
+    Variant dispatch(member_dispatch::Access access, std::string_view member, const Args& args,
+                     const Variant* value) override;
+
+  private:
+    friend class TreeViewCore;
+    std::string key_;
+    std::string tag_;
+};
+
+/// The tree view's members over the nodes a toolkit keeps.
+class TreeViewCore {
+  public:
+    /// Where "Add" puts a node relative to another.
+    enum Relationship { first = 0, last = 1, next = 2, previous = 3, child = 4 };
+
+    virtual int32_t count() const = 0;
+    /// By index (35600 outside 1..Count), key (35601 when absent) or node object (35601 for
+    /// one of another tree).
+    TreeNode& node(const Variant& index);
+    /// "Nodes"."Add"(relative, relationship, key, text): a relative left out adds the node last
+    /// at the top; 35601 for a relative that is not in the tree, 35602 for a key already used,
+    /// 5 for a relationship outside 0-4.
+    TreeNode& add(const Args& args);
+    void remove(const Variant& index);
+    void clear();
+    void rekey(TreeNode& node, std::string key);
+    /// Drops a node that is going from the keys.
+    void forget(const TreeNode& node);
+    const std::string& path_separator() const { return separator_; }
+
+  protected:
+    ~TreeViewCore() = default;
+
+    /// "Nodes", "SelectedItem" and "PathSeparator"; nullopt for any other member.
+    std::optional<Variant> dispatch_tree_view(HostObject& self, member_dispatch::Access access,
+                                              std::string_view member, const Args& args,
+                                              const Variant* value);
+
+    /// Node i from 0, in the order added.
+    virtual TreeNode& node_at(int32_t i) = 0;
+    /// The first node at the top; nullptr for an empty tree.
+    virtual TreeNode* first_root() const = 0;
+    /// Makes a node relative to another (nullptr: last at the top).
+    virtual TreeNode& insert_node(TreeNode* relative, Relationship where,
+                                  const std::string& text) = 0;
+    /// Removes the node and its branch; forget() each one.
+    virtual void erase_node(TreeNode& node) = 0;
+    virtual void erase_nodes() = 0;
+    virtual TreeNode* selected_node() const = 0;
+    virtual void select_node(TreeNode* node) = 0;
+    /// 35605 once the toolkit's native part is gone.
+    virtual void check_alive() const {}
+
+  private:
+    friend class TreeNode;
+    friend class Nodes;
+
+    std::unordered_map<std::string, TreeNode*> keys_;
+    std::string separator_ = "\\";
+    std::shared_ptr<HostObject> collection_;  // made on first use: it watches the control
+};
+
+}  // namespace ortiva::controls
