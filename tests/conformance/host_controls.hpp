@@ -192,6 +192,22 @@ TEST_P(HostControls, ListIndexAcceptsMinusOneToLastAndClearResets) {
     }
 }
 
+TEST_P(HostControls, AddItemAtAnIndexKeepsTheSelectedEntry) {
+    for (const char* kind : {"ComboBox", "ListBox"}) {
+        SCOPED_TRACE(kind);
+        auto list = combo_with(make(kind), {"A", "C"});
+        list->let("ListIndex", v(1));
+        list->call("AddItem", {Variant("B"), v(1)});
+        EXPECT_EQ(1, number(*list, "NewIndex"));
+        EXPECT_EQ(2, number(*list, "ListIndex"));
+        ORTIVA_EXPECT_ERROR(5, list->call("AddItem", {Variant("Z"), v(9)}));
+        ORTIVA_EXPECT_ERROR(5, list->call("RemoveItem", {v(3)}));
+        list->call("RemoveItem", {v(2)});
+        EXPECT_EQ(-1, number(*list, "ListIndex"));
+        EXPECT_EQ(-1, number(*list, "NewIndex"));
+    }
+}
+
 TEST_P(HostControls, WindowHandlesDifferBetweenControls) {
     auto a = make("ComboBox", "a");
     auto b = make("ComboBox", "b");
@@ -355,6 +371,11 @@ TEST_P(HostControls, ListItemsAddInsertsAtAPositionAndMovesLaterRowsDown) {
     EXPECT_EQ((std::vector<std::string>{"a", "b", "c", "last"}), row_texts(*lvw));
     EXPECT_EQ(3, number(*c_row, "Index"));
     ORTIVA_EXPECT_ERROR(35600, items->call("Remove", {v(5)}));
+    // Objects kept for a removed row fail cleanly instead of reaching a row that is gone.
+    auto cells = get_object(*c_row, "ListSubItems");
+    items->call("Remove", {v(3)});
+    ORTIVA_EXPECT_ERROR(35605, c_row->get("Text"));
+    ORTIVA_EXPECT_ERROR(35605, cells->get("Count"));
     items->call("Clear");
     EXPECT_EQ(0, number(*items, "Count"));
 }
@@ -464,6 +485,12 @@ TEST_P(HostControls, TreeNodesKeepOrderParentsAndUniqueKeys) {
     EXPECT_EQ("td1", text(*d1, "Text"));
     EXPECT_EQ("d", text(*get_object(*d1, "Parent"), "Key"));
     ORTIVA_EXPECT_ERROR(91, get_object(*root, "Parent"));
+    EXPECT_EQ("troot\\td\\td1", text(*d1, "FullPath"));
+
+    nodes->call("Remove", {Variant("d")});  // takes its branch with it
+    EXPECT_EQ(7, number(*nodes, "Count"));
+    ORTIVA_EXPECT_ERROR(35605, d1->get("Parent"));
+    add(none, none, "d1");  // its key is free again
 }
 
 TEST_P(HostControls, GridCellsInsideTheGridOnly) {

@@ -54,7 +54,12 @@ class ListBox : public ListControl {
     void insert_entry(int32_t at, const std::string& text) override {
         list_->insertItem(at, new QListWidgetItem(detail::to_q(text)));
     }
-    void remove_entry(int32_t at) override { delete list_->takeItem(at); }
+    void remove_entry(int32_t at) override {
+        // Qt moves the selection to the next row; the classic list box leaves none selected.
+        const bool was_selected = selected_entry() == at;
+        delete list_->takeItem(at);
+        if (was_selected) select_entry(-1);
+    }
     void clear_entries() override { list_->clear(); }
     int32_t selected_entry() const override {
         const int row = list_->currentRow();
