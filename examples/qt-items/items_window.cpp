@@ -69,6 +69,12 @@ ItemsWindow::ItemsWindow(Store store, std::shared_ptr<Prompts> prompts, QWidget*
 
 ItemsWindow::~ItemsWindow() = default;
 
+void ItemsWindow::use_runtime(const std::shared_ptr<ortiva::HostRuntime>& runtime) {
+    db_.set_runtime(runtime);
+    gen_.set_runtime(runtime);
+    backup_.set_runtime(runtime);
+}
+
 void ItemsWindow::build_menus() {
     auto action = [this](QMenu* menu, const char* text, const QKeySequence& keys, auto slot) {
         QAction* a = menu->addAction(QString::fromUtf8(text));

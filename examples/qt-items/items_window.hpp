@@ -34,6 +34,8 @@ class ItemsWindow : public QMainWindow {
     explicit ItemsWindow(Store store, std::shared_ptr<Prompts> prompts = nullptr,
                          QWidget* parent = nullptr);
     ~ItemsWindow() override;
+    /// The run time the window's library objects use (message boxes, forms, DoEvents).
+    void use_runtime(const std::shared_ptr<ortiva::HostRuntime>& runtime);
 
     // ---- Items ----
     /// Clears the form for a new item (asking first when it holds unsaved edits).

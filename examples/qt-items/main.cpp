@@ -20,7 +20,7 @@ int print(std::FILE* to, const QString& text, int status) {
 }
 
 int run(const items::Options& options) {
-    ortiva::ScopedHostRuntime runtime(std::make_shared<ortiva::qt::QtRuntime>());
+    const auto runtime = std::make_shared<ortiva::qt::QtRuntime>();
     auto prompts = std::make_shared<items::Prompts>();
     // A screenshot without a data folder shows sample data in a folder of its own, so that
     // the pictures do not depend on what a previous run left.
@@ -34,6 +34,7 @@ int run(const items::Options& options) {
     if (use_sample) items::add_sample_items(*store);
 
     items::ItemsWindow window(*store, prompts);
+    window.use_runtime(runtime);
     window.resize(900, 600);
     window.show();
     if (options.screenshot.isEmpty()) return QApplication::exec();

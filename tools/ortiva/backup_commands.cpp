@@ -121,7 +121,9 @@ int show_history(const RunOptions& o) {
     server->backup_device(o.device);
     server->disconnect();
 
+    const auto runtime = std::make_shared<HeadlessRuntime>();
     ClsDBBackupRestore backup;
+    backup.set_runtime(runtime);
     backup.SetConnectionToServer(o.server, "", "");
     auto list = memory::create_control("ListView", "history");
     auto headers = get_object(*list, "ColumnHeaders");
@@ -129,10 +131,8 @@ int show_history(const RunOptions& o) {
     for (int i = 0; i < columns; ++i)
         headers->call("Add");
     const std::vector<std::string> placeholder(static_cast<std::size_t>(o.databases));
-    auto* runtime = dynamic_cast<HeadlessRuntime*>(&host_runtime());
-    const std::size_t messages_before = runtime ? runtime->messages().size() : 0;
     const bool listed = backup.fnListBackupDetails(*list, o.device, names_of(placeholder));
-    if (!listed && runtime && runtime->messages().size() > messages_before) {
+    if (!listed && !runtime->messages().empty()) {
         std::cerr << "error: " << runtime->messages().back().prompt << '\n';
         return 1;
     }

@@ -15,6 +15,7 @@
 #include "ortiva/clscryptor.hpp"
 #include "ortiva/connection.hpp"
 #include "ortiva/conversions.hpp"
+#include "ortiva/host_runtime.hpp"
 #include "ortiva/management.hpp"
 #include "ortiva/memory_controls.hpp"
 
@@ -82,7 +83,10 @@ int run_demo(const std::string& requested_dir) {
     std::cout << "   tables Categories, Items and InvoiceLines created in shop.db\n";
 
     step("Connect with SetPropertyValues");
+    // One run time for the demo's objects, handed to each rather than installed for the process.
+    const auto runtime = std::make_shared<HeadlessRuntime>();
     ClsCommonDb db;
+    db.set_runtime(runtime);
     db.SetPropertyValues(connect, "", "", "Categories");
     show("connection state (ConState)", db.ConState());
     show("server date (dtSystemDate)", db.dtSystemDate());
@@ -129,6 +133,7 @@ int run_demo(const std::string& requested_dir) {
     auto combo = memory::create_control("ComboBox", "cboCategory");
     db.PopulateComboOrList(*combo, "Code", "Name");
     clsCommonGen gen;
+    gen.set_runtime(runtime);
     gen.SelectComboItemByName(*combo, " paint ");
     std::cout << "   after SelectComboItemByName(\" paint \"):\n";
     show_control(*combo);
@@ -162,6 +167,7 @@ int run_demo(const std::string& requested_dir) {
 
     step("Back up the shop database onto the device ShopBackups");
     ClsDBBackupRestore backup;
+    backup.set_runtime(runtime);
     backup.SetConnectionToServer(server_dir.string(), "demo", "");
     backup.fnBackupDatabase("ShopBackups", true, {"shop"});
     std::cout << "   backup set 1 written\n";
