@@ -1,5 +1,7 @@
 #include "controls/common/form.hpp"
 
+#include "controls/common/collection.hpp"
+
 #include "ortiva/error_info.hpp"
 
 namespace ortiva::controls {
@@ -15,33 +17,18 @@ constexpr Member<M> members[] = {
     {"Hide", M::Hide},
 };
 
-// The "Controls" collection. It watches the form without owning it: a collection kept after
-// its form is gone fails with 35605.
-class FormControls : public Dispatched {
+// The "Controls" collection.
+class FormControls : public Collection {
   public:
     FormControls(const std::shared_ptr<HostObject>& control, FormCore* form)
-        : control_(control), form_(form) {}
+        : Collection(control), form_(form) {}
     std::string type_name() const override { return "Controls"; }
 
   protected:
-    Variant dispatch(Access access, std::string_view member, const Args& args,
-                     const Variant*) override {
-        const auto keep = control_.lock();
-        if (!keep) removed();
-        if (member.empty() || same_name(member, "Item")) {
-            if (access == Access::let) read_only();
-            expect_args(args, 1, 1);
-            return form_->item(args[0]);
-        }
-        if (same_name(member, "Count")) {
-            read_only_property(access, args);
-            return Variant(form_->control_count());
-        }
-        no_member();
-    }
+    Variant item(const Variant& index) override { return form_->item(index); }
+    int32_t count() override { return form_->control_count(); }
 
   private:
-    std::weak_ptr<HostObject> control_;
     FormCore* form_;
 };
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "controls/common/args.hpp"
+#include "controls/common/collection.hpp"
 #include "controls/common/limits.hpp"
 #include "ortiva/error_info.hpp"
 
@@ -17,12 +18,6 @@ constexpr Member<V> view_members[] = {
     {"ListItems", V::ListItems},
     {"ColumnHeaders", V::ColumnHeaders},
     {"SelectedItem", V::SelectedItem},
-};
-
-enum class C { none, Item, Count, Add, Remove, Clear };
-constexpr Member<C> collection_members[] = {
-    {"", C::Item},   {"Item", C::Item},     {"Count", C::Count},
-    {"Add", C::Add}, {"Remove", C::Remove}, {"Clear", C::Clear},
 };
 
 enum class R { none, Text, Key, Index, SubItems, ListSubItems, Selected, Tag, Width };
@@ -115,35 +110,20 @@ class ListSubItems : public Dispatched {
 
 }  // namespace
 
-// What the list view's collections share: they watch the control without owning it.
-class ViewPart : public Dispatched {
-  public:
-    ViewPart(const std::shared_ptr<HostObject>& control, ListViewCore* core)
-        : control_(control), core_(core) {}
-
-  protected:
-    // The list view, or 35605 once it is gone.
-    ListViewCore& core() const {
-        if (control_.expired()) removed();
-        core_->check_alive();
-        return *core_;
-    }
-    std::weak_ptr<HostObject> control_;
-    ListViewCore* core_;
-};
-
 // A column header by position. Headers added or removed before it move it, as positions do.
-class ColumnHeader : public ViewPart {
+class ColumnHeader : public Dispatched {
   public:
-    ColumnHeader(const std::shared_ptr<HostObject>& control, ListViewCore* core, int32_t c)
-        : ViewPart(control, core), c_(c) {}
+    ColumnHeader(const std::shared_ptr<HostObject>& control, ListViewCore* view, int32_t c)
+        : control_(control), view_(view), c_(c) {}
     std::string type_name() const override { return "ColumnHeader"; }
 
   protected:
     Variant dispatch(Access access, std::string_view member, const Args& args,
                      const Variant* value) override {
         const auto keep = control_.lock();
-        ListViewCore& view = core();
+        if (!keep) removed();
+        ListViewCore& view = *view_;
+        view.check_alive();
         if (c_ >= view.column_count()) removed();
         switch (find_member(header_members, member, R::none)) {
             case R::Text:
@@ -168,83 +148,51 @@ class ColumnHeader : public ViewPart {
     }
 
   private:
+    std::weak_ptr<HostObject> control_;
+    ListViewCore* view_;
     int32_t c_;
 };
 
-class ColumnHeaders : public ViewPart {
+class ColumnHeaders : public Collection {
   public:
-    using ViewPart::ViewPart;
+    ColumnHeaders(const std::shared_ptr<HostObject>& control, ListViewCore* view)
+        : Collection(control), view_(view) {}
     std::string type_name() const override { return "ColumnHeaders"; }
 
     Variant header(int32_t c) const {
-        return object_variant(std::make_shared<ColumnHeader>(control_.lock(), core_, c));
+        return object_variant(std::make_shared<ColumnHeader>(control_.lock(), view_, c));
     }
 
   protected:
-    Variant dispatch(Access access, std::string_view member, const Args& args,
-                     const Variant*) override {
-        const auto keep = control_.lock();
-        ListViewCore& view = core();
-        switch (find_member(collection_members, member, C::none)) {
-            case C::Item:
-                if (access == Access::let) read_only();
-                expect_args(args, 1, 1);
-                return header(view.column(args[0]));
-            case C::Count:
-                read_only_property(access, args);
-                return Variant(view.column_count());
-            case C::Add:
-                method(access);
-                view.add_column(args);
-                return header(view.column_count() - 1);
-            case C::Clear:
-                method(access);
-                expect_args(args, 0, 0);
-                view.clear_columns();
-                return {};
-            default:
-                break;
-        }
-        no_member();
+    Variant item(const Variant& index) override { return header(view_->column(index)); }
+    int32_t count() override { return view_->column_count(); }
+    Variant add(const Args& args) override {
+        view_->add_column(args);
+        return header(view_->column_count() - 1);
     }
+    void clear() override { view_->clear_columns(); }
+    void check_alive() const override { view_->check_alive(); }
+
+  private:
+    ListViewCore* view_;
 };
 
-class ListItems : public ViewPart {
+class ListItems : public Collection {
   public:
-    using ViewPart::ViewPart;
+    ListItems(const std::shared_ptr<HostObject>& control, ListViewCore* view)
+        : Collection(control), view_(view) {}
     std::string type_name() const override { return "ListItems"; }
 
   protected:
-    Variant dispatch(Access access, std::string_view member, const Args& args,
-                     const Variant*) override {
-        const auto keep = control_.lock();
-        ListViewCore& view = core();
-        switch (find_member(collection_members, member, C::none)) {
-            case C::Item:
-                if (access == Access::let) read_only();
-                expect_args(args, 1, 1);
-                return object_variant(view.row(args[0]));
-            case C::Count:
-                read_only_property(access, args);
-                return Variant(view.row_count());
-            case C::Add:
-                method(access);
-                return object_variant(view.add_row(args));
-            case C::Remove:
-                method(access);
-                expect_args(args, 1, 1);
-                view.remove_row(args[0]);
-                return {};
-            case C::Clear:
-                method(access);
-                expect_args(args, 0, 0);
-                view.clear_rows();
-                return {};
-            case C::none:
-                break;
-        }
-        no_member();
-    }
+    Variant item(const Variant& index) override { return object_variant(view_->row(index)); }
+    int32_t count() override { return view_->row_count(); }
+    Variant add(const Args& args) override { return object_variant(view_->add_row(args)); }
+    void remove(const Variant& index) override { view_->remove_row(index); }
+    void clear() override { view_->clear_rows(); }
+    void check_alive() const override { view_->check_alive(); }
+
+  private:
+    ListViewCore* view_;
 };
 
 ListViewCore& ListRow::view() const {

@@ -117,8 +117,9 @@ class ListViewCore {
     virtual void check_alive() const {}
 
   private:
-    friend class ViewPart;
     friend class ColumnHeader;
+    friend class ColumnHeaders;
+    friend class ListItems;
     struct Column {
         std::string key;
         double width = 1440;

@@ -1,6 +1,7 @@
 #include "controls/common/tree_view.hpp"
 
 #include "controls/common/args.hpp"
+#include "controls/common/collection.hpp"
 #include "controls/common/limits.hpp"
 #include "controls/common/node_members.hpp"
 #include "ortiva/error_info.hpp"
@@ -18,62 +19,28 @@ constexpr Member<V> view_members[] = {
     {"PathSeparator", V::PathSeparator},
 };
 
-enum class C { none, Item, Count, Add, Remove, Clear };
-constexpr Member<C> collection_members[] = {
-    {"", C::Item},   {"Item", C::Item},     {"Count", C::Count},
-    {"Add", C::Add}, {"Remove", C::Remove}, {"Clear", C::Clear},
-};
-
 Variant object(TreeNode* n) {
     return n ? object_variant(n->shared_from_this()) : nothing();
 }
 
 }  // namespace
 
-// "Nodes". It watches the tree view control without owning it.
-class Nodes : public Dispatched {
+class Nodes : public Collection {
   public:
-    Nodes(const std::shared_ptr<HostObject>& control, TreeViewCore* core)
-        : control_(control), core_(core) {}
+    Nodes(const std::shared_ptr<HostObject>& control, TreeViewCore* tree)
+        : Collection(control), tree_(tree) {}
     std::string type_name() const override { return "Nodes"; }
 
   protected:
-    Variant dispatch(Access access, std::string_view member, const Args& args,
-                     const Variant*) override {
-        const auto keep = control_.lock();
-        if (!keep) removed();
-        TreeViewCore& tree = *core_;
-        tree.check_alive();
-        switch (find_member(collection_members, member, C::none)) {
-            case C::Item:
-                if (access == Access::let) read_only();
-                expect_args(args, 1, 1);
-                return object(&tree.node(args[0]));
-            case C::Count:
-                read_only_property(access, args);
-                return Variant(tree.count());
-            case C::Add:
-                method(access);
-                return object(&tree.add(args));
-            case C::Remove:
-                method(access);
-                expect_args(args, 1, 1);
-                tree.remove(args[0]);
-                return {};
-            case C::Clear:
-                method(access);
-                expect_args(args, 0, 0);
-                tree.clear();
-                return {};
-            case C::none:
-                break;
-        }
-        no_member();
-    }
+    Variant item(const Variant& index) override { return object(&tree_->node(index)); }
+    int32_t count() override { return tree_->count(); }
+    Variant add(const Args& args) override { return object(&tree_->add(args)); }
+    void remove(const Variant& index) override { tree_->remove(index); }
+    void clear() override { tree_->clear(); }
+    void check_alive() const override { tree_->check_alive(); }
 
   private:
-    std::weak_ptr<HostObject> control_;
-    TreeViewCore* core_;
+    TreeViewCore* tree_;
 };
 
 Variant TreeNode::dispatch(Access access, std::string_view member, const Args& args,

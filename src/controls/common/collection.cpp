@@ -1,0 +1,49 @@
+#include "controls/common/collection.hpp"
+
+namespace ortiva::controls {
+
+using namespace member_dispatch;
+
+namespace {
+
+enum class C { none, Item, Count, Add, Remove, Clear };
+constexpr Member<C> members[] = {
+    {"", C::Item},   {"Item", C::Item},     {"Count", C::Count},
+    {"Add", C::Add}, {"Remove", C::Remove}, {"Clear", C::Clear},
+};
+
+}  // namespace
+
+Variant Collection::dispatch(Access access, std::string_view member, const Args& args,
+                             const Variant*) {
+    const auto keep = control_.lock();
+    if (!keep) removed();
+    check_alive();
+    switch (find_member(members, member, C::none)) {
+        case C::Item:
+            if (access == Access::let) read_only();
+            expect_args(args, 1, 1);
+            return item(args[0]);
+        case C::Count:
+            read_only_property(access, args);
+            return Variant(count());
+        case C::Add:
+            method(access);
+            return add(args);
+        case C::Remove:
+            method(access);
+            expect_args(args, 1, 1);
+            remove(args[0]);
+            return {};
+        case C::Clear:
+            method(access);
+            expect_args(args, 0, 0);
+            clear();
+            return {};
+        case C::none:
+            break;
+    }
+    no_member();
+}
+
+}  // namespace ortiva::controls
