@@ -58,11 +58,11 @@ struct Setup {
         const std::string admin = "psql -q -v ON_ERROR_STOP=1 -U postgres -d postgres -c ";
         run(admin + "'DROP DATABASE IF EXISTS " + database + "' -c 'CREATE DATABASE " + database +
             " OWNER " + user + "'");
-        // 25,000 rows of 4,000 random bytes: about 100 MB on the server.
+        // 17,000 rows of 4,000 random bytes: about 100 MB on the server, stored.
         run("psql -q -v ON_ERROR_STOP=1 -d " + std::string(database) +
             " -c 'CREATE TABLE blobs(b bytea)' -c \"INSERT INTO blobs SELECT (SELECT "
             "string_agg(decode(md5(random()::text || i || g), 'hex'), '') FROM "
-            "generate_series(1, 250) g) FROM generate_series(1, 25000) i\"");
+            "generate_series(1, 250) g) FROM generate_series(1, 17000) i\"");
         PGconn* c = PQconnectdb(("dbname=" + std::string(database)).c_str());
         PGresult* r = PQexec(c, "SELECT pg_database_size(current_database())");
         megabytes = std::stod(PQgetvalue(r, 0, 0)) / 1e6;
