@@ -155,7 +155,11 @@ class PostgresContext final : public EngineContext {
         user_ = std::getenv("ORTIVA_PG_USER");
         password_ = std::getenv("ORTIVA_PG_PASSWORD");
         admin_ = pg_connect(host_, port_, "postgres", "postgres", "");
-        pg_column(admin_.get(), "ALTER ROLE " + user_ + " CREATEDB");
+        // Runs side by side may race to grant it; the loser's failure changes nothing.
+        if (pg_column(admin_.get(),
+                      "SELECT 1 FROM pg_roles WHERE rolname = '" + user_ + "' AND rolcreatedb")
+                .empty())
+            PQclear(PQexec(admin_.get(), ("ALTER ROLE " + user_ + " CREATEDB").c_str()));
         management::add_backup_device(catalog(), "DISK1", "disk1.bak");
     }
     ~PostgresContext() override {
