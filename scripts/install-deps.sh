@@ -7,7 +7,7 @@ packages=(
     build-essential cmake ninja-build pkg-config clang-format clang libclang-rt-14-dev
     libsqlite3-dev sqlite3
     libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev nlohmann-json3-dev
-    unixodbc-dev odbc-postgresql libsqliteodbc postgresql-15
+    unixodbc-dev odbc-postgresql libsqliteodbc postgresql-15 postgresql-client libpq-dev
     qt6-base-dev libqt6sql6-sqlite xvfb xauth
 )
 for arg in "$@"; do

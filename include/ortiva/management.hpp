@@ -114,12 +114,23 @@ inline void Restore::run(Server& server) const {
     server.run_restore(*this);
 }
 
-/// A new, unconnected server object of the built-in backend. In that backend a server is a
-/// data directory: the server name given to connect is the directory's path, its databases
-/// are the SQLite files NAME.db in it, and a catalog file in it lists the backup devices.
-/// The login is recorded in the backup headers; the password is not checked (access is the
-/// file system's matter).
+/// A new, unconnected server object. The server text given to connect selects the engine:
+///
+/// - a directory: a server directory, whose databases are the SQLite files NAME.db in it and
+///   whose catalog file lists the backup devices. The login is recorded in the backup
+///   headers; the password is not checked (access is the file system's matter).
+/// - "postgresql://[USER@]HOST[:PORT][/DBNAME][?devices=DIR]": a PostgreSQL server. Backups
+///   are taken with pg_dump and restored with pg_restore; DBNAME (default "postgres") is the
+///   database the server's own queries run in. The device catalog and relative device files
+///   live in DIR, by default $XDG_DATA_HOME/ortiva/postgres/HOST-PORT (XDG_DATA_HOME defaults
+///   to ~/.local/share), created with an empty catalog when missing. The login (else USER,
+///   else PGUSER) and the password (else PGPASSWORD or the password file) are the server's.
 ORTIVA_API std::unique_ptr<Server> create_server();
+
+/// The directory holding the device catalog of the server the text names (see create_server):
+/// the text itself for a server directory; for a PostgreSQL server its devices directory,
+/// given an empty catalog when it has none.
+ORTIVA_API std::filesystem::path device_catalog_directory(const std::string& server);
 
 // Operator functions of the built-in backend. Each throws ErrorInfo on failure and leaves
 // the server directory as it was.

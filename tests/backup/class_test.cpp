@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "backup/server_fixture.hpp"
-#include "management/sqlite/errors.hpp"
+#include "management/errors.hpp"
 #include "ortiva/ClsDBBackupRestore.hpp"
 #include "ortiva/conversions.hpp"
 #include "ortiva/error_info.hpp"
@@ -18,7 +18,7 @@
 namespace ortiva {
 namespace {
 
-using management::sqlite::Error;
+using management::Error;
 using testing::code;
 using testing::ServerDir;
 

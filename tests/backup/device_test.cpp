@@ -16,8 +16,8 @@
 #include <vector>
 
 #include "backup/server_fixture.hpp"
-#include "management/sqlite/checksum.hpp"
-#include "management/sqlite/errors.hpp"
+#include "management/checksum.hpp"
+#include "management/errors.hpp"
 #include "ortiva/date.hpp"
 #include "ortiva/error_info.hpp"
 #include "ortiva/management.hpp"
@@ -25,7 +25,6 @@
 namespace ortiva::management {
 namespace {
 
-using sqlite::Error;
 using testing::code;
 using testing::error_of;
 using testing::ServerDir;
@@ -77,20 +76,20 @@ class BackupDevice : public ::testing::Test {
 };
 
 TEST(BackupChecksum, KnownValueAndBothPathsAgree) {
-    EXPECT_EQ(sqlite::crc32c(0, "123456789", 9), 0xE3069283u);
+    EXPECT_EQ(crc32c(0, "123456789", 9), 0xE3069283u);
     std::mt19937 gen(7);
     std::vector<unsigned char> data(4099);
     for (auto& b : data)
         b = static_cast<unsigned char>(gen());
     for (std::size_t start : {0u, 1u, 3u}) {
         for (std::size_t n : {0u, 1u, 7u, 8u, 9u, 1000u, 4096u}) {
-            EXPECT_EQ(sqlite::crc32c(0, data.data() + start, n),
-                      sqlite::crc32c_portable(0, data.data() + start, n));
+            EXPECT_EQ(crc32c(0, data.data() + start, n),
+                      crc32c_portable(0, data.data() + start, n));
         }
     }
     // Continuing over pieces equals one pass.
-    EXPECT_EQ(sqlite::crc32c(sqlite::crc32c(0, data.data(), 100), data.data() + 100, 3999),
-              sqlite::crc32c(0, data.data(), 4099));
+    EXPECT_EQ(crc32c(crc32c(0, data.data(), 100), data.data() + 100, 3999),
+              crc32c(0, data.data(), 4099));
 }
 
 TEST_F(BackupDevice, HeaderHoldsTheUsualColumns) {
@@ -121,7 +120,7 @@ TEST_F(BackupDevice, HeaderHoldsTheUsualColumns) {
     const auto image_size = std::stoull(header->cell(2, 14));
     EXPECT_EQ(bytes.compare(image_at, 16, std::string("SQLite format 3\0", 16)), 0);
     char crc[9];
-    std::snprintf(crc, sizeof crc, "%08X", sqlite::crc32c(0, bytes.data() + image_at, image_size));
+    std::snprintf(crc, sizeof crc, "%08X", crc32c(0, bytes.data() + image_at, image_size));
     EXPECT_EQ(header->cell(2, 15), crc);
     EXPECT_THROW(header->cell(3, 1), ErrorInfo);
     EXPECT_THROW(header->cell(1, 0), ErrorInfo);

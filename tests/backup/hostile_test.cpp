@@ -21,9 +21,9 @@
 #include <vector>
 
 #include "backup/server_fixture.hpp"
-#include "management/sqlite/checksum.hpp"
-#include "management/sqlite/device_file.hpp"
-#include "management/sqlite/device_format.hpp"
+#include "management/checksum.hpp"
+#include "management/device_file.hpp"
+#include "management/device_format.hpp"
 #include "ortiva/error_info.hpp"
 #include "ortiva/management.hpp"
 
@@ -31,7 +31,6 @@ namespace ortiva::management {
 namespace {
 
 namespace fs = std::filesystem;
-using sqlite::Error;
 using testing::code;
 using testing::error_of;
 using testing::ServerDir;
@@ -152,23 +151,9 @@ TEST_F(BackupDamage, AlteredImageWithRecomputedChecksumsIsRefusedBeforeTheRestor
     for (const Alteration& a : alterations) {
         SCOPED_TRACE(a.what);
         std::string bytes = original;
-        const std::size_t at = sqlite::file_header_size;
-        const uint32_t header_size = sqlite::announced_header_size(
-            std::string_view(bytes).substr(at, sqlite::set_prefix_size));
-        ASSERT_GT(header_size, 0u);
-        sqlite::SetHeader header;
-        ASSERT_TRUE(sqlite::decode_set_header(bytes.substr(at, header_size), header));
-        const std::size_t image_at = at + header_size;
-        bytes.replace(image_at + a.offset, a.bytes.size(), a.bytes);
-        // Every checksum made right again, as a careless tool or a forger would.
-        header.image_crc = sqlite::crc32c(0, bytes.data() + image_at, header.image_size);
-        const std::string head = sqlite::encode_set_header(header, header_size);
-        ASSERT_EQ(head.size(), header_size);
-        bytes.replace(at, head.size(), head);
-        const uint64_t set_size = header_size + header.image_size + sqlite::trailer_size;
-        const std::string trailer =
-            sqlite::encode_trailer(set_size, sqlite::stored_header_crc(head));
-        bytes.replace(image_at + header.image_size, trailer.size(), trailer);
+        testing::alter_first_image(bytes, [&](char* image, std::size_t) {
+            std::copy(a.bytes.begin(), a.bytes.end(), image + a.offset);
+        });
         testing::write_file(server_.device(), bytes);
 
         testing::exec_sql(server_.db("A"), "DELETE FROM items WHERE name = 'a2'");
@@ -307,28 +292,28 @@ TEST(BackupHostile, CopiesLeftByAKilledInitializeAreRemovedOnlyWhenStale) {
     const pid_t child = fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
-        sqlite::SetHeader header;
+        SetHeader header;
         header.database = "A";
-        sqlite::start_device(server.device(), "DISK1", header, [](int fd, uint64_t offset) {
+        start_device(server.device(), "DISK1", header, [](int fd, uint64_t offset) {
             const std::string junk(8192, 'x');
             if (::pwrite(fd, junk.data(), junk.size(), static_cast<off_t>(offset)) < 0) _exit(3);
             for (;;)
                 pause();
-            return sqlite::WrittenImage{};
+            return WrittenImage{};
         });
         _exit(0);
     }
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
     while (std::chrono::steady_clock::now() < deadline &&
            (leftovers().empty() ||
-            fs::file_size(server.dir / leftovers().front()) < sqlite::file_header_size + 8192))
+            fs::file_size(server.dir / leftovers().front()) < file_header_size + 8192))
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     kill(child, SIGKILL);
     waitpid(child, nullptr, 0);
     ASSERT_EQ(leftovers().size(), 1u) << "the killed initialize left no copy";
 
     // Beside it, files that are not stale copies of ours.
-    const std::string device_head = sqlite::encode_file_header();
+    const std::string device_head = encode_file_header();
     testing::write_file(server.dir / ".disk1.bak.Zz09aB", "");
     testing::write_file(server.dir / ".disk1.bak.notes1", "my own notes");
     testing::write_file(server.dir / ".disk1.bak.Lock3d", device_head + "in progress");

@@ -7,19 +7,22 @@
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "conformance/db_context.hpp"
-#include "management/sqlite/errors.hpp"
+#include "management/checksum.hpp"
+#include "management/device_format.hpp"
+#include "management/errors.hpp"
 #include "ortiva/error_info.hpp"
 #include "ortiva/management.hpp"
 
 namespace ortiva::testing {
 
-inline int32_t code(management::sqlite::Error e) {
+inline int32_t code(management::Error e) {
     return static_cast<int32_t>(e);
 }
 
@@ -87,6 +90,27 @@ inline std::string read_file(const std::filesystem::path& file) {
 inline void write_file(const std::filesystem::path& file, const std::string& bytes) {
     std::ofstream out(file, std::ios::binary | std::ios::trunc);
     out << bytes;
+}
+
+/// Lets alter change the image of the first set in a device file's bytes, then makes every
+/// checksum agree again, as a careless tool or a forger would.
+inline void alter_first_image(std::string& bytes,
+                              const std::function<void(char* image, std::size_t size)>& alter) {
+    using namespace management;
+    const std::size_t at = file_header_size;
+    const uint32_t header_size =
+        announced_header_size(std::string_view(bytes).substr(at, set_prefix_size));
+    SetHeader header;
+    if (header_size == 0 || !decode_set_header(bytes.substr(at, header_size), header))
+        throw std::runtime_error("the device does not start with a set");
+    const std::size_t image_at = at + header_size;
+    alter(bytes.data() + image_at, header.image_size);
+    header.image_crc = crc32c(0, bytes.data() + image_at, header.image_size);
+    const std::string head = encode_set_header(header, header_size);
+    bytes.replace(at, head.size(), head);
+    const uint64_t set_size = header_size + header.image_size + trailer_size;
+    const std::string trailer = encode_trailer(set_size, stored_header_crc(head));
+    bytes.replace(image_at + header.image_size, trailer.size(), trailer);
 }
 
 /// A server directory with a disk device "DISK1" and a tape device "TAPE1".

@@ -164,7 +164,8 @@ void add_backup_commands(CLI::App& app, Action& action) {
     auto o = std::make_shared<RunOptions>();
 
     auto* backup = app.add_subcommand("backup", "Back up databases onto a device, in order");
-    backup->add_option("--server", o->server, "Server directory")->required();
+    backup->add_option("--server", o->server, "Server directory or postgresql:// address")
+        ->required();
     backup->add_option("--device", o->device, "Backup device name")->required();
     backup->add_flag("--init", o->initialize, "Start the device afresh with this run");
     backup->add_option("databases", o->names, "Database names")->required();
@@ -172,7 +173,8 @@ void add_backup_commands(CLI::App& app, Action& action) {
 
     // Counts are checked as the command line is read, before anything is sized by them.
     auto* history = app.add_subcommand("history", "List the backup runs a device holds");
-    history->add_option("--server", o->server, "Server directory")->required();
+    history->add_option("--server", o->server, "Server directory or postgresql:// address")
+        ->required();
     history->add_option("--device", o->device, "Backup device name")->required();
     history->add_option("--databases", o->databases, "Databases per run (1 to 32767)")
         ->required()
@@ -181,7 +183,8 @@ void add_backup_commands(CLI::App& app, Action& action) {
     history->callback([&action, o] { action = [o] { return show_history(*o); }; });
 
     auto* restore = app.add_subcommand("restore", "Restore the databases of a run");
-    restore->add_option("--server", o->server, "Server directory")->required();
+    restore->add_option("--server", o->server, "Server directory or postgresql:// address")
+        ->required();
     restore->add_option("--device", o->device, "Backup device name")->required();
     restore->add_option("--file", o->file, "Position of the run's first set (its Sl No)")
         ->required()

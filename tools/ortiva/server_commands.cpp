@@ -1,4 +1,5 @@
-// Operator commands of the built-in backup backend: server directories and backup devices.
+// Operator commands of the backup backends: server directories and backup devices (a
+// PostgreSQL server's live in its devices directory).
 
 #include <iostream>
 #include <memory>
@@ -53,7 +54,7 @@ void add_server_commands(CLI::App& app, Action& action) {
     auto o = std::make_shared<DeviceOptions>();
 
     auto* add = device->add_subcommand("add", "Add a backup device");
-    add->add_option("--server", o->server, "Server directory")->required();
+    add->add_option("--server", o->server, "Server directory or postgresql:// address")->required();
     add->add_option("name", o->name, "Device name")->required();
     add->add_option("path", o->path, "Device file (relative paths are inside the server)")
         ->required();
@@ -61,7 +62,7 @@ void add_server_commands(CLI::App& app, Action& action) {
     add->callback([&action, o] {
         action = [o] {
             management::add_backup_device(
-                o->server, o->name, o->path,
+                management::device_catalog_directory(o->server), o->name, o->path,
                 o->tape ? management::device_tape : management::device_disk);
             std::cout << "Device " << o->name << " added.\n";
             return 0;
@@ -69,18 +70,21 @@ void add_server_commands(CLI::App& app, Action& action) {
     });
 
     auto* drop = device->add_subcommand("drop", "Remove a backup device (its file is kept)");
-    drop->add_option("--server", o->server, "Server directory")->required();
+    drop->add_option("--server", o->server, "Server directory or postgresql:// address")
+        ->required();
     drop->add_option("name", o->name, "Device name")->required();
     drop->callback([&action, o] {
         action = [o] {
-            management::drop_backup_device(o->server, o->name);
+            management::drop_backup_device(management::device_catalog_directory(o->server),
+                                           o->name);
             std::cout << "Device " << o->name << " dropped.\n";
             return 0;
         };
     });
 
     auto* list = device->add_subcommand("list", "List the backup devices");
-    list->add_option("--server", o->server, "Server directory")->required();
+    list->add_option("--server", o->server, "Server directory or postgresql:// address")
+        ->required();
     list->add_flag("--tape", o->tape, "Only tape devices");
     list->callback([&action, o] { action = [o] { return list_devices(*o); }; });
 }

@@ -10,8 +10,8 @@
 #include <thread>
 #include <vector>
 
-#include "management/sqlite/errors.hpp"
-#include "management/sqlite/file_io.hpp"
+#include "management/errors.hpp"
+#include "management/file_io.hpp"
 #include "management/sqlite/window_vfs.hpp"
 #include "ortiva/error_info.hpp"
 

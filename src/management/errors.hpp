@@ -1,6 +1,6 @@
 #pragma once
 
-// The errors of the SQLite server backend: one number per kind of failure, all with source
+// The errors of the management backends: one number per kind of failure, all with source
 // "Ortiva.Management", so that callers and operators can tell them apart.
 
 #include <cstdint>
@@ -9,7 +9,7 @@
 
 #include "ortiva/error_info.hpp"
 
-namespace ortiva::management::sqlite {
+namespace ortiva::management {
 
 enum class Error : int32_t {
     not_connected = 21001,
@@ -30,6 +30,8 @@ enum class Error : int32_t {
     io = 21016,
     database = 21017,
     database_damaged = 21018,
+    server = 21019,
+    server_program = 21020,
 };
 
 inline constexpr const char* error_source = "Ortiva.Management";
@@ -41,4 +43,4 @@ ErrorInfo make_error(Error e, std::initializer_list<std::string> args = {});
 /// An io failure: what was being done ("Writing device file"), on which path, and errno.
 [[noreturn]] void fail_io(const std::string& action, const std::string& path, int errno_value);
 
-}  // namespace ortiva::management::sqlite
+}  // namespace ortiva::management

@@ -8,13 +8,14 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
-#include "management/sqlite/device_format.hpp"
-#include "management/sqlite/file_io.hpp"
+#include "management/device_format.hpp"
+#include "management/file_io.hpp"
 
-namespace ortiva::management::sqlite {
+namespace ortiva::management {
 
 struct StoredSet {
     SetHeader header;
@@ -53,10 +54,12 @@ struct VerifiedSet {
 VerifiedSet verify_set(const std::filesystem::path& path, const std::string& device_name,
                        int64_t position);
 
-/// What writing an image produced: its size and the finish time of the backup.
+/// What writing an image produced: its size, the finish time of the backup, and the image's
+/// CRC when the writer computed it while streaming (else it is read back).
 struct WrittenImage {
     uint64_t size = 0;
     std::string finish;
+    std::optional<uint32_t> crc;
 };
 /// Writes a set's image into the open device file fd at offset.
 using ImageWriter = std::function<WrittenImage(int fd, uint64_t offset)>;
@@ -77,4 +80,4 @@ void remove_stale_device_copies(const std::filesystem::path& path) noexcept;
 /// Creates an empty device file; an existing device file is kept, any other file refused.
 void create_device_file(const std::filesystem::path& path, const std::string& device_name);
 
-}  // namespace ortiva::management::sqlite
+}  // namespace ortiva::management

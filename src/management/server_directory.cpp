@@ -2,17 +2,15 @@
 
 #include <algorithm>
 
-#include "management/sqlite/catalog.hpp"
-#include "management/sqlite/device_file.hpp"
-#include "management/sqlite/errors.hpp"
-#include "management/sqlite/file_io.hpp"
+#include "management/catalog.hpp"
+#include "management/device_file.hpp"
+#include "management/errors.hpp"
+#include "management/file_io.hpp"
 #include "ortiva/management.hpp"
 
 namespace ortiva::management {
 
 namespace {
-
-using namespace sqlite;
 
 // Catalog changes are read-modify-write; the directory lock keeps two operators apart.
 File lock_server(const std::filesystem::path& dir) {

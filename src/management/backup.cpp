@@ -1,38 +1,26 @@
-#include "management/sqlite/errors.hpp"
-#include "management/sqlite/image.hpp"
-#include "management/sqlite/server.hpp"
-#include "ortiva/date.hpp"
+#include "management/errors.hpp"
+#include "management/server.hpp"
 
-namespace ortiva::management::sqlite {
-
-namespace {
-
-std::string now_text() {
-    return Date::now().format("yyyy-mm-dd hh:mm:ss");
-}
-
-}  // namespace
+namespace ortiva::management {
 
 void back_up(const ServerConnection& server, const Backup& job) {
     check_database_name(job.database);
     const DeviceEntry device = server.device(job.devices);
-    const auto database_file = server.database_file(job.database);
-    std::error_code ec;
-    if (!std::filesystem::is_regular_file(database_file, ec))
+    Engine& engine = *server.engine;
+    if (!engine.database_exists(job.database))
         fail(Error::no_such_database, {job.database, server.server_name});
 
     SetHeader header;
     header.device_type = static_cast<uint32_t>(device.type);
-    header.sqlite_version = static_cast<uint32_t>(sqlite_version_number());
+    header.engine_version = engine.version();
     header.database = job.database;
     header.set_name = job.backup_set_name;
     header.server = server.server_name;
     header.user = server.login;
-    header.start = now_text();
+    header.start = engine.now();
     const ImageWriter write_image = [&](int fd, uint64_t offset) {
-        WrittenImage image;
-        image.size = write_snapshot(database_file, job.database, fd, offset);
-        image.finish = now_text();
+        WrittenImage image = engine.write_image(job.database, fd, offset);
+        image.finish = engine.now();
         return image;
     };
 
@@ -43,4 +31,4 @@ void back_up(const ServerConnection& server, const Backup& job) {
         append_set(device_file, device.name, std::move(header), write_image);
 }
 
-}  // namespace ortiva::management::sqlite
+}  // namespace ortiva::management

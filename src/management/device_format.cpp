@@ -1,10 +1,10 @@
-#include "management/sqlite/device_format.hpp"
+#include "management/device_format.hpp"
 
 #include <cstring>
 
-#include "management/sqlite/checksum.hpp"
+#include "management/checksum.hpp"
 
-namespace ortiva::management::sqlite {
+namespace ortiva::management {
 
 namespace {
 
@@ -79,7 +79,7 @@ std::string encode_set_header(const SetHeader& h, std::size_t min_size) {
     put32(out, h.position);
     put32(out, h.device_type);
     put32(out, h.image_crc);
-    put32(out, h.sqlite_version);
+    put32(out, h.engine_version);
     put64(out, h.image_size);
     for (const std::string* s : {&h.database, &h.set_name, &h.server, &h.user, &h.start, &h.finish})
         put_text(out, *s);
@@ -108,7 +108,7 @@ bool decode_set_header(std::string_view in, SetHeader& out) {
     h.position = get32(in, 16);
     h.device_type = get32(in, 20);
     h.image_crc = get32(in, 24);
-    h.sqlite_version = get32(in, 28);
+    h.engine_version = get32(in, 28);
     h.image_size = get64(in, 32);
     std::size_t at = fixed_header_size;
     const std::size_t limit = size - 4;
@@ -135,4 +135,4 @@ bool trailer_matches(std::string_view bytes, uint64_t set_size, uint32_t header_
            get64(bytes, 8) == set_size && get32(bytes, 16) == header_crc;
 }
 
-}  // namespace ortiva::management::sqlite
+}  // namespace ortiva::management

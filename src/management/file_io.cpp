@@ -1,4 +1,4 @@
-#include "management/sqlite/file_io.hpp"
+#include "management/file_io.hpp"
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -11,9 +11,9 @@
 #include <utility>
 #include <vector>
 
-#include "management/sqlite/errors.hpp"
+#include "management/errors.hpp"
 
-namespace ortiva::management::sqlite {
+namespace ortiva::management {
 
 namespace {
 
@@ -255,4 +255,4 @@ void check_path_text(const std::filesystem::path& path, const char* what) {
     fail(Error::invalid_name, {shown, what, "it holds a NUL character"});
 }
 
-}  // namespace ortiva::management::sqlite
+}  // namespace ortiva::management

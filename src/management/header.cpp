@@ -1,12 +1,12 @@
-#include "management/sqlite/server.hpp"
+#include "management/server.hpp"
 
 #include <array>
 #include <cstdio>
 
-#include "management/sqlite/errors.hpp"
+#include "management/errors.hpp"
 #include "ortiva/error_info.hpp"
 
-namespace ortiva::management::sqlite {
+namespace ortiva::management {
 
 namespace {
 
@@ -35,7 +35,7 @@ std::vector<std::string> row_of(const StoredSet& set) {
         h.user,
         h.server,
         h.database,
-        std::to_string(h.sqlite_version),
+        std::to_string(h.engine_version),
         "",
         std::to_string(set.set_size),
         std::to_string(h.image_size),
@@ -88,4 +88,4 @@ std::unique_ptr<BackupHeader> make_backup_header(const DeviceContents& contents)
     return std::make_unique<SetTable>(contents);
 }
 
-}  // namespace ortiva::management::sqlite
+}  // namespace ortiva::management

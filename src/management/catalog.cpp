@@ -1,4 +1,4 @@
-#include "management/sqlite/catalog.hpp"
+#include "management/catalog.hpp"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -6,10 +6,10 @@
 #include <cerrno>
 #include <string_view>
 
-#include "management/sqlite/errors.hpp"
-#include "management/sqlite/file_io.hpp"
+#include "management/errors.hpp"
+#include "management/file_io.hpp"
 
-namespace ortiva::management::sqlite {
+namespace ortiva::management {
 
 namespace {
 
@@ -143,4 +143,4 @@ void check_database_name(const std::string& name) {
     if (why) fail(Error::invalid_name, {name, "database", why});
 }
 
-}  // namespace ortiva::management::sqlite
+}  // namespace ortiva::management

@@ -1,8 +1,8 @@
-#include "management/sqlite/errors.hpp"
+#include "management/errors.hpp"
 
 #include <cstring>
 
-namespace ortiva::management::sqlite {
+namespace ortiva::management {
 
 namespace {
 
@@ -49,6 +49,10 @@ const char* template_of(Error e) {
             return "SQLite failed on database '%1': %2.";
         case Error::database_damaged:
             return "Database '%1' is damaged (%2); it was not backed up.";
+        case Error::server:
+            return "Server '%1' failed: %2 (SQLSTATE %3).";
+        case Error::server_program:
+            return "%1 failed on database '%2': %3.";
     }
     return "Unknown management error.";
 }
@@ -79,4 +83,4 @@ void fail_io(const std::string& action, const std::string& path, int errno_value
     fail(Error::io, {action, path, std::strerror(errno_value)});
 }
 
-}  // namespace ortiva::management::sqlite
+}  // namespace ortiva::management

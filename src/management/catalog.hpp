@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-namespace ortiva::management::sqlite {
+namespace ortiva::management {
 
 inline constexpr const char* catalog_file_name = "ortiva-devices.catalog";
 
@@ -38,4 +38,4 @@ void check_device_file(const std::filesystem::path& file);
 /// Throws invalid_name unless name can be a database name (it becomes a file name).
 void check_database_name(const std::string& name);
 
-}  // namespace ortiva::management::sqlite
+}  // namespace ortiva::management

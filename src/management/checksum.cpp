@@ -1,4 +1,4 @@
-#include "management/sqlite/checksum.hpp"
+#include "management/checksum.hpp"
 
 #include <array>
 #include <cstring>
@@ -7,7 +7,7 @@
 #include <nmmintrin.h>
 #endif
 
-namespace ortiva::management::sqlite {
+namespace ortiva::management {
 
 namespace {
 
@@ -86,4 +86,4 @@ uint32_t crc32c_portable(uint32_t crc, const void* data, std::size_t n) {
     return ~crc_portable(~crc, static_cast<const unsigned char*>(data), n);
 }
 
-}  // namespace ortiva::management::sqlite
+}  // namespace ortiva::management

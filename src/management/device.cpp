@@ -1,6 +1,6 @@
-#include "management/sqlite/server.hpp"
+#include "management/server.hpp"
 
-namespace ortiva::management::sqlite {
+namespace ortiva::management {
 
 namespace {
 
@@ -27,4 +27,4 @@ std::shared_ptr<BackupDevice> make_backup_device(const ServerConnection& server,
     return std::make_shared<SqliteBackupDevice>(server, std::move(entry));
 }
 
-}  // namespace ortiva::management::sqlite
+}  // namespace ortiva::management

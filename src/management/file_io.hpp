@@ -11,7 +11,7 @@
 #include <string>
 #include <string_view>
 
-namespace ortiva::management::sqlite {
+namespace ortiva::management {
 
 class File {
   public:
@@ -72,4 +72,4 @@ void check_path_text(const std::filesystem::path& path, const char* what);
 /// The directory that holds path ("." for a bare file name).
 std::filesystem::path parent_of(const std::filesystem::path& path);
 
-}  // namespace ortiva::management::sqlite
+}  // namespace ortiva::management

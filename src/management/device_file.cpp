@@ -1,4 +1,4 @@
-#include "management/sqlite/device_file.hpp"
+#include "management/device_file.hpp"
 
 #include <fcntl.h>
 
@@ -7,10 +7,10 @@
 #include <memory>
 #include <string_view>
 
-#include "management/sqlite/checksum.hpp"
-#include "management/sqlite/errors.hpp"
+#include "management/checksum.hpp"
+#include "management/errors.hpp"
 
-namespace ortiva::management::sqlite {
+namespace ortiva::management {
 
 namespace {
 
@@ -68,7 +68,7 @@ uint64_t write_set(File& file, uint64_t at, SetHeader& header, const ImageWriter
     const WrittenImage image = write_image(file.fd(), image_at);
     header.image_size = image.size;
     header.finish = image.finish;
-    header.image_crc = checksum_of(file, image_at, image.size);
+    header.image_crc = image.crc ? *image.crc : checksum_of(file, image_at, image.size);
     const std::string head = encode_set_header(header, reserved);
     if (head.size() != reserved)
         fail(Error::io, {"Writing the set header of", file.path().string(), "it outgrew its room"});
@@ -256,4 +256,4 @@ void create_device_file(const std::filesystem::path& path, const std::string& de
     sync_directory(parent_of(path));
 }
 
-}  // namespace ortiva::management::sqlite
+}  // namespace ortiva::management

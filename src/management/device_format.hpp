@@ -4,7 +4,7 @@
 // consecutive backup sets, each written as
 //
 //   set header: "ORTVSET1", u32 header size, u32 format version, u32 position, u32 device
-//               type, u32 image CRC-32C, u32 SQLite version, u64 image size, then six texts
+//               type, u32 image CRC-32C, u32 engine version, u64 image size, then six texts
 //               (u32 length + UTF-8 bytes): database, backup set name, server, user, start
 //               and finish date and time; zero padding; last a u32 CRC-32C of everything
 //               before it
@@ -19,7 +19,7 @@
 #include <string>
 #include <string_view>
 
-namespace ortiva::management::sqlite {
+namespace ortiva::management {
 
 inline constexpr std::size_t file_header_size = 16;
 inline constexpr std::size_t set_prefix_size = 12;  // magic and header size
@@ -30,7 +30,7 @@ struct SetHeader {
     uint32_t position = 0;
     uint32_t device_type = 0;
     uint32_t image_crc = 0;
-    uint32_t sqlite_version = 0;
+    uint32_t engine_version = 0;
     uint64_t image_size = 0;
     std::string database;
     std::string set_name;
@@ -59,4 +59,4 @@ uint32_t stored_header_crc(std::string_view header_bytes);
 std::string encode_trailer(uint64_t set_size, uint32_t header_crc);
 bool trailer_matches(std::string_view bytes, uint64_t set_size, uint32_t header_crc);
 
-}  // namespace ortiva::management::sqlite
+}  // namespace ortiva::management
