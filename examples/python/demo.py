@@ -4,7 +4,7 @@
 Stores categories and items in a new SQLite file with next numbers, fills a headless list
 view and prints it, then enciphers and deciphers a password. Run from the repository:
 
-    ORTIVA_LIBRARY=build/lib/libortiva.so.0 python3 examples/python/demo.py
+    ORTIVA_LIBRARY=build/lib/libortiva_c.so python3 examples/python/demo.py
 
 (without ORTIVA_LIBRARY the class registry or the linker's search path is used).
 """

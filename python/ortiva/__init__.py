@@ -12,8 +12,9 @@ what kind a member is read with a call: ``combo.ListCount()``, ``lvw.ListItems(1
 ``combo.Text = "x"`` assigns.
 
 Values: str, int (a 16-bit Integer when it fits, else a 32-bit Long), float, bool, None
-(Null), ``Missing`` (an omitted argument), ``Empty``, datetime, lists and tuples (arrays),
-objects. Results come back the same way; Empty comes back as None.
+(Null), ``Missing`` (an omitted argument), ``Empty``, ``Nothing`` (no object), datetime, lists
+and tuples (arrays), objects. Results come back the same way; Empty and Nothing come back as
+None.
 
 By reference: the library writes back the arguments a member takes by reference (``intIndex``,
 ``keyascii``, ``strCondition``, the running numbers of the bulk inserts). Pass a ``ByRef`` box
@@ -49,7 +50,7 @@ from . import _capi
 from ._capi import lib as _lib
 
 __all__ = ["create", "predeclared", "control", "live_objects", "version", "Object", "Error",
-           "ByRef", "Missing", "Empty", "ErrorValue"]
+           "ByRef", "Missing", "Empty", "Nothing", "ErrorValue"]
 
 
 class Error(Exception):
@@ -106,14 +107,18 @@ _MISSING_CODE = -2147352572  # 0x80020004
 Missing = ErrorValue(_MISSING_CODE)
 
 
-class _EmptyType:
-    __slots__ = ()
+class _Marker:
+    __slots__ = ("_name",)
+
+    def __init__(self, name):
+        self._name = name
 
     def __repr__(self):
-        return "Empty"
+        return self._name
 
 
-Empty = _EmptyType()
+Empty = _Marker("Empty")
+Nothing = _Marker("Nothing")  # an object variable set to no object (``db.adocon = Nothing``)
 
 
 # Errors ----------------------------------------------------------------------------------
@@ -177,6 +182,8 @@ def _store(v, value):
         v.kind = _capi.NULL
     elif value is Empty:
         v.kind = _capi.EMPTY
+    elif value is Nothing:
+        v.kind, v.value.object = _capi.OBJECT, None
     elif isinstance(value, ErrorValue):
         v.kind, v.value.error_code = _capi.ERROR, value.code
     elif isinstance(value, bool):
@@ -321,11 +328,13 @@ class Object:
             for i, arg in enumerate(args):
                 _store(array[i], arg)
             _pending.failure = None
-            _check(lib.ortiva_invoke(self._handle(), dispid, how, array, count, byref(result),
-                                     byref(error)), error)
+            status = lib.ortiva_invoke(self._handle(), dispid, how, array, count, byref(result),
+                                       byref(error))
+            # Written back also when the call fails (a trimmed condition stays trimmed).
             for i, arg in enumerate(args):
                 if isinstance(arg, ByRef):
                     arg.value = _load(array[i])
+            _check(status, error)
             return _load(result)
         finally:
             for i in range(count):

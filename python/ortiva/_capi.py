@@ -119,7 +119,7 @@ def find_library(class_id=None):
     """Where the library is: ORTIVA_LIBRARY, else the class registry, else the linker's
     search path."""
     path = (os.environ.get("ORTIVA_LIBRARY") or registered_library(class_id)
-            or ctypes.util.find_library("ortiva"))
+            or ctypes.util.find_library("ortiva_c"))
     if not path:
         raise OSError("the ortiva library was not found: set ORTIVA_LIBRARY to its path or "
                       "register the classes (ortiva component register)")

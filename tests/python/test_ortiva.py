@@ -82,6 +82,8 @@ def test_values_cross_both_ways(shop):
         shop.fnReturnField("Name", 2**60)
     with pytest.raises(TypeError):
         shop.fnReturnField("Name", b"Code = 1")
+    shop.adocon = ortiva.Nothing  # drops the connection: the next use makes an unopened one
+    assert shop.ConState == 0
 
 
 def test_errors_keep_their_numbers(shop):
