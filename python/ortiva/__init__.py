@@ -455,12 +455,15 @@ def _attribute_name(target, name):
         name = getattr(target, "ortiva_default", "")
         if not name:
             raise AttributeError(f"{type(target).__name__} has no default member")
-    if hasattr(target, name):
+    # Looked up without reading the attribute, so that a property's getter runs only once.
+    if name in getattr(target, "__dict__", ()) or hasattr(type(target), name):
         return name
     lowered = name.lower()
     for candidate in dir(target):
         if candidate.lower() == lowered:
             return candidate
+    if hasattr(target, name):  # answered by __getattr__
+        return name
     raise AttributeError(f"{type(target).__name__} has no member {name}")
 
 
