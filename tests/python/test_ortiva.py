@@ -150,6 +150,9 @@ def test_python_combo_box_filled_by_populate_combo_or_list(shop):
     assert combo.ListIndex == 2
     shop.PopulateComboOrList(combo, "Code", "Name", "Rate < 5")
     assert (combo.List, combo.ListIndex) == (["Brush"], -1)
+    with pytest.raises(ortiva.Error) as raised:  # an object without the members
+        shop.PopulateComboOrList(object(), "Code", "Name")
+    assert raised.value.number == 438
 
 
 @pytest.mark.parametrize("failure, number", [
@@ -166,9 +169,6 @@ def test_host_exceptions_become_errors(shop, failure, number):
         shop.PopulateComboOrList(Refusing(), "Code", "Name")
     assert raised.value.number == number
     assert raised.value.__cause__ is failure
-    with pytest.raises(ortiva.Error) as raised:
-        shop.PopulateComboOrList(object(), "Code", "Name")
-    assert raised.value.number == 438
 
 
 def test_by_reference_arguments_are_written_back(shop):
