@@ -162,14 +162,4 @@ TEST(LateBound, WrittenBackAlsoWhenTheCallFails) {
     EXPECT_EQ(args[1], Variant(int16_t{3}));
 }
 
-TEST(LateBound, ControlsAreInvokedByMemberId) {
-    auto combo = memory::create_control("ComboBox");
-    std::vector<Variant> item{Variant("Nut")};
-    ortiva::component::invoke(*combo, id_of_name(*combo, "AddItem"), method, item);
-    std::vector<Variant> none;
-    EXPECT_EQ(
-        ortiva::component::invoke(*combo, id_of_name(*combo, "ListCount"), property_get, none),
-        Variant(int32_t{1}));
-}
-
 }  // namespace
