@@ -59,6 +59,8 @@ install(DIRECTORY include/ortiva DESTINATION ${CMAKE_INSTALL_INCLUDEDIR} ${ortiv
 if(TARGET ortiva_cli)
     install(TARGETS ortiva_cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 endif()
+# The C interface is loaded by name (ctypes, other FFIs), not linked through the package.
+install(TARGETS ortiva_c_library LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR})
 install(FILES LICENSE DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/ortiva)
 
 set(config_dir ${CMAKE_INSTALL_LIBDIR}/cmake/Ortiva)

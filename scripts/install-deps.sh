@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
     build-essential cmake ninja-build pkg-config clang-format clang libclang-rt-14-dev
-    libsqlite3-dev sqlite3
+    libsqlite3-dev sqlite3 python3 python3-pytest
     libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev nlohmann-json3-dev
     unixodbc-dev odbc-postgresql libsqliteodbc postgresql-15 postgresql-client libpq-dev
     qt6-base-dev libqt6sql6-sqlite xvfb xauth

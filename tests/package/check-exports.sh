@@ -34,7 +34,21 @@ for lib in "$@"; do
                       'ortiva::ClsDBBackupRestore::' 'ortiva::clsCommonGen::'
                       'ortiva::management::create_server()' 'ortiva::text::trim(std::basic_string_view'
                       'ortiva::to_text(ortiva::Variant const&)' 'typeinfo for ortiva::ErrorInfo'
-                      'ortiva::version()') ;;
+                      'ortiva::version()' 'ortiva::component::create(') ;;
+        libortiva_c.so*)
+            # The whole C interface, unmangled.
+            c_required=(ortiva_version ortiva_create ortiva_predeclared ortiva_create_control
+                        ortiva_host_object_create ortiva_addref ortiva_release ortiva_live_objects
+                        ortiva_id_of_name ortiva_member_flags ortiva_invoke ortiva_variant_clear
+                        ortiva_variant_set_string ortiva_variant_set_array
+                        ortiva_variant_set_object ortiva_strdup ortiva_error_clear)
+            c_symbols=$(nm -D --defined-only "$lib" | awk '{print $3}')
+            for symbol in "${c_required[@]}"; do
+                grep -qx "$symbol" <<<"$c_symbols" || fail "$name" "does not export $symbol"
+            done
+            # Built from the static archives it also carries the C++ API; over the shared
+            # libraries it needs only the C interface.
+            required=() ;;
         libortiva_memory.so*) required=('ortiva::memory::create_control(' 'ortiva::memory::render(') ;;
         libortiva_qt.so*) required=('ortiva::qt::wrap(QWidget*)' 'ortiva::qt::QtRuntime::') ;;
         *) required=() ;;

@@ -22,7 +22,7 @@ qt=OFF
 step "shared libraries in $shared_build"
 cmake -S . -B "$shared_build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_SHARED_LIBS=ON \
     -DORTIVA_BUILD_TESTS=OFF -DORTIVA_BUILD_BENCH=OFF -DORTIVA_BUILD_TOOLS=OFF >/dev/null
-targets=(ortiva ortiva_memory)
+targets=(ortiva ortiva_memory ortiva_c_library)
 [ "$qt" = ON ] && targets+=(ortiva_qt)
 cmake --build "$shared_build" -j "$jobs" --target "${targets[@]}"
 
@@ -36,7 +36,7 @@ for kind in static shared; do
 
     if [ $kind = shared ]; then
         step "exported symbols"
-        libs=("$libdir"/libortiva.so.* "$libdir"/libortiva_memory.so.*)
+        libs=("$libdir"/libortiva.so.* "$libdir"/libortiva_memory.so.* "$libdir"/libortiva_c.so.*)
         [ "$qt" = ON ] && libs+=("$libdir"/libortiva_qt.so.*)
         # The fully versioned files only; the SONAME links point at them.
         tests/package/check-exports.sh $(ls "${libs[@]}" | grep -E '\.so\.[0-9]+\.[0-9]+\.[0-9]+$')

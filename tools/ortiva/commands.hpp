@@ -20,6 +20,8 @@ void add_sql_command(CLI::App& app, Action& action);
 void add_server_commands(CLI::App& app, Action& action);
 void add_backup_commands(CLI::App& app, Action& action);
 void add_demo_command(CLI::App& app, Action& action);
+void add_classes_command(CLI::App& app, Action& action);
+void add_component_commands(CLI::App& app, Action& action);
 
 /// Adds --format table|csv|json to a command that prints rows.
 CLI::Option* add_format_option(CLI::App& cmd, Format& format);

@@ -95,6 +95,8 @@ int main(int argc, char** argv) {
     ortiva::cli::add_sql_command(app, action);
     ortiva::cli::add_server_commands(app, action);
     ortiva::cli::add_backup_commands(app, action);
+    ortiva::cli::add_classes_command(app, action);
+    ortiva::cli::add_component_commands(app, action);
 
     if (ortiva::cli::unknown_subcommand(app, argc, argv)) return 2;
     try {

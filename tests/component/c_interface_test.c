@@ -1,0 +1,460 @@
+/* Drives the library through ortiva.h alone, as a C host would. */
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+#include "ortiva/ortiva.h"
+
+static int failures;
+
+#define CHECK(cond)                                                            \
+    do {                                                                       \
+        if (!(cond)) {                                                         \
+            fprintf(stderr, "%s:%d: failed: %s\n", __FILE__, __LINE__, #cond); \
+            ++failures;                                                        \
+        }                                                                      \
+    } while (0)
+
+static ortiva_variant text(const char* s) {
+    ortiva_variant v = {0};
+    ortiva_variant_set_string(&v, s, strlen(s));
+    return v;
+}
+
+static ortiva_variant integer(int16_t i) {
+    ortiva_variant v = {0};
+    v.kind = ORTIVA_INTEGER;
+    v.value.integer = i;
+    return v;
+}
+
+static ortiva_variant object(ortiva_object* o) {
+    ortiva_variant v = {0};
+    ortiva_variant_set_object(&v, o);
+    return v;
+}
+
+static ortiva_variant missing(void) {
+    ortiva_variant v = {0};
+    v.kind = ORTIVA_ERROR;
+    v.value.error_code = (int32_t)0x80020004u;
+    return v;
+}
+
+static ortiva_variant texts(const char* a, const char* b) {
+    ortiva_variant v = {0};
+    ortiva_variant_set_array(&v, 2);
+    v.value.array.items[0] = text(a);
+    v.value.array.items[1] = text(b);
+    return v;
+}
+
+static int is_text(const ortiva_variant* v, const char* s) {
+    return v->kind == ORTIVA_STRING && v->value.string.length == strlen(s) &&
+           memcmp(v->value.string.data, s, strlen(s)) == 0;
+}
+
+static long number(const ortiva_variant* v) {
+    switch (v->kind) {
+        case ORTIVA_INTEGER:
+            return v->value.integer;
+        case ORTIVA_LONG:
+            return v->value.long_value;
+        case ORTIVA_DOUBLE:
+            return (long)v->value.dbl;
+        case ORTIVA_STRING:
+            return atol(v->value.string.data);
+        default:
+            return -99999;
+    }
+}
+
+static void clear_all(ortiva_variant* args, size_t count) {
+    size_t i;
+    for (i = 0; i < count; ++i)
+        ortiva_variant_clear(&args[i]);
+}
+
+/* Invokes by name; returns the error number, 0 on success. The result is the caller's. */
+static int32_t invoke(ortiva_object* o, const char* name, int32_t how, ortiva_variant* args,
+                      size_t count, ortiva_variant* result) {
+    ortiva_error error = {0};
+    int32_t id = 0, number_of_error = 0;
+    if (ortiva_id_of_name(o, name, &id, &error) == ORTIVA_OK &&
+        ortiva_invoke(o, id, how, args, count, result, &error) == ORTIVA_OK)
+        return 0;
+    number_of_error = error.number;
+    CHECK(error.description && error.description[0]);
+    ortiva_error_clear(&error);
+    return number_of_error;
+}
+
+/* Calls a member and frees its arguments and result. */
+static int32_t run(ortiva_object* o, const char* name, ortiva_variant* args, size_t count) {
+    ortiva_variant result = {0};
+    int32_t status = invoke(o, name, ORTIVA_METHOD, args, count, &result);
+    ortiva_variant_clear(&result);
+    clear_all(args, count);
+    return status;
+}
+
+static ortiva_object* member_object(ortiva_object* o, const char* name) {
+    ortiva_variant result = {0};
+    CHECK(invoke(o, name, ORTIVA_PROPERTY_GET, NULL, 0, &result) == 0);
+    CHECK(result.kind == ORTIVA_OBJECT);
+    return result.value.object; /* the reference moves to the caller */
+}
+
+static long count_of(ortiva_object* collection) {
+    ortiva_variant result = {0};
+    long n;
+    CHECK(invoke(collection, "Count", ORTIVA_PROPERTY_GET, NULL, 0, &result) == 0);
+    n = number(&result);
+    ortiva_variant_clear(&result);
+    return n;
+}
+
+/* ---- A combo box written in C: what PopulateComboOrList needs of it ---- */
+
+struct combo {
+    char items[8][32];
+    long data[8];
+    int count, new_index, list_index, released;
+};
+
+static int same(const char* a, const char* b) {
+    for (; *a && *b; ++a, ++b) {
+        char x = *a >= 'A' && *a <= 'Z' ? (char)(*a + 32) : *a;
+        char y = *b >= 'A' && *b <= 'Z' ? (char)(*b + 32) : *b;
+        if (x != y) return 0;
+    }
+    return *a == *b;
+}
+
+static int32_t unknown(const char* member, ortiva_error* error) {
+    error->number = 438;
+    error->source = ortiva_strdup("combo");
+    error->description = ortiva_strdup(member);
+    return ORTIVA_FAILED;
+}
+
+static int32_t combo_get(void* self, const char* member, const ortiva_variant* index, size_t count,
+                         ortiva_variant* result, ortiva_error* error) {
+    struct combo* c = self;
+    result->kind = ORTIVA_LONG;
+    if (same(member, "Text")) return ortiva_variant_set_string(result, "", 0);
+    if (same(member, "NewIndex"))
+        result->value.long_value = c->new_index;
+    else if (same(member, "ListCount"))
+        result->value.long_value = c->count;
+    else if (same(member, "ListIndex"))
+        result->value.long_value = c->list_index;
+    else if (same(member, "List") && count == 1)
+        return ortiva_variant_set_string(result, c->items[number(index)],
+                                         strlen(c->items[number(index)]));
+    else
+        return unknown(member, error);
+    return ORTIVA_OK;
+}
+
+static int32_t combo_let(void* self, const char* member, const ortiva_variant* value,
+                         const ortiva_variant* index, size_t count, ortiva_error* error) {
+    struct combo* c = self;
+    if (same(member, "ItemData") && count == 1)
+        c->data[number(index)] = number(value);
+    else if (same(member, "ListIndex"))
+        c->list_index = (int)number(value);
+    else
+        return unknown(member, error);
+    return ORTIVA_OK;
+}
+
+static int32_t combo_call(void* self, const char* member, ortiva_variant* args, size_t count,
+                          ortiva_variant* result, ortiva_error* error) {
+    struct combo* c = self;
+    (void)result;
+    if (same(member, "Clear")) {
+        c->count = 0;
+    } else if (same(member, "AddItem") && count >= 1 && args[0].kind == ORTIVA_STRING &&
+               c->count < 8) {
+        snprintf(c->items[c->count], sizeof c->items[0], "%s", args[0].value.string.data);
+        c->new_index = c->count++;
+    } else {
+        return unknown(member, error);
+    }
+    return ORTIVA_OK;
+}
+
+static const char* combo_type(void* self) {
+    (void)self;
+    return "ComboBox";
+}
+
+static void combo_release(void* self) {
+    ((struct combo*)self)->released = 1;
+}
+
+static const ortiva_host_callbacks combo_callbacks = {combo_get, combo_let, combo_call, combo_type,
+                                                      combo_release};
+
+/* ---- The tests ---- */
+
+static void cipher_and_bad_calls(void) {
+    ortiva_object* cryptor = NULL;
+    ortiva_error error = {0};
+    ortiva_variant args[2], result = {0};
+    int32_t id = 0;
+
+    CHECK(ortiva_create("Ortiva.clscryptor", &cryptor, &error) == ORTIVA_OK);
+    CHECK(ortiva_id_of_name(cryptor, "ENCRYPT", &id, &error) == ORTIVA_OK && id == 0x60030006);
+    CHECK(ortiva_member_flags(cryptor, id) == ORTIVA_METHOD);
+
+    args[0] = text("Hello");
+    args[1] = text("k");
+    CHECK(invoke(cryptor, "EnCrypt", ORTIVA_METHOD, args, 2, &result) == 0);
+    CHECK(is_text(&result, "QSHp\xe2\x80\x9a||"));
+    clear_all(args, 2);
+    args[0] = result;
+    args[1] = text("k");
+    result.kind = ORTIVA_EMPTY;
+    CHECK(invoke(cryptor, "DeCrypt", ORTIVA_METHOD, args, 2, &result) == 0);
+    CHECK(is_text(&result, "Hello"));
+    ortiva_variant_clear(&result);
+
+    CHECK(invoke(cryptor, "Encipher", ORTIVA_METHOD, args, 2, &result) == 438);
+    CHECK(ortiva_invoke(cryptor, 0x12345, ORTIVA_METHOD, args, 2, &result, &error) ==
+              ORTIVA_FAILED &&
+          error.number == 438);
+    ortiva_error_clear(&error);
+    CHECK(invoke(cryptor, "EnCrypt", ORTIVA_METHOD, args, 1, &result) == 450);
+    clear_all(args, 2);
+    args[0] = texts("a", "b");
+    args[1] = text("k");
+    CHECK(ortiva_invoke(cryptor, 0x60030006, ORTIVA_METHOD, args, 2, &result, &error) ==
+          ORTIVA_FAILED);
+    CHECK(error.number == 13 && strcmp(error.source, "Ortiva.clscryptor") == 0);
+    CHECK(strstr(error.description, "eText") != NULL);
+    ortiva_error_clear(&error);
+    clear_all(args, 2);
+    args[0] = missing();
+    args[1] = text("k");
+    CHECK(invoke(cryptor, "EnCrypt", ORTIVA_METHOD, args, 2, &result) == 449);
+    clear_all(args, 2);
+    CHECK(result.kind == ORTIVA_EMPTY);
+    ortiva_release(cryptor);
+}
+
+static void predeclared_instances(void) {
+    ortiva_object *a = NULL, *b = NULL, *c = NULL;
+    ortiva_error error = {0};
+    CHECK(ortiva_predeclared("Ortiva.ClsCommonDb", &a, &error) == ORTIVA_OK);
+    CHECK(ortiva_predeclared("{f1486979-65e2-4911-a753-6fbaab68925c}", &b, &error) == ORTIVA_OK);
+    CHECK(a != NULL && a == b);
+    CHECK(ortiva_create("Ortiva.ClsCommonDb", &c, &error) == ORTIVA_OK && c != a);
+    ortiva_release(a);
+    ortiva_release(b);
+    ortiva_release(c);
+    CHECK(ortiva_predeclared("Ortiva.clscryptor", &c, &error) == ORTIVA_FAILED);
+    CHECK(error.number == 429);
+    ortiva_error_clear(&error);
+    CHECK(ortiva_create("Ortiva.NoSuchClass", &c, &error) == ORTIVA_FAILED && error.number == 429);
+    ortiva_error_clear(&error);
+}
+
+static ortiva_object* list_view(const char* first, const char* second) {
+    ortiva_object *lvw = NULL, *headers;
+    ortiva_error error = {0};
+    ortiva_variant args[3];
+    CHECK(ortiva_create_control("ListView", "lvw", &lvw, &error) == ORTIVA_OK);
+    headers = member_object(lvw, "ColumnHeaders");
+    args[0] = missing();
+    args[1] = missing();
+    args[2] = text(first);
+    CHECK(run(headers, "Add", args, 3) == 0);
+    args[0] = missing();
+    args[1] = missing();
+    args[2] = text(second);
+    CHECK(run(headers, "Add", args, 3) == 0);
+    ortiva_release(headers);
+    return lvw;
+}
+
+static void database_through_host_objects(void) {
+    struct combo combo = {0};
+    ortiva_object *db = NULL, *cbo = NULL, *lvw, *lvw2, *items;
+    ortiva_error error = {0};
+    ortiva_variant args[4], result = {0};
+    const char* names[] = {"Nut", "Bolt", "Washer"};
+    int i;
+
+    CHECK(ortiva_create("Ortiva.ClsCommonDb", &db, &error) == ORTIVA_OK);
+    /* strDefaultTable left off: the table is set as a property afterwards */
+    args[0] = text("Data Source=:memory:");
+    args[1] = text("");
+    args[2] = text("");
+    CHECK(run(db, "SetPropertyValues", args, 3) == 0);
+    args[0] = text("Items");
+    CHECK(invoke(db, "strTableName", ORTIVA_PROPERTY_LET, args, 1, NULL) == 0);
+    clear_all(args, 1);
+    args[0] = text("CREATE TABLE Items (Code INTEGER, Name VARCHAR(40))");
+    CHECK(run(db, "fnReturnRecords", args, 1) == 0);
+    for (i = 0; i < 3; ++i) {
+        args[0] = text("Code");
+        CHECK(invoke(db, "fnGetNextMaxNo", ORTIVA_METHOD, args, 1, &result) == 0);
+        ortiva_variant_clear(&args[0]);
+        ortiva_variant_set_array(&args[0], 2);
+        args[0].value.array.items[0] = result;
+        result.kind = ORTIVA_EMPTY;
+        args[0].value.array.items[1] = text(names[i]);
+        CHECK(invoke(db, "fnInsertRecord", ORTIVA_METHOD, args, 1, &result) == 0);
+        CHECK(result.kind == ORTIVA_BOOLEAN && result.value.boolean == -1);
+        ortiva_variant_clear(&result);
+        clear_all(args, 1);
+    }
+
+    /* A combo box implemented in C, filled twice: the optional condition left off, then
+       passed as the missing marker */
+    CHECK(ortiva_host_object_create(&combo_callbacks, &combo, &cbo, &error) == ORTIVA_OK);
+    args[0] = object(cbo);
+    args[1] = text("Code");
+    args[2] = text("Name");
+    CHECK(run(db, "PopulateComboOrList", args, 3) == 0);
+    CHECK(combo.count == 3 && strcmp(combo.items[2], "Washer") == 0 && combo.data[2] == 3);
+    args[0] = object(cbo);
+    args[1] = text("Code");
+    args[2] = text("Name");
+    args[3] = missing();
+    CHECK(run(db, "PopulateComboOrList", args, 4) == 0);
+    CHECK(combo.count == 3 && combo.data[0] == 1);
+    args[0] = object(cbo);
+    args[1] = text("Code");
+    args[2] = text("Name");
+    args[3] = text("Code = 2");
+    CHECK(run(db, "PopulateComboOrList", args, 4) == 0);
+    CHECK(combo.count == 1 && strcmp(combo.items[0], "Bolt") == 0);
+    /* a control argument that is not an object */
+    args[0] = text("cbo");
+    args[1] = text("Code");
+    args[2] = text("Name");
+    CHECK(run(db, "PopulateComboOrList", args, 3) == 13);
+    ortiva_release(cbo);
+    CHECK(combo.released == 1);
+
+    /* intIndex: 0 asks for the next row and comes back as that row's number */
+    lvw = list_view("Code", "Name");
+    args[0] = object(lvw);
+    args[1] = integer(0);
+    args[2] = texts("7", "Pin");
+    CHECK(invoke(db, "fnInsertListview", ORTIVA_METHOD, args, 3, &result) == 0);
+    CHECK(args[1].kind == ORTIVA_INTEGER && args[1].value.integer == 1);
+    ortiva_variant_clear(&result);
+    ortiva_variant_clear(&args[2]);
+    args[1].value.integer = 0;
+    args[2] = texts("8", "Cog");
+    CHECK(invoke(db, "fnInsertListview", ORTIVA_METHOD, args, 3, &result) == 0);
+    CHECK(args[1].value.integer == 2);
+    clear_all(args, 3);
+    ortiva_variant_clear(&result);
+
+    /* running numbers: the code column counts on from 100 and the next number comes back */
+    args[0] = object(lvw);
+    ortiva_variant_set_array(&args[1], 4);
+    args[1].value.array.items[0] = text("N");
+    args[1].value.array.items[1] = integer(100);
+    args[1].value.array.items[2] = text("C");
+    args[1].value.array.items[3] = integer(1);
+    CHECK(invoke(db, "fnUpdateListViewDetails", ORTIVA_METHOD, args, 2, &result) == 0);
+    CHECK(args[1].kind == ORTIVA_ARRAY && number(&args[1].value.array.items[1]) == 102);
+    CHECK(number(&args[1].value.array.items[3]) == 1);
+    clear_all(args, 2);
+    ortiva_variant_clear(&result);
+
+    /* strCondition comes back trimmed */
+    lvw2 = list_view("Code", "Name");
+    args[0] = object(lvw2);
+    args[1] = text("Items");
+    args[2] = text("  Code >= 100  ");
+    args[3] = texts("Code", "Name");
+    CHECK(invoke(db, "PopulateListview", ORTIVA_METHOD, args, 4, NULL) == 0);
+    CHECK(is_text(&args[2], "Code >= 100"));
+    clear_all(args, 4);
+    items = member_object(lvw2, "ListItems");
+    CHECK(count_of(items) == 2);
+    ortiva_release(items);
+    ortiva_release(lvw2);
+    ortiva_release(lvw);
+
+    CHECK(invoke(db, "LastExecutedSql", ORTIVA_PROPERTY_GET, NULL, 0, &result) == 0);
+    CHECK(result.kind == ORTIVA_STRING && strstr(result.value.string.data, "Code >= 100"));
+    ortiva_variant_clear(&result);
+    args[0] = text("x");
+    CHECK(invoke(db, "LastExecutedSql", ORTIVA_PROPERTY_LET, args, 1, NULL) == 387);
+    CHECK(invoke(db, "dtSystemDate", ORTIVA_PROPERTY_LET, args, 1, NULL) == 450);
+    clear_all(args, 1);
+    ortiva_release(db);
+}
+
+static void key_codes_written_back(void) {
+    ortiva_object *gen = NULL, *txt = NULL, *cbo = NULL;
+    ortiva_error error = {0};
+    ortiva_variant args[3];
+    CHECK(ortiva_create("Ortiva.clsCommonGen", &gen, &error) == ORTIVA_OK);
+    CHECK(ortiva_create_control("TextBox", "txt", &txt, &error) == ORTIVA_OK);
+    CHECK(ortiva_create_control("ComboBox", "cbo", &cbo, &error) == ORTIVA_OK);
+
+    /* a letter in a numeric box is refused: the key comes back as 0; intPrecision left off */
+    args[0] = object(txt);
+    args[1] = integer('a');
+    args[2] = integer(5);
+    CHECK(invoke(gen, "TextValidateNum", ORTIVA_METHOD, args, 3, NULL) == 0);
+    CHECK(args[1].kind == ORTIVA_INTEGER && args[1].value.integer == 0);
+    args[1].value.integer = '7';
+    CHECK(invoke(gen, "TextValidateNum", ORTIVA_METHOD, args, 3, NULL) == 0);
+    CHECK(args[1].value.integer == '7');
+    clear_all(args, 3);
+
+    args[0] = text("Washer");
+    CHECK(run(cbo, "AddItem", args, 1) == 0);
+    args[0] = object(cbo);
+    args[1] = integer('W');
+    CHECK(invoke(gen, "MatchComboItem", ORTIVA_METHOD, args, 2, NULL) == 0);
+    CHECK(args[1].kind == ORTIVA_INTEGER && args[1].value.integer == 0);
+    clear_all(args, 2);
+    ortiva_release(cbo);
+    ortiva_release(txt);
+    ortiva_release(gen);
+}
+
+/* Run under AddressSanitizer, a leak here fails the test at exit. */
+static void many_objects_and_variants(void) {
+    int i;
+    for (i = 0; i < 10000; ++i) {
+        ortiva_object *o = NULL, *c = NULL;
+        ortiva_error error = {0};
+        ortiva_variant v = {0}, args[2];
+        CHECK(ortiva_create("Ortiva.clscryptor", &o, &error) == ORTIVA_OK);
+        CHECK(ortiva_create_control("ListBox", NULL, &c, &error) == ORTIVA_OK);
+        ortiva_variant_set_array(&v, 3);
+        v.value.array.items[0] = text("x");
+        ortiva_variant_set_object(&v.value.array.items[1], c);
+        v.value.array.items[2] = texts("a", "b");
+        args[0] = v;
+        args[1] = object(o);
+        CHECK(ortiva_invoke(o, 0x60030006, ORTIVA_METHOD, args, 2, NULL, &error) == ORTIVA_FAILED);
+        ortiva_error_clear(&error);
+        clear_all(args, 2);
+        ortiva_release(c);
+        ortiva_release(o);
+    }
+}
+
+int main(void) {
+    cipher_and_bad_calls();
+    predeclared_instances();
+    database_through_host_objects();
+    key_codes_written_back();
+    many_objects_and_variants();
+    CHECK(ortiva_live_objects() == 0);
+    if (failures) fprintf(stderr, "%d checks failed\n", failures);
+    return failures ? 1 : 0;
+}
