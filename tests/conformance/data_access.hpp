@@ -416,12 +416,41 @@ TEST_P(DataAccessWrites, MovingOnWritesThePendingChange) {
     rs.MoveNext();
     rs.AddNew();
     rs.Fields()[0].Value(int32_t{3});
-    rs.AddNew();  // writes row 3 first
+    rs.AddNew();  // row 3 waits for the next write
     rs.Fields()[0].Value(int32_t{4});
     rs.Update();
     rs.Close();
     EXPECT_EQ(items(),
               (std::vector<std::string>{"1:A:10", "2:b:20", "3:NULL:NULL", "4:NULL:NULL"}));
+}
+
+TEST_P(DataAccessWrites, AFailingAddedRowKeepsTheRowsBeforeItAndTheRowsAfterItWait) {
+    make_items({{2, "taken"}});
+    {
+        Recordset rs;
+        rs.Open("select Id, Name from Items", db, adOpenKeyset, adLockOptimistic);
+        auto add = [&](int32_t id) {
+            rs.AddNew();
+            rs.Fields()[0].Value(id);
+            rs.Fields()[1].Value("new " + std::to_string(id));
+        };
+        add(1);
+        add(2);
+        add(3);
+        EXPECT_EQ(items(), (std::vector<std::string>{"2:taken:20"})) << "rows wait for Update";
+        EXPECT_EQ(rs.RecordCount(), 3) << "waiting rows count, the row in hand does not";
+        EXPECT_EQ(failure_of([&] { rs.UpdateBatch(adAffectAll); }).number(), -2147217873);
+        // Row 1 is written, row 2 is in hand again and row 3 waits for it.
+        EXPECT_EQ(rs.Fields()[1].Value(), Variant("new 2"));
+        rs.Fields()[0].Value(int32_t{4});
+        rs.UpdateBatch(adAffectAll);
+        EXPECT_EQ(items(), (std::vector<std::string>{"1:new 1:NULL", "2:taken:20", "3:new 3:NULL",
+                                                     "4:new 2:NULL"}));
+        // Released without Update: the waiting row is written, the row in hand is not.
+        add(5);
+        add(6);
+    }
+    EXPECT_EQ(items().back(), "5:new 5:NULL");
 }
 
 TEST_P(DataAccessWrites, UnwrittenRowIsDroppedOnReleaseAndCloseRefusesToLoseIt) {

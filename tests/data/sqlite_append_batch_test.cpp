@@ -66,17 +66,17 @@ TEST_F(AppendBatch, ReleasingTheCursorKeepsTheWrittenRowsAndDropsThePendingOne) 
     EXPECT_EQ(rows_seen_by_reader(), 3);
 }
 
-TEST_F(AppendBatch, CallersTransactionsAreNotDisturbed) {
+TEST_F(AppendBatch, RowsWaitingWhenTheCallersTransactionBeginsFollowIt) {
     Recordset rs;
     rs.Open("Select * from T", writer, adOpenKeyset, adLockOptimistic);
     append(rs, 1);
+    rs.Update();
     append(rs, 2);
-    // Beginning a transaction commits the batch first; the caller's rollback then undoes only
-    // what came after it.
+    // Row 2 waits for the next write, which the caller's transaction then holds.
     EXPECT_EQ(writer->BeginTrans(), 1);
-    EXPECT_EQ(rows_seen_by_reader(), 1);
     append(rs, 3);
     rs.UpdateBatch(adAffectAll);
+    EXPECT_EQ(rows_seen_by_reader(), 1);
     writer->RollbackTrans();
     rs.Close();
     EXPECT_EQ(rows_seen_by_reader(), 1);
