@@ -468,6 +468,26 @@ TEST_P(DataAccessWrites, UnwrittenRowIsDroppedOnReleaseAndCloseRefusesToLoseIt) 
     EXPECT_TRUE(items().empty());
 }
 
+TEST_P(DataAccessWrites, ARowIsFoundAgainAfterItsKeyChangedAndADeletedOneIsReported) {
+    make_items({{1, "a"}, {2, "b"}});
+    Recordset rs;
+    rs.Open("select * from Items order by Id", db, adOpenKeyset, adLockOptimistic);
+    rs.Fields()["Id"].Value(int32_t{10});
+    rs.Update();
+    rs.Fields()["Name"].Value("renamed");
+    rs.Update();
+    EXPECT_EQ(rs.Fields()["Id"].Value(), Variant(int32_t{10}));
+    rs.MoveNext();
+    EXPECT_EQ(rs.Fields()["Name"].Value(), Variant("b"));
+    rs.MoveNext();
+    EXPECT_TRUE(rs.Eof()) << "the moved row is not met a second time";
+    rs.MoveFirst();
+    exec("delete from Items where Id = 10");
+    rs.Fields()["Name"].Value("gone");
+    EXPECT_EQ(failure_of([&] { rs.Update(); }).number(), -2147217864);
+    EXPECT_EQ(items(), (std::vector<std::string>{"2:b:20"}));
+}
+
 TEST_P(DataAccessWrites, TextWithQuotesAndSemicolonsIsStoredUnchanged) {
     make_items();
     const std::vector<std::string> texts = {
@@ -928,6 +948,15 @@ TEST_P(DataAccessQueries, ViewsJoinsAndExpressionsAreReadButRefusedOnWrite) {
                  adLockOptimistic);
     EXPECT_EQ(grouped.Fields()["Name"].Value(), Variant("one"));
     expect_refused(grouped, "Name", "grouped");
+    for (const std::string sql :
+         {"select distinct Name from Items", "select Name from Items union select 'x'",
+          "with C as (select * from Items) select * from C"}) {
+        SCOPED_TRACE(sql);
+        Recordset rs;
+        rs.Open(sql, db, adOpenKeyset, adLockOptimistic);
+        EXPECT_FALSE(rs.Eof());
+        expect_refused(rs, "Name", "plain SELECT");
+    }
 
     Recordset expression;
     expression.Open("select Id, Qty + 1 as More from Items order by Id", db, adOpenKeyset,

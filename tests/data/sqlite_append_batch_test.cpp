@@ -52,20 +52,6 @@ TEST_F(AppendBatch, UpdateBatchCommitsEveryAppendedRowAtOnce) {
     rs.Close();
 }
 
-TEST_F(AppendBatch, ReleasingTheCursorKeepsTheWrittenRowsAndDropsThePendingOne) {
-    {
-        Recordset rs;
-        rs.Open("Select * from T", writer, adOpenKeyset, adLockOptimistic);
-        for (int32_t id = 1; id <= 3; ++id)
-            append(rs, id);
-        // Released without UpdateBatch or Close, as after a failure in the caller.
-    }
-    EXPECT_EQ(rows_seen_by_reader(), 2);
-    EXPECT_EQ(writer->State(), adStateOpen);
-    writer->Execute("insert into T values (9, 'after')");  // no transaction left behind
-    EXPECT_EQ(rows_seen_by_reader(), 3);
-}
-
 TEST_F(AppendBatch, RowsWaitingWhenTheCallersTransactionBeginsFollowIt) {
     Recordset rs;
     rs.Open("Select * from T", writer, adOpenKeyset, adLockOptimistic);
