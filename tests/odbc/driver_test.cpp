@@ -284,6 +284,37 @@ TEST_P(OdbcBatches, AFailingRowKeepsTheRowsBeforeItAndStaysPendingToBeMended) {
     }
 }
 
+TEST_P(OdbcBatches, RepeatedWritesReuseTheirStatementsUntilATableChanges) {
+    auto append_and_rename = [&](int32_t id) {
+        Recordset rs;
+        rs.Open("Select * from B", db, adOpenKeyset, adLockOptimistic);
+        rs.AddNew();
+        rs.Fields()[0].Value(id);
+        rs.Update();
+        rs.Fields()[1].Value("row " + std::to_string(id));
+        rs.Update();
+        rs.Close();
+    };
+    append_and_rename(1);
+    const int64_t prepared = odbc::statements_prepared(db->driver());
+    for (int32_t id = 2; id <= 4; ++id)
+        append_and_rename(id);
+    // Only each keyset's own query is prepared again: the INSERT, UPDATE and re-reads are kept.
+    EXPECT_EQ(odbc::statements_prepared(db->driver()), prepared + 3);
+
+    // The same texts on a table made again with other columns are prepared afresh.
+    exec("drop table B");
+    exec("create table B (Id " + ctx.text_type + " primary key, Name " + ctx.int_type + ")");
+    Recordset rs;
+    rs.Open("Select * from B", db, adOpenKeyset, adLockOptimistic);
+    rs.AddNew();
+    rs.Fields()[0].Value("k");
+    rs.Fields()[1].Value(int32_t{7});
+    rs.Update();
+    rs.Close();
+    EXPECT_EQ(column("select Name from B where Id = 'k'"), (std::vector<Variant>{7}));
+}
+
 TEST_P(OdbcBatches, WithoutAPrimaryKeyARowIsFoundByItsValuesAndDuplicatesAreRefused) {
     // R holds a value that not every driver reads back exactly: it must not stop the row
     // from being found.

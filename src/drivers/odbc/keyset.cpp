@@ -65,9 +65,22 @@ class KeysetCursor final : public detail::KeysetCursor<Row, Cursor> {
         ParameterSet params;
     };
 
+    // A statement from the session's cache, given back on every way out.
+    struct Cached {
+        std::string sql;
+        std::unique_ptr<Statement> stmt;
+        Cached(const std::shared_ptr<Session>& session, std::string text)
+            : sql(std::move(text)), stmt(prepare_cached(session, sql)) {}
+        Cached(const Cached&) = delete;
+        Cached& operator=(const Cached&) = delete;
+        ~Cached() { give_back(std::move(stmt), std::move(sql)); }
+    };
+
     void release() {
         reader_.reset();
         select_.reset();
+        for (auto& [mask, insert] : inserts_)
+            give_back(std::move(insert->stmt), std::move(insert->sql));
         inserts_.clear();
         rows_.clear();
     }
@@ -366,11 +379,10 @@ class KeysetCursor final : public detail::KeysetCursor<Row, Cursor> {
         return names;
     }
 
-    // Runs sql with one row of parameters.
+    // Runs a prepared statement with one row of parameters.
     void run_with(Statement& stmt, const std::string& sql, std::vector<Variant> params,
                   const std::vector<const Column*>& targets) const {
         ParameterSet set;
-        stmt.prepare(sql);
         const std::vector<std::vector<Variant>> rows{std::move(params)};
         if (!targets.empty()) set.bind(stmt, targets, rows, 0, 1, sql);
         stmt.execute(sql);
@@ -398,8 +410,9 @@ class KeysetCursor final : public detail::KeysetCursor<Row, Cursor> {
             fields.push_back(i);
         }
         if (list.empty() || where.empty()) return;
-        const std::string sql = "SELECT " + list + " FROM " + target_ + where;
-        Statement stmt(session_);
+        const Cached cached(session_, "SELECT " + list + " FROM " + target_ + where);
+        const std::string& sql = cached.sql;
+        Statement& stmt = *cached.stmt;
         run_with(stmt, sql, std::move(params), targets);
         RowReader reader(stmt, read, sql);
         reader.bind();
@@ -505,8 +518,7 @@ class KeysetCursor final : public detail::KeysetCursor<Row, Cursor> {
         insert->sql =
             "INSERT INTO " + target_ +
             (names.empty() ? " DEFAULT VALUES" : " (" + names + ") VALUES (" + marks + ")");
-        insert->stmt = std::make_unique<Statement>(session_);
-        insert->stmt->prepare(insert->sql);
+        insert->stmt = prepare_cached(session_, insert->sql);
         slot = std::move(insert);
         return *slot;
     }
@@ -605,10 +617,11 @@ class KeysetCursor final : public detail::KeysetCursor<Row, Cursor> {
         if (!where_clause(row, where, key_params, key_targets)) {
             refuse_ambiguous(where, key_params, key_targets);
         }
-        const std::string sql = "UPDATE " + target_ + " SET " + set + where;
+        const Cached cached(session_, "UPDATE " + target_ + " SET " + set + where);
+        const std::string& sql = cached.sql;
+        Statement& stmt = *cached.stmt;
         params.insert(params.end(), key_params.begin(), key_params.end());
         targets.insert(targets.end(), key_targets.begin(), key_targets.end());
-        Statement stmt(session_);
         run_with(stmt, sql, std::move(params), targets);
         if (stmt.row_count() == 0) {
             refuse(code::row_not_found,
@@ -632,8 +645,9 @@ class KeysetCursor final : public detail::KeysetCursor<Row, Cursor> {
     // values the update would change them too, so it is refused.
     void refuse_ambiguous(const std::string& where, const std::vector<Variant>& params,
                           const std::vector<const Column*>& targets) const {
-        const std::string sql = "SELECT COUNT(*) FROM " + target_ + where;
-        Statement stmt(session_);
+        const Cached cached(session_, "SELECT COUNT(*) FROM " + target_ + where);
+        const std::string& sql = cached.sql;
+        Statement& stmt = *cached.stmt;
         run_with(stmt, sql, params, targets);
         SQLBIGINT n = 0;
         SQLLEN indicator = 0;
