@@ -335,6 +335,7 @@ class KeysetCursor final : public detail::KeysetCursor<Row, Cursor> {
     // Several rows share one savepoint, released whatever happens: the rows written before a
     // failing one stay written.
     void insert_rows(std::vector<detail::Edits>& rows, std::vector<Row>& stored) override {
+        stored.reserve(rows.size());
         if (rows.size() > 1) begin_append_batch(*db_);
         struct End {
             Database& db;
