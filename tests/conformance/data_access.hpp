@@ -416,12 +416,41 @@ TEST_P(DataAccessWrites, MovingOnWritesThePendingChange) {
     rs.MoveNext();
     rs.AddNew();
     rs.Fields()[0].Value(int32_t{3});
-    rs.AddNew();  // writes row 3 first
+    rs.AddNew();  // row 3 waits for the next write
     rs.Fields()[0].Value(int32_t{4});
     rs.Update();
     rs.Close();
     EXPECT_EQ(items(),
               (std::vector<std::string>{"1:A:10", "2:b:20", "3:NULL:NULL", "4:NULL:NULL"}));
+}
+
+TEST_P(DataAccessWrites, AFailingAddedRowKeepsTheRowsBeforeItAndTheRowsAfterItWait) {
+    make_items({{2, "taken"}});
+    {
+        Recordset rs;
+        rs.Open("select Id, Name from Items", db, adOpenKeyset, adLockOptimistic);
+        auto add = [&](int32_t id) {
+            rs.AddNew();
+            rs.Fields()[0].Value(id);
+            rs.Fields()[1].Value("new " + std::to_string(id));
+        };
+        add(1);
+        add(2);
+        add(3);
+        EXPECT_EQ(items(), (std::vector<std::string>{"2:taken:20"})) << "rows wait for Update";
+        EXPECT_EQ(rs.RecordCount(), 3) << "waiting rows count, the row in hand does not";
+        EXPECT_EQ(failure_of([&] { rs.UpdateBatch(adAffectAll); }).number(), -2147217873);
+        // Row 1 is written, row 2 is in hand again and row 3 waits for it.
+        EXPECT_EQ(rs.Fields()[1].Value(), Variant("new 2"));
+        rs.Fields()[0].Value(int32_t{4});
+        rs.UpdateBatch(adAffectAll);
+        EXPECT_EQ(items(), (std::vector<std::string>{"1:new 1:NULL", "2:taken:20", "3:new 3:NULL",
+                                                     "4:new 2:NULL"}));
+        // Released without Update: the waiting row is written, the row in hand is not.
+        add(5);
+        add(6);
+    }
+    EXPECT_EQ(items().back(), "5:new 5:NULL");
 }
 
 TEST_P(DataAccessWrites, UnwrittenRowIsDroppedOnReleaseAndCloseRefusesToLoseIt) {
@@ -437,6 +466,26 @@ TEST_P(DataAccessWrites, UnwrittenRowIsDroppedOnReleaseAndCloseRefusesToLoseIt) 
         EXPECT_EQ(rs.State(), adStateOpen);
     }
     EXPECT_TRUE(items().empty());
+}
+
+TEST_P(DataAccessWrites, ARowIsFoundAgainAfterItsKeyChangedAndADeletedOneIsReported) {
+    make_items({{1, "a"}, {2, "b"}});
+    Recordset rs;
+    rs.Open("select * from Items order by Id", db, adOpenKeyset, adLockOptimistic);
+    rs.Fields()["Id"].Value(int32_t{10});
+    rs.Update();
+    rs.Fields()["Name"].Value("renamed");
+    rs.Update();
+    EXPECT_EQ(rs.Fields()["Id"].Value(), Variant(int32_t{10}));
+    rs.MoveNext();
+    EXPECT_EQ(rs.Fields()["Name"].Value(), Variant("b"));
+    rs.MoveNext();
+    EXPECT_TRUE(rs.Eof()) << "the moved row is not met a second time";
+    rs.MoveFirst();
+    exec("delete from Items where Id = 10");
+    rs.Fields()["Name"].Value("gone");
+    EXPECT_EQ(failure_of([&] { rs.Update(); }).number(), -2147217864);
+    EXPECT_EQ(items(), (std::vector<std::string>{"2:b:20"}));
 }
 
 TEST_P(DataAccessWrites, TextWithQuotesAndSemicolonsIsStoredUnchanged) {
@@ -899,6 +948,15 @@ TEST_P(DataAccessQueries, ViewsJoinsAndExpressionsAreReadButRefusedOnWrite) {
                  adLockOptimistic);
     EXPECT_EQ(grouped.Fields()["Name"].Value(), Variant("one"));
     expect_refused(grouped, "Name", "grouped");
+    for (const std::string sql :
+         {"select distinct Name from Items", "select Name from Items union select 'x'",
+          "with C as (select * from Items) select * from C"}) {
+        SCOPED_TRACE(sql);
+        Recordset rs;
+        rs.Open(sql, db, adOpenKeyset, adLockOptimistic);
+        EXPECT_FALSE(rs.Eof());
+        expect_refused(rs, "Name", "plain SELECT");
+    }
 
     Recordset expression;
     expression.Open("select Id, Qty + 1 as More from Items order by Id", db, adOpenKeyset,

@@ -52,31 +52,17 @@ TEST_F(AppendBatch, UpdateBatchCommitsEveryAppendedRowAtOnce) {
     rs.Close();
 }
 
-TEST_F(AppendBatch, ReleasingTheCursorKeepsTheWrittenRowsAndDropsThePendingOne) {
-    {
-        Recordset rs;
-        rs.Open("Select * from T", writer, adOpenKeyset, adLockOptimistic);
-        for (int32_t id = 1; id <= 3; ++id)
-            append(rs, id);
-        // Released without UpdateBatch or Close, as after a failure in the caller.
-    }
-    EXPECT_EQ(rows_seen_by_reader(), 2);
-    EXPECT_EQ(writer->State(), adStateOpen);
-    writer->Execute("insert into T values (9, 'after')");  // no transaction left behind
-    EXPECT_EQ(rows_seen_by_reader(), 3);
-}
-
-TEST_F(AppendBatch, CallersTransactionsAreNotDisturbed) {
+TEST_F(AppendBatch, RowsWaitingWhenTheCallersTransactionBeginsFollowIt) {
     Recordset rs;
     rs.Open("Select * from T", writer, adOpenKeyset, adLockOptimistic);
     append(rs, 1);
+    rs.Update();
     append(rs, 2);
-    // Beginning a transaction commits the batch first; the caller's rollback then undoes only
-    // what came after it.
+    // Row 2 waits for the next write, which the caller's transaction then holds.
     EXPECT_EQ(writer->BeginTrans(), 1);
-    EXPECT_EQ(rows_seen_by_reader(), 1);
     append(rs, 3);
     rs.UpdateBatch(adAffectAll);
+    EXPECT_EQ(rows_seen_by_reader(), 1);
     writer->RollbackTrans();
     rs.Close();
     EXPECT_EQ(rows_seen_by_reader(), 1);

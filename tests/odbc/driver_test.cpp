@@ -274,14 +274,45 @@ TEST_P(OdbcBatches, AFailingRowKeepsTheRowsBeforeItAndStaysPendingToBeMended) {
         const ErrorInfo e = failure_of([&] { rs.UpdateBatch(adAffectAll); });
         EXPECT_EQ(e.number(), integrity_violation) << e.description();
         EXPECT_EQ(e.source(), "Ortiva.ODBC");
-        // Rows 1 to 4 are stored; row 5 is in hand again; 6 to 8 were never written.
+        // Rows 1 to 4 are stored; row 5 is in hand again; 6 to 8 wait for it.
         EXPECT_EQ(ids(), (std::vector<Variant>{1, 2, 3, 4, 5}));
         EXPECT_EQ(rs.Fields()[0].Value(), Variant(int32_t{5}));
         rs.Fields()[0].Value(int32_t{50});
         rs.Update();
         rs.Close();
-        EXPECT_EQ(ids(), (std::vector<Variant>{1, 2, 3, 4, 5, 50}));
+        EXPECT_EQ(ids(), (std::vector<Variant>{1, 2, 3, 4, 5, 6, 7, 8, 50}));
     }
+}
+
+TEST_P(OdbcBatches, RepeatedWritesReuseTheirStatementsUntilATableChanges) {
+    auto append_and_rename = [&](int32_t id) {
+        Recordset rs;
+        rs.Open("Select * from B", db, adOpenKeyset, adLockOptimistic);
+        rs.AddNew();
+        rs.Fields()[0].Value(id);
+        rs.Update();
+        rs.Fields()[1].Value("row " + std::to_string(id));
+        rs.Update();
+        rs.Close();
+    };
+    append_and_rename(1);
+    const int64_t prepared = odbc::statements_prepared(db->driver());
+    for (int32_t id = 2; id <= 4; ++id)
+        append_and_rename(id);
+    // Only each keyset's own query is prepared again: the INSERT, UPDATE and re-reads are kept.
+    EXPECT_EQ(odbc::statements_prepared(db->driver()), prepared + 3);
+
+    // The same texts on a table made again with other columns are prepared afresh.
+    exec("drop table B");
+    exec("create table B (Id " + ctx.text_type + " primary key, Name " + ctx.int_type + ")");
+    Recordset rs;
+    rs.Open("Select * from B", db, adOpenKeyset, adLockOptimistic);
+    rs.AddNew();
+    rs.Fields()[0].Value("k");
+    rs.Fields()[1].Value(int32_t{7});
+    rs.Update();
+    rs.Close();
+    EXPECT_EQ(column("select Name from B where Id = 'k'"), (std::vector<Variant>{7}));
 }
 
 TEST_P(OdbcBatches, WithoutAPrimaryKeyARowIsFoundByItsValuesAndDuplicatesAreRefused) {

@@ -77,6 +77,7 @@ class OdbcConnection final : public detail::ConnectionDriver {
         auto columns = describe(*stmt, source);
         if (columns.empty()) {
             // Not a query: it runs now and leaves the recordset closed.
+            forget_statements();
             stmt->execute(source);
             return nullptr;
         }
@@ -182,6 +183,7 @@ class OdbcConnection final : public detail::ConnectionDriver {
                 records_affected = -1;
                 return stmt;
             }
+            forget_statements();
             const SQLLEN n = stmt->row_count();
             if (n < 0 || records_affected < 0) {
                 records_affected = -1;
@@ -224,6 +226,10 @@ class OdbcConnection final : public detail::ConnectionDriver {
         set_autocommit(*session_, true);
     }
 
+    // A statement that may have changed a table's columns or dropped it leaves no statement
+    // prepared against the old table.
+    void forget_statements() { session_->cache.clear(); }
+
     static std::string savepoint(int32_t level) { return "ortiva_" + std::to_string(level); }
 
     std::shared_ptr<Session> session_;
@@ -234,6 +240,11 @@ class OdbcConnection final : public detail::ConnectionDriver {
 int64_t rows_fetched(const detail::ConnectionDriver& connection) {
     const auto* own = dynamic_cast<const OdbcConnection*>(&connection);
     return own && own->session() ? own->session()->rows_fetched : -1;
+}
+
+int64_t statements_prepared(const detail::ConnectionDriver& connection) {
+    const auto* own = dynamic_cast<const OdbcConnection*>(&connection);
+    return own && own->session() ? own->session()->statements_prepared : -1;
 }
 
 void use_parameter_arrays(detail::ConnectionDriver& connection, bool on) {

@@ -30,8 +30,9 @@ std::unique_ptr<detail::CursorDriver> open_static(std::unique_ptr<Statement> exe
                                                   std::string sql);
 /// A keyset cursor on a prepared (not executed) query with these columns: the query runs
 /// only when a row is asked for. Unless read_only, AddNew and changed rows are written to the
-/// one table the rows come from; an existing row is found again by its primary key, or by
-/// all its original values where the table has none. load_all reads every row at once.
+/// one table the rows come from (when: see seams/data/core/keyset_cursor.hpp); an existing row is
+/// found again by its primary key, or by all its original values where the table has none. load_all
+/// reads every row at once.
 std::unique_ptr<Cursor> open_keyset(std::unique_ptr<Statement> prepared, std::string sql,
                                     std::vector<Column> columns, bool read_only, bool load_all);
 

@@ -18,6 +18,9 @@ inline int64_t rows_fetched(Connection& connection) {
     return connection.State() == adStateOpen ? rows_fetched(connection.driver()) : -1;
 }
 
+/// Statements prepared on the connection so far; -1 for another driver's connection.
+int64_t statements_prepared(const detail::ConnectionDriver& connection);
+
 /// Whether added rows may be written with parameter arrays on this driver; off, they are
 /// written as on a driver without them, one execution per row. For tests of that path.
 void use_parameter_arrays(detail::ConnectionDriver& connection, bool on);

@@ -1,7 +1,7 @@
 // The keyset cursor: rows are fetched only when asked for and kept in the cursor, so that an
 // edited row is found again by its key and AddNew appends without reading the table. Added
-// rows are queued and written together at Update or UpdateBatch: with parameter arrays in
-// one transaction where the driver has them, else by one prepared INSERT per row.
+// rows written together go with parameter arrays in one transaction where the driver has
+// them, else by one prepared INSERT per row.
 
 #include <algorithm>
 #include <map>
@@ -11,7 +11,7 @@
 #include "drivers/odbc/errors.hpp"
 #include "ortiva/error_info.hpp"
 #include "ortiva/text.hpp"
-#include "seams/data/core/keyset_rows.hpp"
+#include "seams/data/core/keyset_cursor.hpp"
 #include "seams/data/core/sql_text.hpp"
 
 namespace ortiva::odbc {
@@ -22,15 +22,21 @@ namespace {
 // that the buffers stay modest.
 constexpr std::size_t max_array_rows = 1000;
 
-using Edits = std::vector<std::optional<Variant>>;
+using detail::Edits;
 
 namespace sql = detail::sql;
 
-class KeysetCursor final : public Cursor {
+struct Row {
+    std::vector<Variant> values;
+    std::vector<Variant> keys;  // the primary key's values, empty when not known
+    bool stale = false;         // written since read: read again by its key
+};
+
+class KeysetCursor final : public detail::KeysetCursor<Row, Cursor> {
   public:
     KeysetCursor(std::unique_ptr<Statement> stmt, std::string sql, std::vector<Column> columns,
                  bool read_only, bool load_all)
-        : Cursor(stmt->shared_session()),
+        : detail::KeysetCursor<Row, Cursor>(stmt->shared_session()),
           sql_(std::move(sql)),
           columns_(std::move(columns)),
           read_only_(read_only),
@@ -39,83 +45,12 @@ class KeysetCursor final : public Cursor {
         if (load_all) drain();
     }
 
-    bool eof() const override {
-        if (adding_) return false;
-        return rows_.at_end([this] { return fetch(); });
-    }
-
-    int32_t record_count() const override {
-        drain();
-        // Rows completed by a later AddNew count as written, as they would row by row.
-        return static_cast<int32_t>(rows_.read.size() + rows_.added.size() + queued_.size());
-    }
-
-    void move_first() override {
-        write_pending();
-        rows_.rewind();
-    }
-
-    void move_next() override {
-        write_pending();
-        rows_.next([this] { return fetch(); });
-    }
-
     int32_t field_count() const override { return static_cast<int32_t>(columns_.size()); }
     std::string field_name(int32_t index) const override { return columns_[index].name; }
 
-    Variant value(int32_t index) const override {
-        if (adding_ || editing_) {
-            const auto& edit = edits_[index];
-            if (edit) return *edit;
-            if (adding_) return Variant::null();
-        }
-        rows_.settle([this] { return fetch(); });
-        Row& row = rows_.current();
-        if (row.stale) reload(row);
-        return row.values[index];
-    }
-
-    void set_value(int32_t index, const Variant& v) override {
-        check_updatable();
-        if (targets_[index].empty()) {
-            refuse(code::not_updatable, "Field '" + columns_[index].name +
-                                            "' cannot be updated: it is not a column of " +
-                                            table_name_ + ".");
-        }
-        Variant stored = storable_value(v, columns_[index]);
-        if (!adding_) {
-            rows_.settle([this] { return fetch(); });
-            if (!editing_) edits_.assign(columns_.size(), std::nullopt);
-            editing_ = true;
-        }
-        edits_[index] = std::move(stored);
-    }
-
-    void add_new() override {
-        check_updatable();
-        if (adding_) {
-            // The row in hand is complete: it is written with the next Update or UpdateBatch.
-            queued_.push_back(std::move(edits_));
-        } else if (editing_) {
-            write_update();
-        }
-        edits_.assign(columns_.size(), std::nullopt);
-        adding_ = true;
-    }
-
-    void update() override { write_pending(); }
-    void update_batch(int32_t) override { write_pending(); }
-    bool adding() const override { return adding_; }
-    bool has_pending_changes() const override { return adding_ || editing_; }
-
     void close() override {
-        // Rows completed by a later AddNew count as written; only the row in hand is dropped.
-        adding_ = editing_ = false;
-        edits_.clear();
-        std::vector<Edits> queued = std::move(queued_);
-        queued_.clear();
         try {
-            if (!queued.empty()) write_added(queued);
+            close_rows();
         } catch (...) {
             release();
             throw;
@@ -124,20 +59,28 @@ class KeysetCursor final : public Cursor {
     }
 
   private:
-    struct Row {
-        std::vector<Variant> values;
-        std::vector<Variant> keys;  // the primary key's values, empty when not known
-        bool stale = false;         // written since read: read again by its key
-    };
     struct Insert {
         std::unique_ptr<Statement> stmt;
         std::string sql;
         ParameterSet params;
     };
 
+    // A statement from the session's cache, given back on every way out.
+    struct Cached {
+        std::string sql;
+        std::unique_ptr<Statement> stmt;
+        Cached(const std::shared_ptr<Session>& session, std::string text)
+            : sql(std::move(text)), stmt(prepare_cached(session, sql)) {}
+        Cached(const Cached&) = delete;
+        Cached& operator=(const Cached&) = delete;
+        ~Cached() { give_back(std::move(stmt), std::move(sql)); }
+    };
+
     void release() {
         reader_.reset();
         select_.reset();
+        for (auto& [mask, insert] : inserts_)
+            give_back(std::move(insert->stmt), std::move(insert->sql));
         inserts_.clear();
         rows_.clear();
     }
@@ -211,7 +154,7 @@ class KeysetCursor final : public Cursor {
         return SQL_SUCCEEDED(rc) && SQL_SUCCEEDED(SQLFetch(stmt.get()));
     }
 
-    void check_updatable() const {
+    void check_updatable() const override {
         if (read_only_) refuse_update();
         if (updatable_ && !view_checked_) {
             view_checked_ = true;
@@ -224,6 +167,15 @@ class KeysetCursor final : public Cursor {
             refuse(code::not_updatable,
                    "Current Recordset does not support updating: " + not_updatable_ + ".");
         }
+    }
+
+    Variant storable(int32_t index, const Variant& v) const override {
+        if (targets_[index].empty()) {
+            refuse(code::not_updatable, "Field '" + columns_[index].name +
+                                            "' cannot be updated: it is not a column of " +
+                                            table_name_ + ".");
+        }
+        return storable_value(v, columns_[index]);
     }
 
     // ---- reading ----
@@ -259,7 +211,7 @@ class KeysetCursor final : public Cursor {
     }
 
     // Fetches one more row into the keyset; false once the query is done.
-    bool fetch() const {
+    bool fetch() const override {
         if (failure_) throw *failure_;
         if (!select_) return false;
         try {
@@ -289,11 +241,6 @@ class KeysetCursor final : public Cursor {
         reader_.reset();
         select_.reset();
         return false;
-    }
-
-    void drain() const {
-        while (fetch()) {
-        }
     }
 
     // ---- keys ----
@@ -432,11 +379,10 @@ class KeysetCursor final : public Cursor {
         return names;
     }
 
-    // Runs sql with one row of parameters.
+    // Runs a prepared statement with one row of parameters.
     void run_with(Statement& stmt, const std::string& sql, std::vector<Variant> params,
                   const std::vector<const Column*>& targets) const {
         ParameterSet set;
-        stmt.prepare(sql);
         const std::vector<std::vector<Variant>> rows{std::move(params)};
         if (!targets.empty()) set.bind(stmt, targets, rows, 0, 1, sql);
         stmt.execute(sql);
@@ -444,7 +390,7 @@ class KeysetCursor final : public Cursor {
 
     // Reads the table's columns of a written row again, so that defaults and conversions
     // show as the database keeps them. A row that cannot be found keeps what was written.
-    void reload(Row& row) const {
+    void reload(Row& row) const override {
         row.stale = false;
         resolve_keys(false);
         if (row.keys.empty()) row.keys = visible_keys(row.values);
@@ -464,8 +410,9 @@ class KeysetCursor final : public Cursor {
             fields.push_back(i);
         }
         if (list.empty() || where.empty()) return;
-        const std::string sql = "SELECT " + list + " FROM " + target_ + where;
-        Statement stmt(session_);
+        const Cached cached(session_, "SELECT " + list + " FROM " + target_ + where);
+        const std::string& sql = cached.sql;
+        Statement& stmt = *cached.stmt;
         run_with(stmt, sql, std::move(params), targets);
         RowReader reader(stmt, read, sql);
         reader.bind();
@@ -476,27 +423,10 @@ class KeysetCursor final : public Cursor {
 
     // ---- writing ----
 
-    void write_pending() {
-        if (adding_) {
-            std::vector<Edits> rows = std::move(queued_);
-            queued_.clear();
-            rows.push_back(std::move(edits_));
-            edits_.clear();
-            adding_ = false;
-            write_added(rows);
-        } else if (editing_) {
-            write_update();
-        }
-    }
-
-    // Writes added rows; on success they join the keyset and the cursor stands on the last.
-    // On failure the rows before the failing one are written, the failing one is in hand
-    // again to be mended, and the rows after it are dropped: writing row by row would never
-    // have reached them.
-    void write_added(std::vector<Edits>& rows) {
-        // Writing while the query still has rows to give would need a second active
-        // statement, which not every server allows.
-        if (reader_) drain();
+    // Several rows go in one transaction of their own where none is open; when it fails,
+    // they are written again row by row in autocommit, so that those before the failing
+    // row stay written.
+    void insert_rows(std::vector<Edits>& rows, std::vector<Row>& stored) override {
         const bool own_transaction =
             session_->transactions && session_->level == 0 && rows.size() > 1;
         std::size_t written = 0;
@@ -526,25 +456,22 @@ class KeysetCursor final : public Cursor {
                 insert_rows(rows, 0, rows.size(), written);
             }
         } catch (...) {
-            for (std::size_t i = 0; i < written; ++i)
-                keep_added(rows[i]);
-            if (written < rows.size()) {
-                edits_ = std::move(rows[written]);
-                adding_ = true;
-            }
+            keep_added(rows, written, stored);
             throw;
         }
-        for (const Edits& row : rows)
-            keep_added(row);
+        keep_added(rows, rows.size(), stored);
     }
 
-    void keep_added(const Edits& edits) {
-        Row row;
-        row.values.reserve(edits.size());
-        for (const auto& e : edits)
-            row.values.push_back(e ? *e : Variant::null());
-        row.stale = true;
-        rows_.stand_on_added(std::move(row));
+    static void keep_added(const std::vector<Edits>& rows, std::size_t count,
+                           std::vector<Row>& stored) {
+        for (std::size_t r = 0; r < count; ++r) {
+            Row row;
+            row.values.reserve(rows[r].size());
+            for (const auto& e : rows[r])
+                row.values.push_back(e ? *e : Variant::null());
+            row.stale = true;
+            stored.push_back(std::move(row));
+        }
     }
 
     // Runs of rows that assign the same fields with values of binding-compatible kinds share
@@ -591,8 +518,7 @@ class KeysetCursor final : public Cursor {
         insert->sql =
             "INSERT INTO " + target_ +
             (names.empty() ? " DEFAULT VALUES" : " (" + names + ") VALUES (" + marks + ")");
-        insert->stmt = std::make_unique<Statement>(session_);
-        insert->stmt->prepare(insert->sql);
+        insert->stmt = prepare_cached(session_, insert->sql);
         slot = std::move(insert);
         return *slot;
     }
@@ -667,34 +593,35 @@ class KeysetCursor final : public Cursor {
         SQLSetStmtAttr(stmt.get(), SQL_ATTR_PARAMS_PROCESSED_PTR, nullptr, 0);
     }
 
-    void write_update() {
+    // Writing while the query still has rows to give would need a second active statement,
+    // which not every server allows.
+    void before_write() override {
         if (reader_) drain();
-        Row& row = rows_.current();
+    }
+
+    void update_row(Row& row, const Edits& edits) override {
         if (row.stale) reload(row);
         std::vector<Variant> params;
         std::vector<const Column*> targets;
         std::string set;
-        for (std::size_t i = 0; i < edits_.size(); ++i) {
-            if (!edits_[i]) continue;
+        for (std::size_t i = 0; i < edits.size(); ++i) {
+            if (!edits[i]) continue;
             set += (set.empty() ? "" : ", ") + session_->quoted(targets_[i]) + " = ?";
-            params.push_back(*edits_[i]);
+            params.push_back(*edits[i]);
             targets.push_back(&columns_[i]);
         }
-        if (set.empty()) {
-            editing_ = false;
-            edits_.clear();
-            return;
-        }
+        if (set.empty()) return;
         std::string where;
         std::vector<Variant> key_params;
         std::vector<const Column*> key_targets;
         if (!where_clause(row, where, key_params, key_targets)) {
             refuse_ambiguous(where, key_params, key_targets);
         }
-        const std::string sql = "UPDATE " + target_ + " SET " + set + where;
+        const Cached cached(session_, "UPDATE " + target_ + " SET " + set + where);
+        const std::string& sql = cached.sql;
+        Statement& stmt = *cached.stmt;
         params.insert(params.end(), key_params.begin(), key_params.end());
         targets.insert(targets.end(), key_targets.begin(), key_targets.end());
-        Statement stmt(session_);
         run_with(stmt, sql, std::move(params), targets);
         if (stmt.row_count() == 0) {
             refuse(code::row_not_found,
@@ -702,9 +629,9 @@ class KeysetCursor final : public Cursor {
                    "since it was last read.",
                    sql);
         }
-        for (std::size_t i = 0; i < edits_.size(); ++i) {
-            if (!edits_[i]) continue;
-            row.values[i] = std::move(*edits_[i]);
+        for (std::size_t i = 0; i < edits.size(); ++i) {
+            if (!edits[i]) continue;
+            row.values[i] = *edits[i];
             // A changed key field moves the row's key with it.
             const auto k = std::find(key_fields_.begin(), key_fields_.end(), i);
             if (k != key_fields_.end() && !row.keys.empty()) {
@@ -712,16 +639,15 @@ class KeysetCursor final : public Cursor {
             }
         }
         row.stale = true;
-        editing_ = false;
-        edits_.clear();
     }
 
     // Without a primary key a row is found by all its values; where other rows hold the same
     // values the update would change them too, so it is refused.
     void refuse_ambiguous(const std::string& where, const std::vector<Variant>& params,
                           const std::vector<const Column*>& targets) const {
-        const std::string sql = "SELECT COUNT(*) FROM " + target_ + where;
-        Statement stmt(session_);
+        const Cached cached(session_, "SELECT COUNT(*) FROM " + target_ + where);
+        const std::string& sql = cached.sql;
+        Statement& stmt = *cached.stmt;
         run_with(stmt, sql, params, targets);
         SQLBIGINT n = 0;
         SQLLEN indicator = 0;
@@ -754,7 +680,6 @@ class KeysetCursor final : public Cursor {
     mutable std::string query_sql_;
     mutable std::vector<Column> query_columns_;
     mutable std::optional<ErrorInfo> failure_;
-    mutable detail::KeysetRows<Row> rows_;
     mutable std::vector<std::vector<Variant>> added_keys_;
 
     mutable bool keys_resolved_ = false;
@@ -765,10 +690,6 @@ class KeysetCursor final : public Cursor {
     mutable std::string keyed_sql_;
     mutable std::vector<std::string> hidden_names_;  // the key's columns added to the query
 
-    bool adding_ = false;
-    bool editing_ = false;
-    Edits edits_;
-    std::vector<Edits> queued_;
     std::map<std::vector<bool>, std::unique_ptr<Insert>> inserts_;
 };
 

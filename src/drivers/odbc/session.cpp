@@ -1,6 +1,7 @@
 #include "drivers/odbc/session.hpp"
 
 #include <cstdint>
+#include <utility>
 
 #include "drivers/odbc/errors.hpp"
 #include "ortiva/error_info.hpp"
@@ -19,7 +20,22 @@ SQLINTEGER text_length(std::string_view sql) {
 
 }  // namespace
 
+void FreeStatement::operator()(void* stmt) const noexcept {
+    // psqlODBC leaks what it keeps for a statement that was prepared and described but never
+    // run unless its cursor is closed first.
+    SQLFreeStmt(stmt, SQL_CLOSE);
+    SQLFreeHandle(SQL_HANDLE_STMT, stmt);
+}
+
+void ResetStatement::operator()(StatementHandle& stmt) const noexcept {
+    SQLFreeStmt(stmt.get(), SQL_CLOSE);
+    SQLFreeStmt(stmt.get(), SQL_RESET_PARAMS);
+    SQLFreeStmt(stmt.get(), SQL_UNBIND);
+}
+
 Session::~Session() {
+    // Every statement goes before the link.
+    cache.clear();
     if (dbc != SQL_NULL_HDBC) {
         // An open transaction ends with the link: never committed by accident.
         if (connected && level > 0) SQLEndTran(SQL_HANDLE_DBC, dbc, SQL_ROLLBACK);
@@ -48,12 +64,15 @@ Statement::Statement(std::shared_ptr<Session> session) : session_(std::move(sess
     }
 }
 
+Statement::Statement(std::shared_ptr<Session> session, StatementHandle handle)
+    : session_(std::move(session)), stmt_(handle.release()) {}
+
 Statement::~Statement() {
-    if (stmt_ == SQL_NULL_HSTMT) return;
-    // psqlODBC leaks what it keeps for a statement that was prepared and described but never
-    // run unless its cursor is closed first.
-    SQLFreeStmt(stmt_, SQL_CLOSE);
-    SQLFreeHandle(SQL_HANDLE_STMT, stmt_);
+    if (stmt_ != SQL_NULL_HSTMT) FreeStatement()(stmt_);
+}
+
+StatementHandle Statement::release() noexcept {
+    return StatementHandle(std::exchange(stmt_, SQLHSTMT{}));
 }
 
 void Statement::check(SQLRETURN rc, std::string_view sql) const {
@@ -65,6 +84,7 @@ void Statement::prepare(std::string_view sql) {
     const SQLINTEGER length = text_length(sql);
     check(SQLPrepare(stmt_, reinterpret_cast<SQLCHAR*>(const_cast<char*>(sql.data())), length),
           sql);
+    ++session_->statements_prepared;
 }
 
 void Statement::execute(std::string_view sql) {
@@ -91,6 +111,22 @@ SQLLEN Statement::row_count() const {
     SQLLEN n = -1;
     if (!SQL_SUCCEEDED(SQLRowCount(stmt_, &n))) return -1;
     return n;
+}
+
+std::unique_ptr<Statement> prepare_cached(const std::shared_ptr<Session>& session,
+                                          const std::string& sql) {
+    if (StatementHandle kept = session->cache.take(sql)) {
+        return std::make_unique<Statement>(session, std::move(kept));
+    }
+    auto stmt = std::make_unique<Statement>(session);
+    stmt->prepare(sql);
+    return stmt;
+}
+
+void give_back(std::unique_ptr<Statement> stmt, std::string sql) noexcept {
+    if (!stmt) return;
+    Session& session = stmt->session();
+    session.cache.give_back(std::move(sql), stmt->release());
 }
 
 void run(const std::shared_ptr<Session>& session, std::string_view sql) {

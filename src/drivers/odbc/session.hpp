@@ -10,7 +10,19 @@
 #include <string>
 #include <string_view>
 
+#include "seams/data/core/statement_cache.hpp"
+
 namespace ortiva::odbc {
+
+/// A statement handle, freed with its cursor closed first.
+struct FreeStatement {
+    void operator()(void* stmt) const noexcept;
+};
+using StatementHandle = std::unique_ptr<void, FreeStatement>;
+/// Closes the cursor and unbinds parameters and columns, keeping the prepared statement.
+struct ResetStatement {
+    void operator()(StatementHandle& stmt) const noexcept;
+};
 
 /// One open ODBC connection. Cursors hold it too, so that a statement never outlives the
 /// connection it runs on; the link is closed when the last holder lets go.
@@ -34,6 +46,11 @@ struct Session {
     int32_t level = 0;
     /// Rows fetched by row readers on this link, for tests that prove a cursor read nothing.
     int64_t rows_fetched = 0;
+    /// Statements prepared on this link, counted for tests and benchmarks of the cache.
+    int64_t statements_prepared = 0;
+    /// The statements cursors write with, kept prepared. It holds bare handles, not
+    /// Statements, so that it never keeps its own session alive.
+    detail::StatementCache<StatementHandle, ResetStatement> cache{32};
 
     Session() = default;
     ~Session();
@@ -48,6 +65,8 @@ struct Session {
 class Statement {
   public:
     explicit Statement(std::shared_ptr<Session> session);
+    /// Takes over a handle allocated on session.
+    Statement(std::shared_ptr<Session> session, StatementHandle handle);
     ~Statement();
     Statement(const Statement&) = delete;
     Statement& operator=(const Statement&) = delete;
@@ -69,10 +88,19 @@ class Statement {
     /// Rows the last execution changed, -1 when the driver cannot tell.
     SQLLEN row_count() const;
 
+    /// Gives up the handle, which this statement no longer frees.
+    StatementHandle release() noexcept;
+
   private:
     std::shared_ptr<Session> session_;
     SQLHSTMT stmt_ = SQL_NULL_HSTMT;
 };
+
+/// A statement prepared from sql, from the session's cache when it holds one.
+std::unique_ptr<Statement> prepare_cached(const std::shared_ptr<Session>& session,
+                                          const std::string& sql);
+/// Keeps stmt in its session's cache for the next prepare_cached of sql.
+void give_back(std::unique_ptr<Statement> stmt, std::string sql) noexcept;
 
 /// Runs a statement without results (SAVEPOINT, ...).
 void run(const std::shared_ptr<Session>& session, std::string_view sql);

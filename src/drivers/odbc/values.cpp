@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <cstring>
 #include <limits>
 #include <optional>
@@ -428,23 +427,10 @@ Variant storable_value(const Variant& v, const Column& column) {
         case ValueKind::Timestamp:
         case ValueKind::DateOnly:
         case ValueKind::TimeOnly:
-            if (v.is_number()) return Variant(to_date(v));
-            if (v.is_string()) {
-                Date d;
-                if (Date::try_parse(v.str(), d)) return Variant(d);
-            }
-            return v;
+            return detail::storable_date(v);
         case ValueKind::Bit:
         case ValueKind::BoolText:
-            if (v.is_number()) return Variant(to_double(v) != 0.0);
-            if (v.is_string()) {
-                try {
-                    return Variant(to_bool(v));
-                } catch (const ErrorInfo&) {
-                    // Text that is no truth value is kept as it was written.
-                }
-            }
-            return v;
+            return detail::storable_bool(v);
         default:
             return v;
     }
@@ -555,14 +541,6 @@ void ParameterSet::bind(const Statement& stmt, const std::vector<const Column*>&
                                     a.indicators.data()),
                    sql);
     }
-}
-
-std::string iso_text(Date d) {
-    const auto f = d.fields();
-    char buf[40];
-    std::snprintf(buf, sizeof buf, "%04d-%02d-%02d %02d:%02d:%02d", f.year, f.month, f.day, f.hour,
-                  f.minute, f.second);
-    return buf;
 }
 
 std::string exact_text(double d) {

@@ -16,6 +16,7 @@
 #include "drivers/odbc/session.hpp"
 #include "ortiva/date.hpp"
 #include "ortiva/variant.hpp"
+#include "seams/data/core/cursors.hpp"
 
 namespace ortiva::odbc {
 
@@ -119,8 +120,7 @@ class ParameterSet {
     std::vector<Array> arrays_;
 };
 
-/// "yyyy-mm-dd hh:mm:ss".
-std::string iso_text(Date d);
+using detail::iso_text;
 /// The shortest text that reads back as exactly d.
 std::string exact_text(double d);
 

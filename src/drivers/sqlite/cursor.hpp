@@ -49,7 +49,8 @@ std::unique_ptr<Cursor> open_forward(std::shared_ptr<Database> db, Statement stm
 std::unique_ptr<detail::CursorDriver> open_static(std::shared_ptr<Database> db, Statement stmt,
                                                   std::string text);
 /// A keyset cursor that steps only when a row is asked for. Unless read_only, it writes AddNew
-/// and changed rows back to the one table its rows come from, finding each row by the table's
+/// and changed rows (when: see seams/data/core/keyset_cursor.hpp) back to the one table its
+/// rows come from, finding each row by the table's
 /// primary key, else its rowid, else all its values (refusing an update those do not pin to
 /// one row). Key columns the query does not select are added after its own, so that its
 /// columns keep their positions.

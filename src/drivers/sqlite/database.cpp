@@ -9,41 +9,6 @@
 
 namespace ortiva::sqlite {
 
-Statement StatementCache::take(std::string_view sql) {
-    const auto it = index_.find(sql);
-    if (it == index_.end()) return nullptr;
-    Statement stmt = std::move(it->second->second);
-    entries_.erase(it->second);
-    index_.erase(it);
-    return stmt;
-}
-
-void StatementCache::give_back(std::string sql, Statement stmt) noexcept {
-    if (!stmt || capacity_ == 0) return;
-    sqlite3_reset(stmt.get());
-    sqlite3_clear_bindings(stmt.get());
-    try {
-        if (const auto it = index_.find(sql); it != index_.end()) {
-            // One free copy per text is enough; the newer one stays.
-            entries_.erase(it->second);
-            index_.erase(it);
-        }
-        entries_.emplace_front(std::move(sql), std::move(stmt));
-        index_.emplace(entries_.front().first, entries_.begin());
-        if (entries_.size() > capacity_) {
-            index_.erase(entries_.back().first);
-            entries_.pop_back();
-        }
-    } catch (...) {
-        // Out of memory: the statement is simply not kept.
-    }
-}
-
-void StatementCache::clear() noexcept {
-    index_.clear();
-    entries_.clear();
-}
-
 Database::~Database() {
     // Every statement goes before the handle, or closing would wait for them.
     cache.clear();

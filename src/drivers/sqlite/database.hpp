@@ -5,13 +5,14 @@
 #include <sqlite3.h>
 
 #include <cstdint>
-#include <list>
 #include <map>
 #include <memory>
 #include <string>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
+
+#include "seams/data/core/statement_cache.hpp"
 
 namespace ortiva::sqlite {
 
@@ -20,24 +21,13 @@ struct StatementDeleter {
 };
 using Statement = std::unique_ptr<sqlite3_stmt, StatementDeleter>;
 
-/// Prepared statements kept for reuse, by their SQL text, the least recently used dropped
-/// first. A statement is taken out while in use, so two cursors never share one.
-class StatementCache {
-  public:
-    explicit StatementCache(std::size_t capacity) : capacity_(capacity) {}
-    /// A free statement prepared from exactly this text, or nullptr.
-    Statement take(std::string_view sql);
-    /// Keeps stmt (reset, bindings cleared) for the next take of sql.
-    void give_back(std::string sql, Statement stmt) noexcept;
-    void clear() noexcept;
-    std::size_t size() const { return entries_.size(); }
-
-  private:
-    using Entry = std::pair<std::string, Statement>;
-    std::size_t capacity_;
-    std::list<Entry> entries_;  // most recently given back first
-    std::unordered_map<std::string_view, std::list<Entry>::iterator> index_;
+struct ResetStatement {
+    void operator()(Statement& stmt) const noexcept {
+        sqlite3_reset(stmt.get());
+        sqlite3_clear_bindings(stmt.get());
+    }
 };
+using StatementCache = detail::StatementCache<Statement, ResetStatement>;
 
 /// What a cursor needs to know of a table to write it and find its rows again.
 struct TableInfo {

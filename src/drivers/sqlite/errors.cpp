@@ -32,9 +32,7 @@ void raise_open_error(sqlite3* db, int rc, const std::string& path) {
 }
 
 void refuse(int32_t number, std::string description, std::string_view statement) {
-    ErrorInfo e(number, error_source, std::move(description));
-    if (!statement.empty()) e.with_statement(std::string(statement));
-    throw e;
+    detail::refuse(error_source, number, std::move(description), statement);
 }
 
 }  // namespace ortiva::sqlite

@@ -10,7 +10,7 @@
 #include "drivers/sqlite/cursor.hpp"
 #include "drivers/sqlite/errors.hpp"
 #include "ortiva/error_info.hpp"
-#include "seams/data/core/keyset_rows.hpp"
+#include "seams/data/core/keyset_cursor.hpp"
 #include "seams/data/core/sql_text.hpp"
 
 namespace ortiva::sqlite {
@@ -225,11 +225,17 @@ std::shared_ptr<const WritePlan> write_plan(Database& db, sqlite3_stmt* s,
     return plan;
 }
 
-class KeysetCursor final : public Cursor {
+struct Row {
+    std::string key;  // the row's key columns as stored; see read_key
+    std::vector<Variant> values;
+    bool stale = false;  // written since read: read again by its key
+};
+
+class KeysetCursor final : public detail::KeysetCursor<Row, Cursor> {
   public:
     KeysetCursor(std::shared_ptr<Database> db, Statement stmt, std::string text, bool read_only,
                  bool load_all)
-        : Cursor(std::move(db)),
+        : detail::KeysetCursor<Row, Cursor>(std::move(db)),
           read_only_(read_only),
           text_(std::move(text)),
           stmt_(std::move(stmt)),
@@ -246,95 +252,28 @@ class KeysetCursor final : public Cursor {
                 plan_ = refused_plan("its rows cannot be told apart");
             }
         }
-        if (load_all) {
-            while (fetch()) {
-            }
-        }
-    }
-
-    bool eof() const override {
-        if (adding_) return false;
-        return rows_.at_end([this] { return fetch(); });
-    }
-
-    int32_t record_count() const override {
-        while (fetch()) {
-        }
-        return static_cast<int32_t>(rows_.read.size() + rows_.added.size());
-    }
-
-    void move_first() override {
-        write_pending();
-        rows_.rewind();
-    }
-
-    void move_next() override {
-        write_pending();
-        rows_.next([this] { return fetch(); });
+        if (load_all) drain();
     }
 
     int32_t field_count() const override { return static_cast<int32_t>(columns_.size()); }
     std::string field_name(int32_t index) const override { return columns_[index].name; }
 
-    Variant value(int32_t index) const override {
-        if (adding_ || editing_) {
-            const auto& edit = edits_[index];
-            if (edit) return *edit;
-            if (adding_) return Variant::null();
-        }
-        rows_.settle([this] { return fetch(); });
-        Row& row = rows_.current();
-        if (row.stale) reload(row);
-        return row.values[index];
-    }
-
-    void set_value(int32_t index, const Variant& v) override {
-        check_updatable();
-        if (plan_->origins[index].empty()) {
-            refuse(code::not_updatable, "Field '" + columns_[index].name +
-                                            "' cannot be updated: it is not a column of " +
-                                            plan_->table + ".");
-        }
-        Variant stored = storable_value(v, columns_[index].kind, columns_[index].name);
-        if (!adding_) {
-            rows_.settle([this] { return fetch(); });
-            if (!editing_) edits_.assign(columns_.size(), std::nullopt);
-            editing_ = true;
-        }
-        edits_[index] = std::move(stored);
-    }
-
-    void add_new() override {
-        check_updatable();
-        if (adding_) begin_append_batch(*db_);
-        write_pending_in_batch();
-        edits_.assign(columns_.size(), std::nullopt);
-        adding_ = true;
-    }
-
-    void update() override { write_pending(); }
-    void update_batch(int32_t) override { write_pending(); }
-    bool adding() const override { return adding_; }
-    bool has_pending_changes() const override { return adding_ || editing_; }
-
     void close() override {
-        // Rows already written stay written, whatever ends the cursor.
-        end_append_batch(*db_);
-        db_->cache.give_back(plan_->query_text.empty() ? text_ : plan_->query_text,
-                             std::move(stmt_));
-        db_->cache.give_back(std::move(insert_text_), std::move(insert_));
-        rows_.clear();
-        adding_ = editing_ = false;
+        if (closed_) return;
+        closed_ = true;
+        struct Release {
+            KeysetCursor& c;
+            ~Release() {
+                c.db_->cache.give_back(c.plan_->query_text.empty() ? c.text_ : c.plan_->query_text,
+                                       std::move(c.stmt_));
+                c.db_->cache.give_back(std::move(c.insert_text_), std::move(c.insert_));
+            }
+        } release{*this};
+        close_rows();
     }
 
   private:
-    struct Row {
-        std::string key;  // the row's key columns as stored; see read_key
-        std::vector<Variant> values;
-        bool stale = false;  // written since read: read again by its key
-    };
-
-    void check_updatable() const {
+    void check_updatable() const override {
         if (read_only_) refuse_update();
         if (!plan_->updatable) {
             refuse(code::not_updatable,
@@ -342,8 +281,17 @@ class KeysetCursor final : public Cursor {
         }
     }
 
+    Variant storable(int32_t index, const Variant& v) const override {
+        if (plan_->origins[index].empty()) {
+            refuse(code::not_updatable, "Field '" + columns_[index].name +
+                                            "' cannot be updated: it is not a column of " +
+                                            plan_->table + ".");
+        }
+        return storable_value(v, columns_[index].kind, columns_[index].name);
+    }
+
     // Steps one more row into the keyset; false once the statement is done.
-    bool fetch() const {
+    bool fetch() const override {
         if (failure_) throw *failure_;
         if (done_) return false;
         try {
@@ -375,32 +323,38 @@ class KeysetCursor final : public Cursor {
         return false;
     }
 
-    void write_pending() {
-        write_pending_in_batch();
-        end_append_batch(*db_);
-    }
-
-    void write_pending_in_batch() {
-        if (adding_) {
-            insert_row();
-        } else if (editing_) {
-            update_row();
-        }
-    }
-
     // Binds the assigned values from parameter 1 on; returns the next free index.
-    int bind_edits(sqlite3_stmt* s) const {
+    int bind_edits(sqlite3_stmt* s, const detail::Edits& edits) const {
         int index = 0;
-        for (const auto& edit : edits_) {
+        for (const auto& edit : edits) {
             if (edit) bind_value(db_->db, s, ++index, *edit);
         }
         return index + 1;
     }
 
-    void insert_row() {
-        std::vector<bool> mask(edits_.size());
-        for (std::size_t i = 0; i < edits_.size(); ++i)
-            mask[i] = edits_[i].has_value();
+    // Several rows share one savepoint, released whatever happens: the rows written before a
+    // failing one stay written.
+    void insert_rows(std::vector<detail::Edits>& rows, std::vector<Row>& stored) override {
+        stored.reserve(rows.size());
+        if (rows.size() > 1) begin_append_batch(*db_);
+        struct End {
+            Database& db;
+            ~End() {
+                try {
+                    end_append_batch(db);
+                } catch (const ErrorInfo&) {
+                    // Reported by the next statement on the connection.
+                }
+            }
+        } end{*db_};
+        for (const auto& edits : rows)
+            stored.push_back(insert_row(edits));
+    }
+
+    Row insert_row(const detail::Edits& edits) {
+        std::vector<bool> mask(edits.size());
+        for (std::size_t i = 0; i < edits.size(); ++i)
+            mask[i] = edits[i].has_value();
         // Rows appended one after another mostly assign the same fields: one statement serves.
         if (!insert_ || mask != insert_mask_) {
             std::string names, marks;
@@ -421,7 +375,7 @@ class KeysetCursor final : public Cursor {
         Row row;
         {
             ResetOnExit guard{insert_.get()};
-            bind_edits(insert_.get());
+            bind_edits(insert_.get(), edits);
             if (step(db_->db, insert_.get())) {
                 row.key = read_key(insert_.get(), all_columns());
                 while (step(db_->db, insert_.get())) {
@@ -435,9 +389,7 @@ class KeysetCursor final : public Cursor {
         row.values.assign(columns_.size(), Variant::null());
         row.stale = true;
         ++written_[row.key];
-        rows_.stand_on_added(std::move(row));
-        adding_ = false;
-        edits_.clear();
+        return row;
     }
 
     // 0 .. key size - 1: the key columns of a RETURNING clause.
@@ -448,18 +400,17 @@ class KeysetCursor final : public Cursor {
         return all;
     }
 
-    void update_row() {
-        Row& row = rows_.current();
+    void update_row(Row& row, const detail::Edits& edits) override {
         std::string set;
-        for (std::size_t i = 0; i < edits_.size(); ++i) {
-            if (!edits_[i]) continue;
+        for (std::size_t i = 0; i < edits.size(); ++i) {
+            if (!edits[i]) continue;
             set += (set.empty() ? "" : ", ") + quoted(plan_->origins[i]) + " = ?";
         }
         if (plan_->by_values) refuse_ambiguous(row);
         std::string text = "UPDATE " + plan_->target + " SET " + set + plan_->key_where +
                            " RETURNING " + plan_->key_list;
         GiveBack update{*db_, text, prepare_cached(*db_, text)};
-        bind_key(*db_, update.stmt.get(), bind_edits(update.stmt.get()), row.key);
+        bind_key(*db_, update.stmt.get(), bind_edits(update.stmt.get(), edits), row.key);
         if (!step(db_->db, update.stmt.get())) {
             refuse(code::row_not_found,
                    "Row cannot be located for updating. Some values may have been changed "
@@ -472,8 +423,6 @@ class KeysetCursor final : public Cursor {
         if (moved_to != row.key) ++written_[moved_to];
         row.key = std::move(moved_to);
         row.stale = true;
-        editing_ = false;
-        edits_.clear();
     }
 
     // Found by its values, a row must be the only one that holds them, or the update would
@@ -492,7 +441,7 @@ class KeysetCursor final : public Cursor {
 
     // Reads the table's columns of a written row again, so that defaults, affinity and
     // triggers show as the database keeps them.
-    void reload(Row& row) const {
+    void reload(Row& row) const override {
         std::string list;
         for (const auto& origin : plan_->origins) {
             if (!origin.empty()) list += (list.empty() ? "" : ", ") + quoted(origin);
@@ -516,16 +465,12 @@ class KeysetCursor final : public Cursor {
     mutable Statement stmt_;
     std::vector<Column> columns_;
     std::shared_ptr<const WritePlan> plan_;
+    bool closed_ = false;
 
     mutable bool done_ = false;
     mutable std::optional<ErrorInfo> failure_;
-    mutable detail::KeysetRows<Row> rows_;
     // Keys of rows this cursor wrote, with how often the query may still show them.
     mutable std::unordered_map<std::string, int> written_;
-
-    bool adding_ = false;
-    bool editing_ = false;
-    std::vector<std::optional<Variant>> edits_;
 
     // The INSERT of the last added row, kept while rows assign the same fields.
     Statement insert_;

@@ -4,7 +4,6 @@
 #include <charconv>
 #include <cmath>
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
 #include <limits>
 
@@ -125,25 +124,8 @@ Variant read_value(sqlite3_stmt* stmt, int column, ColumnKind kind) {
 
 Variant storable_value(const Variant& v, ColumnKind kind, std::string_view /*column*/) {
     if (detail::stores_as_null(v, error_source)) return Variant::null();
-    if (kind == ColumnKind::Date) {
-        if (v.is_number()) return Variant(to_date(v));
-        if (v.is_string()) {
-            Date d;
-            if (Date::try_parse(v.str(), d)) return Variant(d);
-        }
-        return v;
-    }
-    if (kind == ColumnKind::Boolean) {
-        if (v.is_number()) return Variant(to_double(v) != 0.0);
-        if (v.is_string()) {
-            try {
-                return Variant(to_bool(v));
-            } catch (const ErrorInfo&) {
-                // Text that is no truth value is kept as it was written.
-            }
-        }
-        return v;
-    }
+    if (kind == ColumnKind::Date) return detail::storable_date(v);
+    if (kind == ColumnKind::Boolean) return detail::storable_bool(v);
     return v;
 }
 
@@ -188,14 +170,6 @@ void bind_value(sqlite3* db, sqlite3_stmt* stmt, int index, const Variant& v) {
         const char* sql = sqlite3_sql(stmt);
         raise_error(db, rc, sql ? sql : "");
     }
-}
-
-std::string iso_text(Date d) {
-    const auto f = d.fields();
-    char buf[40];
-    std::snprintf(buf, sizeof buf, "%04d-%02d-%02d %02d:%02d:%02d", f.year, f.month, f.day, f.hour,
-                  f.minute, f.second);
-    return buf;
 }
 
 bool parse_iso(std::string_view s, Date& out) {

@@ -9,6 +9,7 @@
 
 #include "ortiva/date.hpp"
 #include "ortiva/variant.hpp"
+#include "seams/data/core/cursors.hpp"
 
 namespace ortiva::sqlite {
 
@@ -37,8 +38,7 @@ Variant storable_value(const Variant& v, ColumnKind kind, std::string_view colum
 /// Date as ISO text "yyyy-mm-dd hh:mm:ss". Throws ErrorInfo when SQLite refuses.
 void bind_value(sqlite3* db, sqlite3_stmt* stmt, int index, const Variant& v);
 
-/// "yyyy-mm-dd hh:mm:ss".
-std::string iso_text(Date d);
+using detail::iso_text;
 /// Reads "yyyy-mm-dd", "yyyy-mm-dd hh:mm[:ss[.fff]]" (or with 'T'), and "hh:mm[:ss[.fff]]".
 bool parse_iso(std::string_view text, Date& out);
 

@@ -1,8 +1,19 @@
 #include "seams/data/core/cursors.hpp"
 
+#include <charconv>
+#include <cstdlib>
+
+#include "ortiva/conversions.hpp"
 #include "ortiva/error_info.hpp"
 
 namespace ortiva::detail {
+
+void refuse(std::string_view source, int32_t number, std::string description,
+            std::string_view statement) {
+    ErrorInfo e(number, std::string(source), std::move(description));
+    if (!statement.empty()) e.with_statement(std::string(statement));
+    throw e;
+}
 
 void refuse_update(std::string_view source) {
     raise(data_code::not_updatable, std::string(source),
@@ -23,6 +34,62 @@ bool stores_as_null(const Variant& v, std::string_view source) {
         default:
             return false;
     }
+}
+
+Variant storable_date(const Variant& v) {
+    if (v.is_number()) return Variant(to_date(v));
+    if (v.is_string()) {
+        Date d;
+        if (Date::try_parse(v.str(), d)) return Variant(d);
+    }
+    return v;
+}
+
+Variant storable_bool(const Variant& v) {
+    if (v.is_number()) return Variant(to_double(v) != 0.0);
+    if (v.is_string()) {
+        try {
+            return Variant(to_bool(v));
+        } catch (const ErrorInfo&) {
+            // Text that is no truth value is kept as it was written.
+        }
+    }
+    return v;
+}
+
+namespace {
+
+// n zero-padded to width characters, a minus sign included.
+void put_padded(std::string& out, int n, int width) {
+    if (n < 0) {
+        out.push_back('-');
+        --width;
+    }
+    char buf[16];
+    const auto end = std::to_chars(buf, buf + sizeof buf, std::abs(n)).ptr;
+    for (auto len = end - buf; len < width; ++len)
+        out.push_back('0');
+    out.append(buf, end);
+}
+
+}  // namespace
+
+std::string iso_text(Date d) {
+    const auto f = d.fields();
+    std::string out;
+    out.reserve(19);
+    put_padded(out, f.year, 4);
+    out.push_back('-');
+    put_padded(out, f.month, 2);
+    out.push_back('-');
+    put_padded(out, f.day, 2);
+    out.push_back(' ');
+    put_padded(out, f.hour, 2);
+    out.push_back(':');
+    put_padded(out, f.minute, 2);
+    out.push_back(':');
+    put_padded(out, f.second, 2);
+    return out;
 }
 
 namespace {

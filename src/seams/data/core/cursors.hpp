@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "ortiva/date.hpp"
 #include "ortiva/variant.hpp"
 #include "seams/data_driver.hpp"
 
@@ -26,12 +27,24 @@ inline constexpr int32_t row_not_found = -2147217864;          // DB_E_CONCURREN
 inline constexpr int32_t no_transaction = -2147168242;         // XACT_E_NOTRANSACTION
 }  // namespace data_code
 
+/// Throws number from source with description, and the statement when there is one.
+[[noreturn]] void refuse(std::string_view source, int32_t number, std::string description,
+                         std::string_view statement);
+
 /// Throws 3251 for a write to a read-only cursor, from source.
 [[noreturn]] void refuse_update(std::string_view source);
 
 /// Whether v is stored as SQL NULL (Empty and Null); throws 3421 from source for the values no
 /// column can hold (objects, arrays, error values).
 bool stores_as_null(const Variant& v, std::string_view source);
+
+/// What a date column stores for v (not Null): numbers and date text as dates, else v.
+Variant storable_date(const Variant& v);
+/// What a truth-value column stores for v (not Null): numbers and truth-value text as
+/// booleans, else v.
+Variant storable_bool(const Variant& v);
+/// "YYYY-MM-DD hh:mm:ss", the date text every database reads.
+std::string iso_text(Date d);
 
 /// A read-only cursor over rows read at Open: RecordCount is known at once.
 std::unique_ptr<CursorDriver> make_static_cursor(std::string_view source,
