@@ -54,7 +54,7 @@ struct Member {
 };
 
 /// One public class: its ids and its dispatch interface.
-struct ClassInfo {
+struct ORTIVA_API ClassInfo {
     std::string_view name;            ///< "ClsCommonDb"
     std::string_view interface_name;  ///< "_ClsCommonDb"
     std::string_view clsid;           ///< Class id, upper-case, without braces
