@@ -93,7 +93,7 @@ typedef struct ortiva_error {
 #define ORTIVA_PROPERTY_GET 2
 #define ORTIVA_PROPERTY_LET 4
 
-/** The library's version text, for example "0.3.0". */
+/** The library's version text, for example "0.1.0". */
 ORTIVA_C_API const char* ortiva_version(void);
 
 /* Objects ---------------------------------------------------------------------------------- */
