@@ -300,9 +300,7 @@ std::shared_ptr<Object> make(const ClassInfo& c) {
 
 const ClassInfo& class_of(std::string_view id) {
     const ClassInfo* c = find_class(id);
-    if (!c)
-        raise(cannot_create, {},
-              "ActiveX component can't create object: no class " + std::string(id));
+    if (!c) raise(cannot_create, {}, "Can't create object: no class " + std::string(id));
     return *c;
 }
 
@@ -396,7 +394,7 @@ std::shared_ptr<Object> predeclared(std::string_view id) {
     const ClassInfo& c = class_of(id);
     if (!c.predeclared)
         raise(cannot_create, std::string(c.progid),
-              "ActiveX component can't create object: " + std::string(c.name) +
+              "Can't create object: " + std::string(c.name) +
                   " has no predeclared instance; create it");
     static std::mutex mutex;
     static std::array<std::shared_ptr<Object>, 4> instances;
