@@ -119,9 +119,10 @@ inline void Restore::run(Server& server) const {
 /// - a directory: a server directory, whose databases are the SQLite files NAME.db in it and
 ///   whose catalog file lists the backup devices. The login is recorded in the backup
 ///   headers; the password is not checked (access is the file system's matter).
-/// - "postgresql://[USER@]HOST[:PORT][/DBNAME][?devices=DIR]": a PostgreSQL server. Backups
-///   are taken with pg_dump and restored with pg_restore; DBNAME (default "postgres") is the
-///   database the server's own queries run in. The device catalog and relative device files
+/// - "postgresql://[USER@]HOST[:PORT][/DBNAME][?devices=DIR][&connect_timeout=SECONDS]": a
+///   PostgreSQL server (a connection gives up after connect_timeout, 1 to 3600, default 30).
+///   Backups are taken with pg_dump and restored with pg_restore; DBNAME (default "postgres") is
+///   the database the server's own queries run in. The device catalog and relative device files
 ///   live in DIR, by default $XDG_DATA_HOME/ortiva/postgres/HOST-PORT (XDG_DATA_HOME defaults
 ///   to ~/.local/share), created with an empty catalog when missing. The login (else USER,
 ///   else PGUSER) and the password (else PGPASSWORD or the password file) are the server's.

@@ -3,8 +3,11 @@
 // a server that drops the backup's connection). The PostgreSQL cases need the server that
 // scripts/with-postgres.sh starts.
 
+#include <arpa/inet.h>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
 #include <sqlite3.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -357,7 +360,9 @@ TEST_P(Postgres, WrongCredentialsAndUnknownServerTextsAreRefused) {
         EXPECT_NE(e.description().find("28P01"), std::string::npos) << e.description();
         EXPECT_NE(e.description().find("password authentication failed"), std::string::npos);
     }
-    for (const char* text : {"postgresql://", "postgresql://h:port", "postgresql://h?x=1"})
+    for (const char* text :
+         {"postgresql://", "postgresql://h:port", "postgresql://h?x=1",
+          "postgresql://h?connect_timeout=0", "postgresql://h?connect_timeout=1s"})
         EXPECT_EQ(error_of([&] { obj_.SetConnectionToServer(text, "", ""); }),
                   code(Error::not_a_server))
             << text;
@@ -403,6 +408,32 @@ TEST_P(Postgres, ABackupCutOffByTheServerLeavesTheEarlierSets) {
     ASSERT_FALSE(ended.empty()) << "the backup never waited for the lock";
     EXPECT_EQ(backup.get(), code(Error::server_program));
     EXPECT_EQ(testing::read_file(ctx_->catalog() / "disk1.bak"), before);
+}
+
+// A server that accepts the connection and never answers ends the call at connect_timeout
+// instead of hanging it (the kernel completes the handshake; nobody reads the startup).
+TEST(PostgresServerText, AServerThatNeverAnswersEndsTheCallAtItsTimeout) {
+    const int listener = ::socket(AF_INET, SOCK_STREAM, 0);
+    ASSERT_GE(listener, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t size = sizeof address;
+    ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&address), size), 0);
+    ASSERT_EQ(::listen(listener, 4), 0);
+    ASSERT_EQ(::getsockname(listener, reinterpret_cast<sockaddr*>(&address), &size), 0);
+    const testing::ServerDir devices;
+    const std::string server = "postgresql://127.0.0.1:" + std::to_string(ntohs(address.sin_port)) +
+                               "?devices=" + devices.dir.string() + "&connect_timeout=1";
+    ClsDBBackupRestore obj;
+    try {
+        obj.SetConnectionToServer(server, "nobody", "secret");
+        ADD_FAILURE() << "connected to a server that never answers";
+    } catch (const ErrorInfo& e) {
+        EXPECT_EQ(e.number(), code(Error::server));
+        EXPECT_NE(e.description().find("connect_timeout"), std::string::npos) << e.description();
+    }
+    ::close(listener);
 }
 
 INSTANTIATE_TEST_SUITE_P(Server, Postgres, ::testing::Values("postgres"),

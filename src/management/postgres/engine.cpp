@@ -3,9 +3,12 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <charconv>
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <string>
 
 #include "management/checksum.hpp"
 #include "management/errors.hpp"
@@ -16,10 +19,11 @@ namespace ortiva::management::postgres {
 
 namespace {
 
-// postgresql://[USER[:PASSWORD]@]HOST[:PORT][/DBNAME][?devices=DIR]
+// postgresql://[USER[:PASSWORD]@]HOST[:PORT][/DBNAME][?devices=DIR][&connect_timeout=SECONDS]
 struct ServerText {
     std::string user, password, host, port = "5432", dbname = "postgres";
     std::filesystem::path devices;
+    int connect_timeout = 30;  // a server that accepts and never answers must not hang a call
 };
 
 std::string percent_decoded(std::string_view text, const std::string& server) {
@@ -96,10 +100,20 @@ ServerText parse(const std::string& server) {
     while (!query.empty()) {
         const auto amp = query.find('&');
         const std::string_view pair = query.substr(0, amp);
-        if (pair.starts_with("devices="))
+        if (pair.starts_with("devices=")) {
             t.devices = percent_decoded(pair.substr(8), server);
-        else
+        } else if (pair.starts_with("connect_timeout=")) {
+            const std::string_view digits = pair.substr(16);
+            int seconds = 0;
+            const auto [end, ec] =
+                std::from_chars(digits.data(), digits.data() + digits.size(), seconds);
+            if (ec != std::errc() || end != digits.data() + digits.size() || seconds < 1 ||
+                seconds > 3600)
+                fail(Error::not_a_server, {server});
+            t.connect_timeout = seconds;
+        } else {
             fail(Error::not_a_server, {server});
+        }
         query = amp == std::string_view::npos ? std::string_view() : query.substr(amp + 1);
     }
     if (t.devices.empty()) t.devices = default_devices(t);
@@ -231,12 +245,22 @@ class PostgresEngine final : public Engine {
         if (!conn) fail_connect(server_name_, nullptr);
         // Verbose errors carry the server's SQLSTATE.
         PQsetErrorVerbosity(conn.get(), PQERRORS_VERBOSE);
+        const auto deadline =
+            std::chrono::steady_clock::now() + std::chrono::seconds(text_.connect_timeout);
         PostgresPollingStatusType state = PGRES_POLLING_WRITING;
         while (PQstatus(conn.get()) != CONNECTION_BAD && state != PGRES_POLLING_OK &&
                state != PGRES_POLLING_FAILED) {
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                deadline - std::chrono::steady_clock::now());
             const short events = state == PGRES_POLLING_READING ? POLLIN : POLLOUT;
             pollfd p{PQsocket(conn.get()), events, 0};
-            if (::poll(&p, 1, -1) < 0 && errno != EINTR) break;
+            const int ready = left.count() > 0 ? ::poll(&p, 1, static_cast<int>(left.count())) : 0;
+            if (ready == 0)
+                fail(Error::server, {server_name_,
+                                     "no answer within " + std::to_string(text_.connect_timeout) +
+                                         " s (connect_timeout)",
+                                     "08001"});
+            if (ready < 0 && errno != EINTR) break;
             state = PQconnectPoll(conn.get());
         }
         if (PQstatus(conn.get()) != CONNECTION_OK) fail_connect(server_name_, conn.get());
@@ -282,9 +306,10 @@ class PostgresEngine final : public Engine {
 
     // The password goes into the child's environment, never onto its command line.
     Program program(std::vector<std::string> argv) const {
-        Program p{std::move(argv),
-                  {"PGHOST=" + text_.host, "PGPORT=" + text_.port, "PGUSER=" + text_.user,
-                   "PGAPPNAME=ortiva"}};
+        Program p{
+            std::move(argv),
+            {"PGHOST=" + text_.host, "PGPORT=" + text_.port, "PGUSER=" + text_.user,
+             "PGAPPNAME=ortiva", "PGCONNECT_TIMEOUT=" + std::to_string(text_.connect_timeout)}};
         if (!text_.password.empty()) p.env.push_back("PGPASSWORD=" + text_.password);
         return p;
     }
