@@ -52,10 +52,10 @@ docs:
 	@echo "API reference: $(BUILD)/docs/html/index.html"
 
 format:
-	git ls-files '*.cpp' '*.hpp' | xargs clang-format -i
+	git ls-files '*.cpp' '*.hpp' '*.c' '*.h' | xargs clang-format -i
 
 format-check:
-	git ls-files '*.cpp' '*.hpp' | xargs clang-format --dry-run --Werror
+	git ls-files '*.cpp' '*.hpp' '*.c' '*.h' | xargs clang-format --dry-run --Werror
 
 clean:
 	rm -rf $(BUILD) $(SAN_BUILD) $(FUZZ_BUILD)

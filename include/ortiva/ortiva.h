@@ -104,8 +104,7 @@ ORTIVA_C_API int32_t ortiva_create(const char* id, ortiva_object** out, ortiva_e
 
 /** The predeclared instance of an application-object class (one per class per process);
  *  `clscryptor` has none and fails. Returns a new reference to it. */
-ORTIVA_C_API int32_t ortiva_predeclared(const char* id, ortiva_object** out,
-                                        ortiva_error* error);
+ORTIVA_C_API int32_t ortiva_predeclared(const char* id, ortiva_object** out, ortiva_error* error);
 
 /** Creates a headless control: "ComboBox", "ListBox", "TextBox", "ListView", "TreeView",
  *  "MSFlexGrid", "CheckBox", "Label", "Frame", "Form"... `name` may be NULL. */
@@ -130,9 +129,8 @@ typedef struct ortiva_host_callbacks {
 
 /** Wraps a host's object so that the library can drive it like its own controls. The table
  *  must outlive the object. */
-ORTIVA_C_API int32_t ortiva_host_object_create(const ortiva_host_callbacks* callbacks,
-                                               void* self, ortiva_object** out,
-                                               ortiva_error* error);
+ORTIVA_C_API int32_t ortiva_host_object_create(const ortiva_host_callbacks* callbacks, void* self,
+                                               ortiva_object** out, ortiva_error* error);
 
 /** Adds a reference to an object; `ortiva_release` drops one. */
 ORTIVA_C_API void ortiva_addref(ortiva_object* object);
