@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <initializer_list>
 #include <memory>
@@ -70,10 +71,12 @@ class ORTIVA_API Variant {
     Variant(std::string v) : value_(std::move(v)) {}
     /// String (copied).
     Variant(std::string_view v) : value_(std::string(v)) {}
-    /// String (copied); \p v must not be null.
-    Variant(const char* v) : value_(std::string(v)) {}
+    /// String (copied); a null pointer is the empty string.
+    Variant(const char* v) : value_(std::string(v ? v : "")) {}
     /// Object, shared with the caller; nullptr is Nothing.
     Variant(std::shared_ptr<HostObject> v) : value_(std::move(v)) {}
+    /// Nothing (without this, nullptr would pick the string constructor).
+    Variant(std::nullptr_t) : value_(std::shared_ptr<HostObject>()) {}
     /// Array, held by value.
     Variant(VariantArray v);
     /// Null.

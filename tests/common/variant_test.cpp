@@ -30,6 +30,8 @@ TEST(Variant, KindFollowsTheConstructor) {
     EXPECT_EQ(Variant(std::string_view("x")).kind(), VariantKind::String);
     EXPECT_EQ(Variant(true).kind(), VariantKind::Boolean);
     EXPECT_EQ(Variant(std::shared_ptr<HostObject>()).kind(), VariantKind::Object);
+    EXPECT_EQ(Variant(nullptr).kind(), VariantKind::Object);  // Nothing, not a string
+    EXPECT_EQ(Variant(static_cast<const char*>(nullptr)).str(), "");
     EXPECT_EQ(Variant(VariantArray{}).kind(), VariantKind::Array);
     EXPECT_EQ(Variant::error(5).kind(), VariantKind::Error);
     EXPECT_EQ(Variant(int16_t{-3}).integer(), -3);
