@@ -64,6 +64,8 @@ namespace err {
 inline constexpr int32_t invalid_call = 5;
 /// Overflow.
 inline constexpr int32_t overflow = 6;
+/// Out of memory.
+inline constexpr int32_t out_of_memory = 7;
 /// Subscript out of range.
 inline constexpr int32_t subscript = 9;
 /// Type mismatch.
@@ -76,12 +78,26 @@ inline constexpr int32_t invalid_null = 94;
 inline constexpr int32_t invalid_property_value = 380;
 /// Invalid property array index.
 inline constexpr int32_t invalid_property_index = 381;
+/// Set not supported (read-only property).
+inline constexpr int32_t read_only_property = 383;
 /// Set not permitted.
 inline constexpr int32_t set_not_permitted = 387;
 /// Object required.
 inline constexpr int32_t object_required = 424;
+/// Can't create object.
+inline constexpr int32_t cannot_create_object = 429;
 /// Object doesn't support this property or method.
 inline constexpr int32_t no_such_member = 438;
+/// Argument not optional.
+inline constexpr int32_t argument_not_optional = 449;
+/// Wrong number of arguments or invalid property assignment.
+inline constexpr int32_t wrong_argument_count = 450;
+/// The property can't be read (it has a let and no get).
+inline constexpr int32_t no_property_get = 451;
+/// Variable uses a type the host interface does not support.
+inline constexpr int32_t unsupported_type = 458;
+/// A form has no control of that name.
+inline constexpr int32_t control_not_found = 730;
 /// Application-defined or object-defined error (0x80040001).
 inline constexpr int32_t app_defined = -2147221503;  // 0x80040001
 /// Arguments of the wrong type, out of range or in conflict.
@@ -94,6 +110,8 @@ inline constexpr int32_t ado_item_not_found = 3265;
 inline constexpr int32_t ado_object_closed = 3704;
 /// Operation not allowed when the object is open.
 inline constexpr int32_t ado_object_open = 3705;
+/// No driver for the connection string.
+inline constexpr int32_t ado_provider_not_found = 3706;
 /// The connection cannot be used (closed or invalid).
 inline constexpr int32_t ado_connection_unusable = 3709;
 /// Error reported by the database driver (0x80040E14).
@@ -106,6 +124,12 @@ inline constexpr int32_t ctl_index_out_of_bounds = 35600;
 inline constexpr int32_t ctl_element_not_found = 35601;
 /// Control collection key is not unique.
 inline constexpr int32_t ctl_key_not_unique = 35602;
+/// The control (row, node) has been deleted.
+inline constexpr int32_t ctl_deleted = 35605;
+/// A grid's Row out of range.
+inline constexpr int32_t grid_invalid_row = 30009;
+/// A grid's Col out of range.
+inline constexpr int32_t grid_invalid_col = 30010;
 }  // namespace err
 
 /// The run time's standard text for a number ("Overflow" for 6, ...), or

@@ -152,7 +152,8 @@ VariantArray VariantArray::with_bounds(std::vector<Bounds> dims) {
         const int64_t count = int64_t{d.upper} - d.lower + 1;
         if (count < 0) raise(err::subscript);
         // Too many elements to hold is the run time's out-of-memory failure.
-        if (count > 0 && n > max_elements / static_cast<std::size_t>(count)) raise(7);
+        if (count > 0 && n > max_elements / static_cast<std::size_t>(count))
+            raise(err::out_of_memory);
         n *= static_cast<std::size_t>(count);
     }
     a.dims_ = std::move(dims);

@@ -19,10 +19,10 @@ class RecordsetObject final : public HostObject {
 
     Variant get(std::string_view member, const Args& index) override {
         if (same_name(member, "Fields")) {
-            if (index.size() != 1) raise(450);
+            if (index.size() != 1) raise(err::wrong_argument_count);
             return rs_->Fields().Item(index[0]).Value();
         }
-        if (!index.empty()) raise(450);
+        if (!index.empty()) raise(err::wrong_argument_count);
         if (same_name(member, "EOF")) return Variant(rs_->Eof());
         if (same_name(member, "RecordCount")) return Variant(rs_->RecordCount());
         if (same_name(member, "State")) return Variant(rs_->State());
@@ -34,7 +34,7 @@ class RecordsetObject final : public HostObject {
 
     Variant call(std::string_view member, const Args& args) override {
         if (same_name(member, "Fields")) return get(member, args);
-        if (!args.empty()) raise(450);
+        if (!args.empty()) raise(err::wrong_argument_count);
         if (same_name(member, "MoveFirst")) {
             rs_->MoveFirst();
         } else if (same_name(member, "MoveNext")) {

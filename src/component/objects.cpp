@@ -16,11 +16,6 @@ namespace ortiva::component {
 
 namespace {
 
-constexpr int32_t cannot_create = 429;
-constexpr int32_t not_optional = 449;
-constexpr int32_t wrong_arguments = 450;
-constexpr int32_t no_property_get = 451;
-
 [[noreturn]] void fail(int32_t number, const ClassInfo& c, std::string detail) {
     raise(number, std::string(c.progid), standard_description(number) + ": " + detail);
 }
@@ -40,7 +35,8 @@ Variant convert(const ClassInfo& c, const Member& m, std::size_t i, const Parame
     };
     if (a.is_missing()) {
         if (!p.optional)
-            fail(not_optional, c, std::string(p.name) + " of " + where(c, m) + " is required");
+            fail(err::argument_not_optional, c,
+                 std::string(p.name) + " of " + where(c, m) + " is required");
         switch (p.type) {
             case Type::string:
                 return Variant(std::string());
@@ -300,7 +296,8 @@ std::shared_ptr<Object> make(const ClassInfo& c) {
 
 const ClassInfo& class_of(std::string_view id) {
     const ClassInfo* c = find_class(id);
-    if (!c) raise(cannot_create, {}, "Can't create object: no class " + std::string(id));
+    if (!c)
+        raise(err::cannot_create_object, {}, "Can't create object: no class " + std::string(id));
     return *c;
 }
 
@@ -321,16 +318,17 @@ Variant Object::invoke(int32_t dispid, Invoke how, std::span<Variant> args) {
     if (how != method && how != property_get && how != property_let)
         raise(err::invalid_call, std::string(c.progid), "No such kind of invocation");
     if (how == property_let && !(m->kinds & property_let))
-        fail(wrong_arguments, c, where(c, *m) + " cannot be assigned");
+        fail(err::wrong_argument_count, c, where(c, *m) + " cannot be assigned");
     if (how != property_let && m->kinds == property_let)
-        raise(no_property_get, std::string(c.progid),
+        raise(err::no_property_get, std::string(c.progid),
               "Property let procedure not defined and property get procedure did not return an "
               "object: " +
                   where(c, *m) + " can only be assigned");
 
     std::vector<Variant> a;
     if (how == property_let) {
-        if (args.size() != 1) fail(wrong_arguments, c, where(c, *m) + " is assigned one value");
+        if (args.size() != 1)
+            fail(err::wrong_argument_count, c, where(c, *m) + " is assigned one value");
         const Parameter value{"value", m->result};
         a.push_back(convert(c, *m, 0, value, args[0]));
     } else {
@@ -338,7 +336,7 @@ Variant Object::invoke(int32_t dispid, Invoke how, std::span<Variant> args) {
         for (const Parameter& p : m->params)
             required += p.optional ? 0 : 1;
         if (args.size() < required || args.size() > m->params.size())
-            fail(wrong_arguments, c,
+            fail(err::wrong_argument_count, c,
                  where(c, *m) + " takes " +
                      (required == m->params.size()
                           ? std::to_string(required)
@@ -393,7 +391,7 @@ std::shared_ptr<Object> create(std::string_view id) {
 std::shared_ptr<Object> predeclared(std::string_view id) {
     const ClassInfo& c = class_of(id);
     if (!c.predeclared)
-        raise(cannot_create, std::string(c.progid),
+        raise(err::cannot_create_object, std::string(c.progid),
               "Can't create object: " + std::string(c.name) +
                   " has no predeclared instance; create it");
     static std::mutex mutex;
@@ -416,7 +414,7 @@ Variant invoke(HostObject& object, int32_t dispid, Invoke how, std::span<Variant
         case property_get:
             return object.get_by_id(id, Args(args.begin(), args.end()));
         case property_let:
-            if (args.empty()) raise(wrong_arguments);
+            if (args.empty()) raise(err::wrong_argument_count);
             object.let_by_id(id, args.back(), Args(args.begin(), args.end() - 1));
             return {};
         case method:

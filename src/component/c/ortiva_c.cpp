@@ -94,7 +94,8 @@ int32_t guarded(ortiva_error* error, Body&& body) noexcept {
     } catch (const ErrorInfo& e) {
         fill_error(error, e);
     } catch (const std::bad_alloc&) {
-        fill_error(error, ErrorInfo(7, {}, ortiva::standard_description(7)));
+        fill_error(error, ErrorInfo(ortiva::err::out_of_memory, {},
+                                    ortiva::standard_description(ortiva::err::out_of_memory)));
     } catch (const std::exception& e) {
         fill_error(error, ErrorInfo(ortiva::err::invalid_call, {}, e.what()));
     } catch (...) {
@@ -142,7 +143,7 @@ Variant to_cpp(const ortiva_variant& v) {
             return Variant(VariantArray(std::move(items), v.value.array.lower_bound));
         }
     }
-    ortiva::raise(458, {},
+    ortiva::raise(ortiva::err::unsupported_type, {},
                   "Variable uses an Automation type not supported: kind " + std::to_string(v.kind));
 }
 
