@@ -319,7 +319,6 @@ TEST_F(BackupDevice, ConnectionsRefuseFilesAndUnconnectedCalls) {
               code(Error::not_a_server));
     srv_->disconnect();
     EXPECT_EQ(error_of([&] { srv_->disconnect(); }), code(Error::not_connected));
-    EXPECT_EQ(error_of([&] { srv_->backup_devices(); }), code(Error::not_connected));
 }
 
 TEST(BackupServerDirectory, OperatorFunctionsKeepTheCatalogSound) {

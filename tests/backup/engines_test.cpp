@@ -641,31 +641,6 @@ TEST_F(BackupClass, OversizedStridesAreOverflowsBeforeAnythingIsListed) {
     }
 }
 
-TEST_F(BackupClass, UnknownDeviceIsReportedByNumberThenDescription) {
-    auto& obj = connected();
-    auto lvw = list_view(5);
-    object_of(lvw->get("ListItems"))
-        ->call("Add", {Variant::missing(), Variant::missing(), Variant("stale")});
-    EXPECT_FALSE(obj.fnListBackupDetails(*lvw, "NOPE", names({"A"})));
-    ASSERT_EQ(messages().size(), 1u);
-    const std::string expected =
-        std::to_string(code(Error::no_such_device)) + "Backup device 'NOPE'";
-    EXPECT_EQ(messages()[0].prompt.rfind(expected, 0), 0u) << messages()[0].prompt;
-    EXPECT_EQ(messages()[0].style, 64);
-    EXPECT_EQ(header_texts(*lvw)[4], "Sl No");
-    EXPECT_TRUE(lines_of(*lvw).empty());
-
-    try {
-        obj.fnBackupDatabase("NOPE", true, names({"A"}));
-        FAIL() << "backup onto an unknown device succeeded";
-    } catch (const ErrorInfo& e) {
-        EXPECT_EQ(e.number(), code(Error::no_such_device));
-        EXPECT_EQ(e.source(), "Ortiva.Management");
-    }
-    // The backup does not trim the device name.
-    EXPECT_THROW(obj.fnBackupDatabase(" DISK1", true, names({"A"})), ErrorInfo);
-}
-
 TEST_F(BackupClass, EmptyDeviceListsNothingWithoutMessage) {
     auto lvw = list_view(5);
     EXPECT_FALSE(connected().fnListBackupDetails(*lvw, "DISK1", names({"A"})));
@@ -722,38 +697,57 @@ TEST_F(BackupClass, ListsDevicesWithAndWithoutTheTapeFilter) {
     EXPECT_TRUE(entries().empty());
 }
 
-TEST_F(BackupClass, OperationsBeforeConnectingFailWithTheBackendsError) {
-    const int32_t not_connected = code(Error::not_connected);
-    auto combo = memory::create_control("ComboBox", "cboDevice");
-    const std::string device_before = testing::read_file(server_.device());
-    const auto expect_not_connected = [&](auto&& call) {
+// The backend's errors are thrown by number, or shown by number then description by the
+// listing, before connecting and for an unknown device.
+TEST_F(BackupClass, BackendErrorsAreThrownOrShownByNumberThenDescription) {
+    const auto expect_error = [&](Error expected, auto&& call) {
         try {
             call();
-            FAIL() << "succeeded without a connection";
+            ADD_FAILURE() << "succeeded";
         } catch (const ErrorInfo& e) {
-            EXPECT_EQ(e.number(), not_connected);
+            EXPECT_EQ(e.number(), code(expected));
             EXPECT_EQ(e.source(), "Ortiva.Management");
         }
     };
-    expect_not_connected([&] { obj_.ListBackupDevice(*combo, false); });
-    expect_not_connected([&] { obj_.fnBackupDatabase("DISK1", true, names({"A"})); });
-    expect_not_connected([&] { obj_.fnRestoreDatabase("DISK1", 1, names({"A"})); });
+    // Not connected: it goes at the end unconnected, and its failing disconnect must not escape.
+    ClsDBBackupRestore unconnected;
+    auto combo = memory::create_control("ComboBox", "cboDevice");
+    const std::string device_before = testing::read_file(server_.device());
+    expect_error(Error::not_connected, [&] { unconnected.ListBackupDevice(*combo, false); });
+    expect_error(Error::not_connected,
+                 [&] { unconnected.fnBackupDatabase("DISK1", true, names({"A"})); });
+    expect_error(Error::not_connected,
+                 [&] { unconnected.fnRestoreDatabase("DISK1", 1, names({"A"})); });
     EXPECT_EQ(testing::read_file(server_.device()), device_before);
-
     auto lvw = list_view(5);
-    EXPECT_FALSE(obj_.fnListBackupDetails(*lvw, "DISK1", names({"A"})));
+    EXPECT_FALSE(unconnected.fnListBackupDetails(*lvw, "DISK1", names({"A"})));
     ASSERT_EQ(messages().size(), 1u);
-    EXPECT_EQ(messages()[0].prompt,
-              std::to_string(not_connected) + "The server object is not connected to a server.");
-
+    EXPECT_EQ(messages()[0].prompt, std::to_string(code(Error::not_connected)) +
+                                        "The server object is not connected to a server.");
     try {
-        obj_.SetConnectionToServer((server_.temp.path() / "nowhere").string(), "u", "p");
-        FAIL() << "connected to a directory that is not a server";
+        unconnected.SetConnectionToServer((server_.temp.path() / "nowhere").string(), "u", "p");
+        ADD_FAILURE() << "connected to a directory that is not a server";
     } catch (const ErrorInfo& e) {
         EXPECT_EQ(e.number(), code(Error::not_a_server));
         EXPECT_NE(e.description().find("nowhere"), std::string::npos);
     }
-    // obj_ goes at the end of the test unconnected: its failing disconnect must not escape.
+
+    auto& obj = connected();
+    object_of(lvw->get("ListItems"))
+        ->call("Add", {Variant::missing(), Variant::missing(), Variant("stale")});
+    runtime_->reset_records();
+    EXPECT_FALSE(obj.fnListBackupDetails(*lvw, "NOPE", names({"A"})));
+    ASSERT_EQ(messages().size(), 1u);
+    const std::string expected =
+        std::to_string(code(Error::no_such_device)) + "Backup device 'NOPE'";
+    EXPECT_EQ(messages()[0].prompt.rfind(expected, 0), 0u) << messages()[0].prompt;
+    EXPECT_EQ(messages()[0].style, 64);
+    EXPECT_EQ(header_texts(*lvw)[4], "Sl No");
+    EXPECT_TRUE(lines_of(*lvw).empty());
+    expect_error(Error::no_such_device, [&] { obj.fnBackupDatabase("NOPE", true, names({"A"})); });
+    // The backup does not trim the device name.
+    expect_error(Error::no_such_device,
+                 [&] { obj.fnBackupDatabase(" DISK1", true, names({"A"})); });
 }
 
 }  // namespace
