@@ -314,13 +314,6 @@ TEST_F(BackupDevice, RestoreWhileAnotherConnectionHoldsTheDatabaseOpen) {
     }
 }
 
-TEST_F(BackupDevice, ConnectionsRefuseFilesAndUnconnectedCalls) {
-    EXPECT_EQ(error_of([&] { srv_->connect((server_.dir / "A.db").string(), "", ""); }),
-              code(Error::not_a_server));
-    srv_->disconnect();
-    EXPECT_EQ(error_of([&] { srv_->disconnect(); }), code(Error::not_connected));
-}
-
 TEST(BackupServerDirectory, OperatorFunctionsKeepTheCatalogSound) {
     testing::TempDir temp;
     const auto dir = temp.path() / "s";
@@ -452,7 +445,7 @@ TEST_F(BackupDevice, FifosAreRefusedWithoutBlocking) {
     EXPECT_EQ(srv_->backup_devices().size(), 2u);  // "P" never reached the catalog
 }
 
-TEST_F(BackupDevice, InvalidNamesAndPathsAreRefusedBeforeAnythingIsWritten) {
+TEST_F(BackupDevice, InvalidNamesPathsAndServersAreRefusedBeforeAnythingIsWritten) {
     const fs::path catalog = server_.dir / "ortiva-devices.catalog";
     const std::string before = testing::read_file(catalog);
     const struct {
@@ -485,9 +478,13 @@ TEST_F(BackupDevice, InvalidNamesAndPathsAreRefusedBeforeAnythingIsWritten) {
     const std::string cut = server_.temp.path().string() + std::string("/s\0x", 4);
     EXPECT_EQ(error_of([&] { create_server_directory(cut); }), code(Error::invalid_name));
     EXPECT_FALSE(fs::exists(server_.temp.path() / "s"));
-    auto srv = create_server();
-    EXPECT_EQ(error_of([&] { srv->connect(server_.dir.string() + std::string("\0x", 2), "", ""); }),
-              code(Error::invalid_name));
+    EXPECT_EQ(
+        error_of([&] { srv_->connect(server_.dir.string() + std::string("\0x", 2), "", ""); }),
+        code(Error::invalid_name));
+    EXPECT_EQ(error_of([&] { srv_->connect(server_.db("A").string(), "", ""); }),
+              code(Error::not_a_server));
+    srv_->disconnect();
+    EXPECT_EQ(error_of([&] { srv_->disconnect(); }), code(Error::not_connected));
 }
 
 TEST_F(BackupDevice, CopiesLeftByAKilledInitializeAreRemovedOnlyWhenStale) {
