@@ -1,6 +1,5 @@
 /* Drives the library through ortiva.h alone, as a C host would. */
 #include <stdio.h>
-#include <stdlib.h>
 #include <string.h>
 
 #include "ortiva/ortiva.h"
@@ -60,10 +59,6 @@ static long number(const ortiva_variant* v) {
             return v->value.integer;
         case ORTIVA_LONG:
             return v->value.long_value;
-        case ORTIVA_DOUBLE:
-            return (long)v->value.dbl;
-        case ORTIVA_STRING:
-            return atol(v->value.string.data);
         default:
             return -99999;
     }
