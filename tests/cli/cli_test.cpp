@@ -104,20 +104,16 @@ TEST_F(Cli, BackupHistoryAndRestoreBringTheDataBack) {
 }
 
 TEST_F(Cli, BadInputGivesItsExitStatusAndText) {
-    const auto missing = run({"device", "list", "--server", path("nowhere")});
-    EXPECT_EQ(missing.status, 1);
-    EXPECT_EQ(missing.err.rfind("error ", 0), 0u) << missing.err;
-
     const std::string server = path("srv");
     ASSERT_EQ(run({"server", "init", server}).status, 0);
-    const auto device = run({"backup", "--server", server, "--device", "NoSuch", "db"});
-    EXPECT_EQ(device.status, 1);
-    EXPECT_EQ(device.err.rfind("error ", 0), 0u) << device.err;
-    const auto history =
-        run({"history", "--server", server, "--device", "NoSuch", "--databases", "1"});
-    EXPECT_EQ(history.status, 1);
-    EXPECT_EQ(history.err.rfind("error ", 0), 0u) << history.err;
-
+    for (const auto& args : std::vector<std::vector<std::string>>{
+             {"device", "list", "--server", path("nowhere")},
+             {"backup", "--server", server, "--device", "NoSuch", "db"},
+             {"history", "--server", server, "--device", "NoSuch", "--databases", "1"}}) {
+        const auto r = run(args);
+        EXPECT_EQ(r.status, 1) << args[0];
+        EXPECT_EQ(r.err.rfind("error ", 0), 0u) << r.err;
+    }
     EXPECT_EQ(run({"encrypt", "text"}).status, 2);                              // no key
     EXPECT_EQ(run({"encrypt", "--key", "a", "--key", "b", "text"}).status, 2);  // two keys
     EXPECT_EQ(run({}).status, 2);
