@@ -60,29 +60,12 @@ void restore(Server& srv, const std::string& db, int32_t position,
     job.run(srv);
 }
 
-// A process that backs db up onto DISK1 and exits 0, or 1 when the backup fails.
-pid_t back_up_in_child(const fs::path& server, const std::string& db) {
+// Runs body in a child process that exits with its status, 99 when it throws; the alarm ends
+// a child that blocks.
+pid_t spawn(const std::function<int()>& body, unsigned timeout_seconds = 0) {
     const pid_t child = fork();
     if (child == 0) {
-        int status = 0;
-        try {
-            auto s = create_server();
-            s->connect(server.string(), "", "");
-            back_up(*s, db);
-        } catch (...) {
-            status = 1;
-        }
-        _exit(status);
-    }
-    return child;
-}
-
-// Runs body in a child process and returns its exit status, or -1 when it had to be killed:
-// a call that blocks for ever fails the test instead of hanging it.
-int in_child(const std::function<int()>& body, int timeout_seconds = 10) {
-    const pid_t child = fork();
-    if (child == 0) {
-        alarm(static_cast<unsigned>(timeout_seconds));
+        alarm(timeout_seconds);
         int status = 99;
         try {
             status = body();
@@ -90,9 +73,25 @@ int in_child(const std::function<int()>& body, int timeout_seconds = 10) {
         }
         _exit(status);
     }
+    return child;
+}
+
+// The exit status of body run in a child, or -1 when it had to be killed: a call that blocks
+// for ever fails the test instead of hanging it.
+int in_child(const std::function<int()>& body) {
     int status = 0;
-    waitpid(child, &status, 0);
+    waitpid(spawn(body, 10), &status, 0);
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// A process that backs db up onto DISK1 through its own connection.
+pid_t back_up_in_child(const fs::path& server, const std::string& db) {
+    return spawn([&] {
+        auto s = create_server();
+        s->connect(server.string(), "", "");
+        back_up(*s, db);
+        return 0;
+    });
 }
 
 class BackupDevice : public ::testing::Test {
