@@ -1,7 +1,8 @@
 // ClsDBBackupRestore on each database engine through one context: runs, history, restores,
 // damaged sets and missing databases behave alike; then what only a server has (credentials,
-// a server that drops the backup's connection). The PostgreSQL cases need the server that
-// scripts/with-postgres.sh starts.
+// a server that drops the backup's connection), and what only the class does (list views,
+// strides, arrays), once. The PostgreSQL cases need the server that scripts/with-postgres.sh
+// starts.
 
 #include <arpa/inet.h>
 #include <gtest/gtest.h>
@@ -12,6 +13,7 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <functional>
 #include <future>
 #include <memory>
 #include <string>
@@ -43,6 +45,12 @@ class Session {
     virtual std::vector<std::string> items() = 0;
 };
 
+// A change to a set's image that its checksums, made to agree again, cannot show.
+struct Alteration {
+    const char* what;
+    std::function<void(char* image, std::size_t size)> alter;
+};
+
 // One engine's server as the tests see it: the server text, databases with a table
 // items(id, name), and the other sessions.
 class EngineContext {
@@ -57,6 +65,8 @@ class EngineContext {
     virtual void add_item(const std::string& name, const std::string& item) = 0;
     virtual std::vector<std::string> items(const std::string& name) = 0;
     virtual std::unique_ptr<Session> open_session(const std::string& name) = 0;
+    /// Images the engine must refuse to restore though their checksums agree.
+    virtual std::vector<Alteration> alterations() const = 0;
 
     std::filesystem::path catalog() const { return management::device_catalog_directory(server()); }
 };
@@ -88,6 +98,18 @@ class SqliteContext final : public EngineContext {
     std::vector<std::string> items(const std::string& name) override { return dir_.items(name); }
     std::unique_ptr<Session> open_session(const std::string& name) override {
         return std::make_unique<SqliteSession>(dir_.db(name));
+    }
+    std::vector<Alteration> alterations() const override {
+        // Bytes of page 2 (the items table) or of the database header; pages are 4096 bytes.
+        const auto put = [](std::size_t offset, std::string bytes) {
+            return [=](char* image, std::size_t) {
+                std::copy(bytes.begin(), bytes.end(), image + offset);
+            };
+        };
+        return {{"page type", put(4096, std::string("\x05", 1))},
+                {"cell count", put(4096 + 3, std::string("\x00\x40", 2))},
+                {"first cell pointer", put(4096 + 8, std::string("\x00\x10", 2))},
+                {"page count", put(28, std::string("\x00\x00\x00\x09", 4))}};
     }
 
   private:
@@ -206,6 +228,11 @@ class PostgresContext final : public EngineContext {
     std::unique_ptr<Session> open_session(const std::string& name) override {
         return std::make_unique<PgSession>(user_session(name));
     }
+    std::vector<Alteration> alterations() const override {
+        // The archive's magic kept, what follows spoilt.
+        return {{"contents",
+                 [](char* image, std::size_t size) { std::fill(image + 5, image + size, 'x'); }}};
+    }
 
   private:
     PgConn user_session(const std::string& name) const {
@@ -219,6 +246,10 @@ class PostgresContext final : public EngineContext {
 
 #endif
 
+VariantArray names(std::initializer_list<std::string> list) {
+    return VariantArray(std::vector<Variant>(list.begin(), list.end()));
+}
+
 VariantArray names(const EngineContext& ctx, std::initializer_list<const char*> list) {
     std::vector<Variant> items;
     for (const char* n : list)
@@ -226,7 +257,54 @@ VariantArray names(const EngineContext& ctx, std::initializer_list<const char*> 
     return VariantArray(std::move(items));
 }
 
-class Engines : public ::testing::TestWithParam<std::string> {
+HostObjectPtr list_view(int columns) {
+    auto lvw = memory::create_control("ListView", "lvwBackupDetails");
+    auto headers = object_of(lvw->get("ColumnHeaders"));
+    for (int i = 0; i < columns; ++i)
+        headers->call("Add",
+                      {Variant::missing(), Variant::missing(), Variant("h" + std::to_string(i))});
+    return lvw;
+}
+
+// Each line as its text followed by its sub-items.
+std::vector<std::vector<std::string>> lines_of(HostObject& lvw) {
+    auto items = object_of(lvw.get("ListItems"));
+    const int32_t columns = to_int32(object_of(lvw.get("ColumnHeaders"))->get("Count"));
+    std::vector<std::vector<std::string>> out;
+    const int32_t count = to_int32(items->get("Count"));
+    for (int32_t k = 1; k <= count; ++k) {
+        auto item = object_of(items->get("", {Variant(k)}));
+        std::vector<std::string> line{to_text(item->get("Text"))};
+        for (int16_t j = 1; j < columns; ++j)
+            line.push_back(to_text(item->get("SubItems", {Variant(j)})));
+        out.push_back(line);
+    }
+    return out;
+}
+
+std::vector<std::string> header_texts(HostObject& lvw) {
+    std::vector<std::string> out;
+    const int32_t count = to_int32(object_of(lvw.get("ColumnHeaders"))->get("Count"));
+    for (int16_t i = 1; i <= count; ++i)
+        out.push_back(to_text(object_of(lvw.get("ColumnHeaders", {Variant(i)}))->get("Text")));
+    return out;
+}
+
+// A headless runtime that records the class's messages.
+class WithRuntime : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        runtime_->set_echo(false);
+        set_host_runtime(runtime_);
+    }
+    void TearDown() override { set_host_runtime(nullptr); }
+
+    const std::vector<HeadlessRuntime::Message>& messages() const { return runtime_->messages(); }
+
+    std::shared_ptr<HeadlessRuntime> runtime_ = std::make_shared<HeadlessRuntime>();
+};
+
+class Engines : public WithRuntime, public ::testing::WithParamInterface<std::string> {
   protected:
     void SetUp() override {
         if (GetParam() == "sqlite") {
@@ -241,14 +319,9 @@ class Engines : public ::testing::TestWithParam<std::string> {
             GTEST_SKIP() << "built without libpq";
 #endif
         }
-        runtime_ = std::make_shared<HeadlessRuntime>();
-        runtime_->set_echo(false);
-        set_host_runtime(runtime_);
+        WithRuntime::SetUp();
         ctx_->make_database("A", {"a1", "a2"});
         ctx_->make_database("B", {"b1"});
-    }
-    void TearDown() override {
-        set_host_runtime(nullptr);
     }
 
     ClsDBBackupRestore& connected() {
@@ -263,14 +336,14 @@ class Engines : public ::testing::TestWithParam<std::string> {
     }
 
     std::unique_ptr<EngineContext> ctx_;
-    std::shared_ptr<HeadlessRuntime> runtime_;
-    ClsDBBackupRestore obj_;
+    ClsDBBackupRestore obj_;  // goes before the server it is connected to
 };
 
-TEST_P(Engines, RunsAreListedByStrideAndRunOneRestoresUnderAnOpenSession) {
+TEST_P(Engines, RunsAreListedByStrideAndRestoredUnderAnOpenSession) {
     auto& obj = connected();
     ASSERT_TRUE(obj.fnBackupDatabase("DISK1", true, names(*ctx_, {"A", "B"})));
     ctx_->add_item("A", "a3");
+    ctx_->add_item("B", "b2");
     ASSERT_TRUE(obj.fnBackupDatabase("DISK1", false, names(*ctx_, {"A", "B"})));
 
     const auto rows = header();
@@ -281,35 +354,41 @@ TEST_P(Engines, RunsAreListedByStrideAndRunOneRestoresUnderAnOpenSession) {
         EXPECT_EQ(rows->cell(r, 10), ctx_->db(r % 2 ? "A" : "B"));
         EXPECT_EQ(rows->cell(r, 8), ctx_->login());
         EXPECT_NE(rows->cell(r, 11), "0");  // the engine's version
-        EXPECT_EQ(rows->cell(r, 18).size(), 19u);
         EXPECT_GT(std::stoll(rows->cell(r, 14)), 0);
     }
 
-    auto lvw = memory::create_control("ListView", "lvw");
-    auto columns = object_of(lvw->get("ColumnHeaders"));
-    for (int i = 0; i < 5; ++i)
-        columns->call("Add", {Variant::missing(), Variant::missing(), Variant("h")});
+    // One line per run, its first set's: start "yyyy-mm-dd hh:mm:ss" split into date and time.
+    auto lvw = list_view(5);
     EXPECT_TRUE(obj.fnListBackupDetails(*lvw, "DISK1", names(*ctx_, {"A", "B"})));
-    auto items = object_of(lvw->get("ListItems"));
-    ASSERT_EQ(to_int32(items->get("Count")), 2);
-    for (int32_t k = 1; k <= 2; ++k) {
-        auto item = object_of(items->get("", {Variant(k)}));
-        EXPECT_EQ(to_text(item->get("Text")), ctx_->db("A"));
-        EXPECT_EQ(to_text(item->get("SubItems", {Variant(int16_t{4})})), k == 1 ? "1" : "3");
+    EXPECT_EQ(header_texts(*lvw),
+              (std::vector<std::string>{"DataBase Name", "Date", "Time", "size", "Sl No"}));
+    std::vector<std::vector<std::string>> expected;
+    for (int32_t r : {1, 3}) {
+        const std::string when = rows->cell(r, 18);
+        ASSERT_EQ(when.size(), 19u) << when;
+        const std::string date =
+            when.substr(8, 2) + "/" + when.substr(5, 2) + "/" + when.substr(0, 4);
+        expected.push_back(
+            {ctx_->db("A"), date, when.substr(11), rows->cell(r, 13), std::to_string(r)});
     }
+    EXPECT_EQ(lines_of(*lvw), expected);
 
+    ctx_->add_item("A", "late");
+    ctx_->add_item("B", "late");
     const auto session = ctx_->open_session("A");
+    EXPECT_EQ(session->items(), (std::vector<std::string>{"a1", "a2", "a3", "late"}));
+    // The second run is sets 3 and 4; a restore trims the device text.
+    ASSERT_TRUE(obj.fnRestoreDatabase(" DISK1 ", 3, names(*ctx_, {"A", "B"})));
     EXPECT_EQ(session->items(), (std::vector<std::string>{"a1", "a2", "a3"}));
-    ASSERT_TRUE(obj.fnRestoreDatabase("DISK1", 1, names(*ctx_, {"A", "B"})));
-    EXPECT_EQ(session->items(), (std::vector<std::string>{"a1", "a2"}));
-    EXPECT_EQ(ctx_->items("B"), (std::vector<std::string>{"b1"}));
-    EXPECT_TRUE(runtime_->messages().empty());
+    EXPECT_EQ(ctx_->items("B"), (std::vector<std::string>{"b1", "b2"}));
+    EXPECT_TRUE(messages().empty());
 }
 
-TEST_P(Engines, DamagedSetIsRefusedAndTheDatabaseKept) {
+TEST_P(Engines, DamagedSetFailsItsRestoreOnly) {
     auto& obj = connected();
-    ASSERT_TRUE(obj.fnBackupDatabase("DISK1", true, names(*ctx_, {"A"})));
+    ASSERT_TRUE(obj.fnBackupDatabase("DISK1", true, names(*ctx_, {"A", "B"})));
     ctx_->add_item("A", "later");
+    ctx_->add_item("B", "later");
     const auto rows = header();
     const auto device = ctx_->catalog() / "disk1.bak";
     std::string bytes = testing::read_file(device);
@@ -319,9 +398,33 @@ TEST_P(Engines, DamagedSetIsRefusedAndTheDatabaseKept) {
     EXPECT_EQ(error_of([&] { obj.fnRestoreDatabase("DISK1", 1, names(*ctx_, {"A"})); }),
               code(Error::backup_set_damaged));
     EXPECT_EQ(ctx_->items("A"), (std::vector<std::string>{"a1", "a2", "later"}));
+    // The set after it is still listed and sound.
+    EXPECT_EQ(header()->rows(), 2);
+    ASSERT_TRUE(obj.fnRestoreDatabase("DISK1", 2, names(*ctx_, {"B"})));
+    EXPECT_EQ(ctx_->items("B"), (std::vector<std::string>{"b1"}));
 }
 
-TEST_P(Engines, MissingDatabasesFailBackupsAndAreCreatedByRestores) {
+TEST_P(Engines, ImageAlteredBehindItsChecksumsIsRefusedBeforeTheRestore) {
+    auto& obj = connected();
+    ASSERT_TRUE(obj.fnBackupDatabase("DISK1", true, names(*ctx_, {"A"})));
+    ctx_->add_item("A", "later");
+    const auto device = ctx_->catalog() / "disk1.bak";
+    const std::string original = testing::read_file(device);
+    for (const Alteration& a : ctx_->alterations()) {
+        SCOPED_TRACE(a.what);
+        std::string bytes = original;
+        testing::alter_first_image(bytes, a.alter);
+        testing::write_file(device, bytes);
+        EXPECT_EQ(error_of([&] { obj.fnRestoreDatabase("DISK1", 1, names(*ctx_, {"A"})); }),
+                  code(Error::backup_set_damaged));
+        EXPECT_EQ(ctx_->items("A"), (std::vector<std::string>{"a1", "a2", "later"}));
+    }
+    testing::write_file(device, original);
+    ASSERT_TRUE(obj.fnRestoreDatabase("DISK1", 1, names(*ctx_, {"A"})));  // the unaltered set
+    EXPECT_EQ(ctx_->items("A"), (std::vector<std::string>{"a1", "a2"}));
+}
+
+TEST_P(Engines, BadRequestsAreRefusedAndMissingDatabasesCreatedByRestores) {
     auto& obj = connected();
     ASSERT_TRUE(obj.fnBackupDatabase("DISK1", true, names(*ctx_, {"A"})));
     // The run stops at the missing database; the set before it stays.
@@ -339,6 +442,14 @@ TEST_P(Engines, MissingDatabasesFailBackupsAndAreCreatedByRestores) {
     EXPECT_EQ(error_of([&] { obj.fnRestoreDatabase("DISK1", 1, names(*ctx_, {"B"})); }),
               code(Error::database_mismatch));
     EXPECT_EQ(ctx_->items("B"), (std::vector<std::string>{"b1"}));
+    // Positions the device does not hold, and names that are not one database's.
+    for (int32_t position : {0, 3})
+        EXPECT_EQ(error_of([&] { obj.fnRestoreDatabase("DISK1", position, names(*ctx_, {"A"})); }),
+                  code(Error::no_such_backup_set));
+    for (const char* name : {"", "..", "../A", "x/y"})
+        EXPECT_EQ(error_of([&] { obj.fnBackupDatabase("DISK1", false, names({name})); }),
+                  code(Error::invalid_name))
+            << name;
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, Engines, ::testing::Values("sqlite", "postgres"),
@@ -366,22 +477,6 @@ TEST_P(Postgres, WrongCredentialsAndUnknownServerTextsAreRefused) {
         EXPECT_EQ(error_of([&] { obj_.SetConnectionToServer(text, "", ""); }),
                   code(Error::not_a_server))
             << text;
-}
-
-TEST_P(Postgres, RestoreOfAnArchiveWithoutContentsTouchesNothing) {
-    auto& obj = connected();
-    ASSERT_TRUE(obj.fnBackupDatabase("DISK1", true, names(*ctx_, {"A"})));
-    // Keep the archive's magic, spoil what follows, and make the checksums agree again.
-    const auto device = ctx_->catalog() / "disk1.bak";
-    std::string bytes = testing::read_file(device);
-    testing::alter_first_image(
-        bytes, [](char* image, std::size_t size) { std::fill(image + 5, image + size, 'x'); });
-    testing::write_file(device, bytes);
-    ctx_->add_item("A", "later");
-
-    EXPECT_EQ(error_of([&] { obj.fnRestoreDatabase("DISK1", 1, names(*ctx_, {"A"})); }),
-              code(Error::backup_set_damaged));
-    EXPECT_EQ(ctx_->items("A"), (std::vector<std::string>{"a1", "a2", "later"}));
 }
 
 // The server drops the dump's connection while pg_dump waits for a table lock.
@@ -440,6 +535,217 @@ INSTANTIATE_TEST_SUITE_P(Server, Postgres, ::testing::Values("postgres"),
                          [](const auto& info) { return info.param; });
 
 #endif
+
+// What only the class does, on a server directory.
+class BackupClass : public WithRuntime {
+  protected:
+    void SetUp() override {
+        WithRuntime::SetUp();
+        server_.make_database("A", {"a1", "a2"});
+        server_.make_database("B", {"b1"});
+    }
+
+    ClsDBBackupRestore& connected() {
+        obj_.SetConnectionToServer(server_.dir.string(), "operator", "secret");
+        return obj_;
+    }
+
+    testing::ServerDir server_;
+    ClsDBBackupRestore obj_;
+};
+
+// Each line is the first set of a run of as many sets as names are given.
+TEST_F(BackupClass, ListsTheFirstSetOfEveryRun) {
+    auto& obj = connected();
+    const struct {
+        int runs_of_two;    // runs of A, B backed up
+        bool extra_single;  // one more set (A) after them
+        std::size_t names;
+        std::vector<std::string> sl_no;
+    } cases[] = {{3, false, 2, {"1", "3", "5"}},
+                 {3, false, 3, {"1", "4"}},
+                 {2, true, 2, {"1", "3", "5"}},
+                 {2, true, 1, {"1", "2", "3", "4", "5"}}};
+    for (const auto& c : cases) {
+        for (int i = 0; i < c.runs_of_two; ++i)
+            ASSERT_TRUE(obj.fnBackupDatabase("DISK1", i == 0, names({"A", "B"})));
+        if (c.extra_single) {
+            ASSERT_TRUE(obj.fnBackupDatabase("DISK1", false, names({"A"})));
+        }
+        auto lvw = list_view(5);
+        EXPECT_TRUE(obj.fnListBackupDetails(
+            *lvw, "DISK1", VariantArray(std::vector<Variant>(c.names, Variant("A")))));
+        std::vector<std::string> sl_no;
+        for (const auto& line : lines_of(*lvw))
+            sl_no.push_back(line[4]);
+        EXPECT_EQ(sl_no, c.sl_no) << c.runs_of_two << " runs, " << c.names << " names";
+    }
+}
+
+TEST_F(BackupClass, ListingRefusesBadListViewsAndEmptyDatabaseArrays) {
+    auto& obj = connected();
+    auto empty = list_view(5);  // a device without sets lists nothing, silently
+    EXPECT_FALSE(obj.fnListBackupDetails(*empty, "DISK1", names({"A"})));
+    EXPECT_TRUE(messages().empty());
+    ASSERT_TRUE(obj.fnBackupDatabase("DISK1", true, names({"A"})));
+    for (int columns : {4, 6}) {
+        auto lvw = list_view(columns);
+        object_of(lvw->get("ListItems"))
+            ->call("Add", {Variant::missing(), Variant::missing(), Variant("kept")});
+        runtime_->reset_records();
+        EXPECT_FALSE(obj.fnListBackupDetails(*lvw, "DISK1", names({"A"})));
+        ASSERT_EQ(messages().size(), 1u);
+        EXPECT_EQ(messages()[0].prompt, "The Column in the listview should be 5");
+        EXPECT_EQ(messages()[0].style, 64);
+        EXPECT_TRUE(messages()[0].title.is_missing());
+        EXPECT_EQ(header_texts(*lvw)[0], "h0");
+        EXPECT_EQ(lines_of(*lvw).size(), 1u);
+    }
+
+    // A stride of 0 would list set 1 until the line counter overflows: refused at once.
+    auto lvw = list_view(5);
+    runtime_->reset_records();
+    EXPECT_FALSE(obj.fnListBackupDetails(*lvw, "DISK1", VariantArray(std::vector<Variant>{})));
+    ASSERT_EQ(messages().size(), 1u);
+    EXPECT_EQ(messages()[0].prompt.rfind("The list of databases is empty", 0), 0u);
+    EXPECT_EQ(header_texts(*lvw)[0], "h0");
+
+    runtime_->reset_records();
+    EXPECT_FALSE(obj.fnListBackupDetails(*lvw, "DISK1", VariantArray()));  // never given elements
+    ASSERT_EQ(messages().size(), 1u);
+    EXPECT_EQ(messages()[0].prompt, "9Subscript out of range");
+}
+
+// The stride is checked before anything else, in a range that cannot wrap: an upper bound
+// of 2^31-1 is an overflow, not a wrapped negative stride.
+TEST_F(BackupClass, OversizedStridesAreOverflowsBeforeAnythingIsListed) {
+    auto& obj = connected();
+    ASSERT_TRUE(obj.fnBackupDatabase("DISK1", true, names({"A"})));
+    const struct {
+        int32_t upper;
+        bool listed;
+    } cases[] = {
+        {32765, true}, {32767, false}, {65535, false}, {2147483646, false}, {2147483647, false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.upper);
+        // Only the upper bound counts, so one element stands for 2^31 names.
+        const VariantArray arr = VariantArray::with_bounds({{c.upper, c.upper}});
+        auto lvw = list_view(5);
+        runtime_->reset_records();
+        EXPECT_EQ(obj.fnListBackupDetails(*lvw, "DISK1", arr), c.listed);
+        if (c.listed) {
+            EXPECT_TRUE(messages().empty()) << messages()[0].prompt;
+            EXPECT_EQ(lines_of(*lvw).size(), 1u);
+        } else {
+            ASSERT_EQ(messages().size(), 1u);
+            EXPECT_EQ(messages()[0].prompt, "6Overflow");
+            EXPECT_EQ(header_texts(*lvw)[0], "h0");  // refused before the list view was touched
+        }
+    }
+}
+
+TEST_F(BackupClass, BadArraysStopTheRunWhereTheyFailAndEmptyOnesDoNothing) {
+    auto& obj = connected();
+    VariantArray with_null = names({"A", "B"});
+    with_null.at(1) = Variant::null();
+    EXPECT_THROW(obj.fnBackupDatabase("DISK1", true, with_null), ErrorInfo);
+    auto server = management::create_server();
+    server->connect(server_.dir.string(), "", "");
+    auto rows = server->backup_device("DISK1")->read_backup_header();
+    ASSERT_EQ(rows->rows(), 1);
+    EXPECT_EQ(rows->cell(1, 10), "A");
+
+    const std::string before = testing::read_file(server_.device());
+    for (const VariantArray& bad : {VariantArray(), VariantArray({Variant("A")}, 1),
+                                    VariantArray::with_bounds({{0, 0}, {0, 0}})}) {
+        try {
+            obj.fnBackupDatabase("DISK1", true, bad);
+            FAIL() << "a bad array was backed up";
+        } catch (const ErrorInfo& e) {
+            EXPECT_EQ(e.number(), err::subscript);
+        }
+    }
+    EXPECT_TRUE(obj.fnBackupDatabase("DISK1", true, VariantArray(std::vector<Variant>{})));
+    EXPECT_TRUE(obj.fnRestoreDatabase("DISK1", 1, VariantArray(std::vector<Variant>{})));
+    EXPECT_EQ(testing::read_file(server_.device()), before);
+}
+
+TEST_F(BackupClass, ListsDevicesWithAndWithoutTheTapeFilter) {
+    auto& obj = connected();
+    auto combo = memory::create_control("ComboBox", "cboDevice");
+    combo->call("AddItem", {Variant("stale")});
+    const auto entries = [&] {
+        std::vector<std::string> out;
+        const int32_t n = to_int32(combo->get("ListCount"));
+        for (int32_t i = 0; i < n; ++i)
+            out.push_back(to_text(combo->get("List", {Variant(i)})));
+        return out;
+    };
+    obj.ListBackupDevice(*combo, false);
+    EXPECT_EQ(entries(), (std::vector<std::string>{"DISK1", "TAPE1"}));
+    obj.ListBackupDevice(*combo, true);
+    EXPECT_EQ(entries(), (std::vector<std::string>{"TAPE1"}));
+
+    testing::TempDir empty;
+    management::create_server_directory(empty.path() / "s");
+    ClsDBBackupRestore other;
+    other.SetConnectionToServer((empty.path() / "s").string(), "", "");
+    other.ListBackupDevice(*combo, false);
+    EXPECT_TRUE(entries().empty());
+}
+
+// The backend's errors are thrown by number, or shown by number then description by the
+// listing, before connecting and for an unknown device.
+TEST_F(BackupClass, BackendErrorsAreThrownOrShownByNumberThenDescription) {
+    const auto expect_error = [&](Error expected, auto&& call) {
+        try {
+            call();
+            ADD_FAILURE() << "succeeded";
+        } catch (const ErrorInfo& e) {
+            EXPECT_EQ(e.number(), code(expected));
+            EXPECT_EQ(e.source(), "Ortiva.Management");
+        }
+    };
+    // Not connected: it goes at the end unconnected, and its failing disconnect must not escape.
+    ClsDBBackupRestore unconnected;
+    auto combo = memory::create_control("ComboBox", "cboDevice");
+    const std::string device_before = testing::read_file(server_.device());
+    expect_error(Error::not_connected, [&] { unconnected.ListBackupDevice(*combo, false); });
+    expect_error(Error::not_connected,
+                 [&] { unconnected.fnBackupDatabase("DISK1", true, names({"A"})); });
+    expect_error(Error::not_connected,
+                 [&] { unconnected.fnRestoreDatabase("DISK1", 1, names({"A"})); });
+    EXPECT_EQ(testing::read_file(server_.device()), device_before);
+    auto lvw = list_view(5);
+    EXPECT_FALSE(unconnected.fnListBackupDetails(*lvw, "DISK1", names({"A"})));
+    ASSERT_EQ(messages().size(), 1u);
+    EXPECT_EQ(messages()[0].prompt, std::to_string(code(Error::not_connected)) +
+                                        "The server object is not connected to a server.");
+    try {
+        unconnected.SetConnectionToServer((server_.temp.path() / "nowhere").string(), "u", "p");
+        ADD_FAILURE() << "connected to a directory that is not a server";
+    } catch (const ErrorInfo& e) {
+        EXPECT_EQ(e.number(), code(Error::not_a_server));
+        EXPECT_NE(e.description().find("nowhere"), std::string::npos);
+    }
+
+    auto& obj = connected();
+    object_of(lvw->get("ListItems"))
+        ->call("Add", {Variant::missing(), Variant::missing(), Variant("stale")});
+    runtime_->reset_records();
+    EXPECT_FALSE(obj.fnListBackupDetails(*lvw, "NOPE", names({"A"})));
+    ASSERT_EQ(messages().size(), 1u);
+    const std::string expected =
+        std::to_string(code(Error::no_such_device)) + "Backup device 'NOPE'";
+    EXPECT_EQ(messages()[0].prompt.rfind(expected, 0), 0u) << messages()[0].prompt;
+    EXPECT_EQ(messages()[0].style, 64);
+    EXPECT_EQ(header_texts(*lvw)[4], "Sl No");
+    EXPECT_TRUE(lines_of(*lvw).empty());
+    expect_error(Error::no_such_device, [&] { obj.fnBackupDatabase("NOPE", true, names({"A"})); });
+    // The backup does not trim the device name.
+    expect_error(Error::no_such_device,
+                 [&] { obj.fnBackupDatabase(" DISK1", true, names({"A"})); });
+}
 
 }  // namespace
 }  // namespace ortiva

@@ -9,6 +9,7 @@
 #include <fstream>
 #include <functional>
 #include <iterator>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -68,18 +69,10 @@ inline std::vector<std::string> query_column(sqlite3* db, const std::string& sql
 inline std::vector<std::string> query_column(const std::filesystem::path& file,
                                              const std::string& sql) {
     sqlite3* db = nullptr;
-    if (sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
-        sqlite3_close(db);
-        throw std::runtime_error("cannot open " + file.string());
-    }
-    try {
-        auto out = query_column(db, sql);
-        sqlite3_close(db);
-        return out;
-    } catch (...) {
-        sqlite3_close(db);
-        throw;
-    }
+    const int rc = sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
+    const std::unique_ptr<sqlite3, decltype(&sqlite3_close)> closing(db, sqlite3_close);
+    if (rc != SQLITE_OK) throw std::runtime_error("cannot open " + file.string());
+    return query_column(db, sql);
 }
 
 inline std::string read_file(const std::filesystem::path& file) {
