@@ -36,6 +36,20 @@ class ScopedRuntime {
     std::shared_ptr<HeadlessRuntime> runtime_;
 };
 
+/// A four-column grid with the given lines below its header row; "" leaves a cell empty.
+inline HostObjectPtr grid_with(const Cells& lines) {
+    auto g = memory::create_control("MSFlexGrid", "mfg");
+    g->let("Cols", Variant(int32_t{4}));
+    g->let("Rows", Variant(static_cast<int32_t>(lines.size() + 1)));
+    for (std::size_t r = 0; r < lines.size(); ++r) {
+        for (std::size_t c = 0; c < lines[r].size(); ++c) {
+            g->let("TextMatrix", Variant(lines[r][c]),
+                   {Variant(static_cast<int32_t>(r + 1)), Variant(static_cast<int32_t>(c))});
+        }
+    }
+    return g;
+}
+
 inline HostObjectPtr list_view(int columns) {
     auto lvw = memory::create_control("ListView", "lvw");
     const auto headers = get_object(*lvw, "ColumnHeaders");
