@@ -51,6 +51,7 @@ TEST_P(PopulateComboOrListTest, ConditionIsAppendedAsPassed) {
     const ErrorInfo e =
         raised_by([&] { db.PopulateComboOrList(*combo, "CODE", "NAME", Variant()); });
     EXPECT_NE(e.number(), err::ado_connection_unusable);
+    EXPECT_EQ(e.description().find("HINT"), std::string::npos);
     EXPECT_EQ(db.LastExecutedSql(), "select CODE, NAME from LOOKUP where ");
     EXPECT_TRUE(entries(*combo).empty());
 }
@@ -72,6 +73,15 @@ TEST_P(PopulateComboOrListTest, ThePreviousTextSelectsTheFirstMatchingEntry) {
         db.PopulateComboOrList(*combo, "CODE", "NAME");
         EXPECT_EQ(to_int32(combo->get("ListIndex")), c.index) << "'" << c.text << "'";
     }
+}
+
+TEST_P(PopulateComboOrListTest, NoRowsLeaveTheControlEmptyAndUnselected) {
+    auto combo = memory::create_control("ComboBox", "c");
+    combo->call("AddItem", {Variant("Alpha")});
+    combo->let("ListIndex", Variant(0));
+    db.PopulateComboOrList(*combo, "CODE", "NAME", Variant("CODE > 100"));
+    EXPECT_TRUE(entries(*combo).empty());
+    EXPECT_EQ(to_int32(combo->get("ListIndex")), -1);
 }
 
 TEST_P(PopulateComboOrListTest, ConditionsThatAreNotTextFailBeforeAnyQuery) {

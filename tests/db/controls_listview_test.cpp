@@ -31,19 +31,6 @@ class PopulateListviewTest : public DbTest {
 };
 ORTIVA_DB_DRIVERS(PopulateListviewTest);
 
-TEST_P(PopulateListviewTest, WorkedExampleBuildsTheSelectAndFillsEveryKindOfColumn) {
-    auto lvw = list_view(5);
-    std::string condition;
-    db.PopulateListview(*lvw, "ITEMS", condition, {"SLNO", "CODE", "SKIP", "NAME", "0"});
-
-    EXPECT_EQ(db.LastExecutedSql(), "select CODE,NAME  From  ITEMS");
-    EXPECT_EQ(cells(*lvw), (Cells{{"1", "10", "", "Alpha", "0"},
-                                  {"2", "20", "", "Beta", "0"},
-                                  {"3", "30", "", "Gamma", "0"}}));
-    EXPECT_TRUE(to_bool(lvw->get("Visible")));
-    EXPECT_EQ(selected_row(*lvw), 1);
-}
-
 TEST_P(PopulateListviewTest, RefillReplacesTheRowsAndTrimsTheConditionInPlace) {
     auto lvw = list_view_with(2, {{"old", "row"}});
     struct Case {
@@ -83,12 +70,13 @@ TEST_P(PopulateListviewTest, FieldColumnsTakeResultFieldsInOrderAroundFillers) {
         {{"CODE", "NOTE", "NAME"},
          "select CODE,NOTE,NAME  From  ITEMS",
          {{"10", "x", "Alpha"}, {"20", "", "Beta"}, {"30", "z", "Gamma"}}},
-        // Constants, as text or number, show themselves; markers are case-blind.
-        {{"skip", "12", Variant(7.5), "Slno", "NAME"},
-         "select NAME  From  ITEMS",
-         {{"", "12", "7.5", "1", "Alpha"},
-          {"", "12", "7.5", "2", "Beta"},
-          {"", "12", "7.5", "3", "Gamma"}}},
+        // Fillers between fields: constants, as text or number, show themselves; "SKIP" leaves
+        // the column empty and "SLNO" numbers the rows, both case-blind.
+        {{"skip", "CODE", "12", Variant(7.5), "Slno", "NAME"},
+         "select CODE,NAME  From  ITEMS",
+         {{"", "10", "12", "7.5", "1", "Alpha"},
+          {"", "20", "12", "7.5", "2", "Beta"},
+          {"", "30", "12", "7.5", "3", "Gamma"}}},
         // The first field entry keeps its spaces until a second one follows.
         {{" CODE ", " NAME "},
          "select CODE, NAME   From  ITEMS",

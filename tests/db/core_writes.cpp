@@ -88,6 +88,7 @@ TEST_P(CommonDbWrites, RejectedInsertLeavesNoPendingRow) {
     db.strTableName("Strict");
     const ErrorInfo e = raised_by([&] { db.fnInsertRecord({Variant::missing(), "lost"}); });
     EXPECT_NE(e.number(), 1);
+    EXPECT_EQ(e.description().find("HINT"), std::string::npos);
     EXPECT_EQ(db.LastExecutedSql(), "Select * from Strict");
     // The next write must not carry the abandoned row along.
     EXPECT_TRUE(db.fnInsertRecord({1, "kept"}));
@@ -178,6 +179,7 @@ TEST_P(CommonDbUpdates, EmptyConditionEndsInWhereAndFailsUnchanged) {
     const ErrorInfo del = raised_by([&] { db.fnDeleteSelectedRecord(""); });
     EXPECT_EQ(db.LastExecutedSql(), "delete from Items where ");
     EXPECT_NE(del.number(), 3709);
+    EXPECT_EQ(del.description().find("HINT"), std::string::npos);
     EXPECT_EQ(items().size(), 3u);
 }
 
