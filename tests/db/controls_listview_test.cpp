@@ -27,7 +27,8 @@ class PopulateListviewTest : public DbTest {
              std::to_string(n) + ") insert into NUMS select x from c");
     }
 
-    ScopedRuntime runtime;
+    std::shared_ptr<HeadlessRuntime> runtime = quiet_runtime();
+    ScopedHostRuntime scope{runtime};
 };
 ORTIVA_DB_DRIVERS(PopulateListviewTest);
 

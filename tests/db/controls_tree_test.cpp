@@ -29,7 +29,8 @@ class PopulateTreeTest : public DbTest {
     }
 
     HostObjectPtr tree = memory::create_control("TreeView", "tvw");
-    ScopedRuntime runtime;
+    std::shared_ptr<HeadlessRuntime> runtime = quiet_runtime();
+    ScopedHostRuntime scope{runtime};
     const std::string query = "select GRP as \"GROUP\", NAME from ITEMS order by SEQ";
 };
 ORTIVA_DB_DRIVERS(PopulateTreeTest);
