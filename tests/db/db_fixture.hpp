@@ -57,18 +57,6 @@ inline const std::string hint = "\rHINT: Check whether Properties assigned";
 using Row = std::vector<Variant>;
 using Rows = std::vector<Row>;
 
-/// Runs the failing call and returns what it raised; records a failure if nothing was raised.
-template <typename F>
-ErrorInfo raised_by(F&& call) {
-    try {
-        call();
-    } catch (const ErrorInfo& e) {
-        return e;
-    }
-    ADD_FAILURE() << "expected an ErrorInfo, nothing was raised";
-    return {};
-}
-
 /// The five values a caller relies on are those of expected (with the description given).
 inline void expect_same_failure(const ErrorInfo& actual, const ErrorInfo& expected,
                                 const std::optional<std::string>& description = {}) {
@@ -150,13 +138,32 @@ class DbTest : public ::testing::TestWithParam<DbContext> {
     /// What the data-access layer itself raises opening a recordset on sql (second connection).
     ErrorInfo seam_error(const std::string& sql, int32_t cursor_type = adOpenForwardOnly,
                          int32_t lock_type = adLockReadOnly) {
-        return raised_by([&] { Recordset().Open(sql, other, cursor_type, lock_type); });
+        try {
+            Recordset rs;
+            rs.Open(sql, other, cursor_type, lock_type);
+        } catch (const ErrorInfo& e) {
+            return e;
+        }
+        ADD_FAILURE() << sql << "\n  was expected to fail";
+        return {};
     }
 
     std::string connection_string;
     ClsCommonDb db;                     // connected by SetUp, no current table
     std::shared_ptr<Connection> other;  // the same database, for setup and checks
 };
+
+/// Runs the failing call and returns what it raised; records a failure if nothing was raised.
+template <typename F>
+ErrorInfo raised_by(F&& call) {
+    try {
+        call();
+    } catch (const ErrorInfo& e) {
+        return e;
+    }
+    ADD_FAILURE() << "expected an ErrorInfo, nothing was raised";
+    return {};
+}
 
 }  // namespace ortiva::testing
 
