@@ -175,9 +175,9 @@ def main():
     first = g.next(-1.0)
     assert g.seed == 3758214 and abs(first - 0.224007) < 5e-7, (g.seed, first)
 
-    texts = ["", "a", "ab", "abc", "abcd", "Hello", "Ortiva", "1234567"]
-    keys = ["", "k", "pw", "key"]
-    rows = [(t, k) for k in keys for t in texts]
+    # Every length of the last group of three, then one key of each length.
+    rows = [(t, "") for t in ["", "a", "ab", "abc", "abcd"]]
+    rows += [("Hello", "k"), ("Ortiva", "pw"), ("1234567", "key")]
     rows += [
         ("café €5", "é€"),
         ("Grüße, señor — ½ ÿ", "clé"),
@@ -192,11 +192,8 @@ def main():
 
     print("// foreign text, key, deciphered")
     foreign = [
-        ("", "k"),
         ("!", ""),
         ("Hello, world!", "key"),
-        ("0123456789", "pw"),
-        ("((((", "x"),
         ("\x00\x05\x0c", ""),
         ("ÿÿÿÿÿÿ", "k"),
         ("ZZZ.ZZZ.Z.", "k"),

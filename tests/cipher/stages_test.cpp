@@ -13,17 +13,11 @@ using ortiva::cipher::PackSixBit;
 using ortiva::cipher::UnpackSixBit;
 using namespace std::literals;
 
-TEST(BasicRandom, FirstValueAfterSeedingWithMinusOne) {
+TEST(BasicRandom, MinusOneSeedsAndZeroRepeatsWithoutStepping) {
     BasicRandom rng;
     rng.next();  // the state before a negative argument must not matter
-    EXPECT_FLOAT_EQ(rng.next(-1.0f), 3758214.0f / 16777216.0f);
-    EXPECT_EQ(rng.seed(), 3758214u);
-    EXPECT_NEAR(3758214.0 / 16777216.0, 0.224007, 5e-7);
-}
-
-TEST(BasicRandom, ZeroArgumentRepeatsWithoutStepping) {
-    BasicRandom rng;
     const float first = rng.next(-1.0f);
+    EXPECT_FLOAT_EQ(first, 3758214.0f / 16777216.0f);
     EXPECT_EQ(rng.next(0.0f), first);
     EXPECT_EQ(rng.next(-0.0f), first);
     EXPECT_EQ(rng.seed(), 3758214u);

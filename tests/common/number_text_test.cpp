@@ -20,6 +20,13 @@ TEST(NumberText, EdgesOfRoundingExponentsAndRange) {
         const char* out;
     };
     const Case cases[] = {
+        // Fifteen significant digits for a Double, seven for a Single, trailing zeros dropped.
+        {Variant(0.1), "0.1"},
+        {Variant(0.1 + 0.2), "0.3"},
+        {Variant(1.0 / 3), "0.333333333333333"},
+        {Variant(-3.0), "-3"},
+        {Variant(-0.0), "0"},
+        {Variant(1.1f), "1.1"},
         // Exact halves go to the even digit, and rounding up may carry into a new exponent.
         {Variant(1000000000000005.0), "1E+15"},
         {Variant(1000000000000015.0), "1.00000000000002E+15"},

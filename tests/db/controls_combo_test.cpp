@@ -7,8 +7,6 @@
 namespace ortiva::testing {
 namespace {
 
-const std::string hint = "\rHINT: Check whether Properties assigned";
-
 class PopulateComboOrListTest : public DbTest {
   protected:
     void SetUp() override {
@@ -29,8 +27,7 @@ class PopulateComboOrListTest : public DbTest {
         return out;
     }
 };
-INSTANTIATE_TEST_SUITE_P(Drivers, PopulateComboOrListTest, ::testing::ValuesIn(db_contexts()),
-                         ContextName{});
+ORTIVA_DB_DRIVERS(PopulateComboOrListTest);
 
 TEST_P(PopulateComboOrListTest, FillsNamesWithCodesAsItemData) {
     for (const char* kind : {"ComboBox", "ListBox"}) {
@@ -113,20 +110,6 @@ TEST_P(PopulateComboOrListTest, EntriesAddedBeforeAFailureStay) {
     const ErrorInfo e = raised_by([&] { db.PopulateComboOrList(*combo, "CODE", "NAME"); });
     EXPECT_EQ(e.number(), err::invalid_null);
     EXPECT_EQ(entries(*combo), (std::vector<std::string>{"Alpha", "BETA", "beta", "  "}));
-}
-
-TEST_P(PopulateComboOrListTest, WithoutAConnectionTheHintIsAdded) {
-    ClsCommonDb fresh;
-    fresh.strTableName("LOOKUP");
-    auto combo = memory::create_control("ComboBox", "c");
-    combo->call("AddItem", {Variant("old")});
-    const ErrorInfo e = raised_by([&] { fresh.PopulateComboOrList(*combo, "CODE", "NAME"); });
-    EXPECT_EQ(e.number(), err::ado_connection_unusable);
-    ASSERT_GE(e.description().size(), hint.size());
-    EXPECT_EQ(e.description().substr(e.description().size() - hint.size()), hint);
-    EXPECT_GT(e.description().size(), hint.size());
-    EXPECT_EQ(fresh.LastExecutedSql(), "select CODE, NAME from LOOKUP");
-    EXPECT_TRUE(entries(*combo).empty());
 }
 
 }  // namespace

@@ -18,23 +18,27 @@ namespace ortiva::testing {
 
 using Cells = std::vector<std::vector<std::string>>;
 
-/// Installs a fresh headless run time for the life of the object.
-class ScopedRuntime {
-  public:
-    ScopedRuntime() : runtime_(std::make_shared<HeadlessRuntime>()) {
-        runtime_->set_echo(false);
-        set_host_runtime(runtime_);
+/// A headless run time that records without echoing; a fixture installs it with
+/// ScopedHostRuntime for the life of the test.
+inline std::shared_ptr<HeadlessRuntime> quiet_runtime() {
+    auto runtime = std::make_shared<HeadlessRuntime>();
+    runtime->set_echo(false);
+    return runtime;
+}
+
+/// A four-column grid with the given lines below its header row; "" leaves a cell empty.
+inline HostObjectPtr grid_with(const Cells& lines) {
+    auto g = memory::create_control("MSFlexGrid", "mfg");
+    g->let("Cols", Variant(int32_t{4}));
+    g->let("Rows", Variant(static_cast<int32_t>(lines.size() + 1)));
+    for (std::size_t r = 0; r < lines.size(); ++r) {
+        for (std::size_t c = 0; c < lines[r].size(); ++c) {
+            g->let("TextMatrix", Variant(lines[r][c]),
+                   {Variant(static_cast<int32_t>(r + 1)), Variant(static_cast<int32_t>(c))});
+        }
     }
-    ~ScopedRuntime() { set_host_runtime(nullptr); }
-    ScopedRuntime(const ScopedRuntime&) = delete;
-    ScopedRuntime& operator=(const ScopedRuntime&) = delete;
-
-    HeadlessRuntime& operator*() const { return *runtime_; }
-    HeadlessRuntime* operator->() const { return runtime_.get(); }
-
-  private:
-    std::shared_ptr<HeadlessRuntime> runtime_;
-};
+    return g;
+}
 
 inline HostObjectPtr list_view(int columns) {
     auto lvw = memory::create_control("ListView", "lvw");

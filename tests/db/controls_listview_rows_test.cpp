@@ -33,8 +33,13 @@ void select_row(HostObject& lvw, int32_t row) {
     get_object(lvw, "ListItems", {Variant(row)})->let("Selected", Variant(true));
 }
 
-TEST(InsertListviewTest, AppendsAtZeroAndReportsThePosition) {
+// The list view members need no database.
+class ListviewRowsTest : public ::testing::Test {
+  protected:
     ClsCommonDb db;
+};
+
+TEST_F(ListviewRowsTest, InsertAppendsAtZeroAndReportsThePosition) {
     auto lvw = numbered();
     int16_t index = 0;
     EXPECT_TRUE(db.fnInsertListview(*lvw, index, {"x", "e", Variant(int16_t{15})}));
@@ -43,7 +48,7 @@ TEST(InsertListviewTest, AppendsAtZeroAndReportsThePosition) {
     EXPECT_EQ(column(*lvw, 0), (Strings{"1", "2", "3", "4", "x"}));  // no marker, no renumbering
 }
 
-TEST(InsertListviewTest, SerialMarkerRenumbersEveryRow) {
+TEST_F(ListviewRowsTest, InsertSerialMarkerRenumbersEveryRow) {
     struct Case {
         VariantArray cells;
         std::size_t serial_column;
@@ -54,7 +59,6 @@ TEST(InsertListviewTest, SerialMarkerRenumbersEveryRow) {
         {{"0", "new", "slno"}, 2, {"1", "2", "3", "4", "5"}, {"a", "new", "b", "c", "d"}},
     };
     for (const auto& c : cases) {
-        ClsCommonDb db;
         auto lvw = numbered();
         int16_t index = 2;
         EXPECT_TRUE(db.fnInsertListview(*lvw, index, c.cells));
@@ -64,7 +68,7 @@ TEST(InsertListviewTest, SerialMarkerRenumbersEveryRow) {
     }
 }
 
-TEST(InsertListviewTest, ChecksFailBeforeTheListChanges) {
+TEST_F(ListviewRowsTest, InsertChecksFailBeforeTheListChanges) {
     struct Case {
         int16_t index;
         VariantArray cells;
@@ -76,7 +80,6 @@ TEST(InsertListviewTest, ChecksFailBeforeTheListChanges) {
         {0, {"SLNO", "x"}, column_message},
     };
     for (const auto& c : cases) {
-        ClsCommonDb db;
         auto lvw = numbered();
         const Cells before = cells(*lvw);
         int16_t index = c.index;
@@ -89,17 +92,15 @@ TEST(InsertListviewTest, ChecksFailBeforeTheListChanges) {
     }
 }
 
-TEST(DeleteListviewTest, CriteriaRemovesOneMatchAndRenumbersFromThere) {
-    ClsCommonDb db;
+TEST_F(ListviewRowsTest, DeleteCriteriaRemovesOneMatchAndRenumbersFromThere) {
     auto lvw = list_view_with(2, {{"1", "a"}, {"2", "b"}, {"3", "c"}, {"3", "d"}, {"5", "e"}});
     // The row that moves up into the removed position is not compared again.
     EXPECT_TRUE(db.fnDeleteListview(false, *lvw, true, Variant("3"), 0));
     EXPECT_EQ(cells(*lvw), (Cells{{"1", "a"}, {"2", "b"}, {"3", "d"}, {"4", "e"}}));
 }
 
-TEST(DeleteListviewTest, RemovingTheFirstRowHandsItsNumberOn) {
+TEST_F(ListviewRowsTest, DeleteRemovingTheFirstRowHandsItsNumberOn) {
     for (int16_t col : {0, 2}) {
-        ClsCommonDb db;
         auto lvw = list_view_with(3, {{"7", "a", "7"}, {"8", "b", "8"}, {"9", "c", "9"}});
         EXPECT_TRUE(db.fnDeleteListview(false, *lvw, true, Variant("7"), col));
         EXPECT_EQ(column(*lvw, col == 0 ? 0 : 2), (Strings{"7", "8"})) << "column " << col;
@@ -107,7 +108,7 @@ TEST(DeleteListviewTest, RemovingTheFirstRowHandsItsNumberOn) {
     }
 }
 
-TEST(DeleteListviewTest, TextColumnIsTrimmedSubItemsAreNot) {
+TEST_F(ListviewRowsTest, DeleteTextColumnIsTrimmedSubItemsAreNot) {
     struct Case {
         std::vector<std::string> row;
         const char* criteria;
@@ -120,7 +121,6 @@ TEST(DeleteListviewTest, TextColumnIsTrimmedSubItemsAreNot) {
         {{"B", "x", "x"}, "b", 0, false},  // letter case counts
     };
     for (const auto& c : cases) {
-        ClsCommonDb db;
         auto lvw = list_view_with(3, {c.row});
         EXPECT_EQ(db.fnDeleteListview(false, *lvw, false, Variant(c.criteria), c.col), c.found)
             << "'" << c.criteria << "' in column " << c.col;
@@ -128,18 +128,16 @@ TEST(DeleteListviewTest, TextColumnIsTrimmedSubItemsAreNot) {
     }
 }
 
-TEST(DeleteListviewTest, NoCriteriaRemovesNothing) {
+TEST_F(ListviewRowsTest, DeleteNoCriteriaRemovesNothing) {
     for (const Variant& criteria :
          {Variant::missing(), Variant(), Variant::null(), Variant(""), Variant(int16_t{0})}) {
-        ClsCommonDb db;
         auto lvw = list_view_with(1, {{""}, {"0"}});
         EXPECT_FALSE(db.fnDeleteListview(false, *lvw, true, criteria));
         EXPECT_EQ(cells(*lvw).size(), 2u);
     }
 }
 
-TEST(DeleteListviewTest, SelectedRowIsRemovedAndTheRestRenumbered) {
-    ClsCommonDb db;
+TEST_F(ListviewRowsTest, DeleteSelectedRowIsRemovedAndTheRestRenumbered) {
     auto lvw = numbered();
     select_row(*lvw, 2);
     EXPECT_TRUE(db.fnDeleteListview(true, *lvw, true, Variant("ignored"), 2));
@@ -150,8 +148,7 @@ TEST(DeleteListviewTest, SelectedRowIsRemovedAndTheRestRenumbered) {
     EXPECT_EQ(cells(*lvw), (Cells{{"1", "c", "12"}, {"2", "d", "13"}}));
 }
 
-TEST(DeleteListviewTest, SelectedModeWithoutRenumberingNeverReadsNumbers) {
-    ClsCommonDb db;
+TEST_F(ListviewRowsTest, DeleteSelectedModeWithoutRenumberingNeverReadsNumbers) {
     auto lvw = list_view_with(1, {{"x"}, {"y"}});
     select_row(*lvw, 2);
     EXPECT_TRUE(db.fnDeleteListview(true, *lvw, false));
@@ -163,8 +160,7 @@ TEST(DeleteListviewTest, SelectedModeWithoutRenumberingNeverReadsNumbers) {
     EXPECT_TRUE(cells(*single).empty());
 }
 
-TEST(DeleteListviewTest, FailuresKeepWhatWasDone) {
-    ClsCommonDb db;
+TEST_F(ListviewRowsTest, DeleteFailuresKeepWhatWasDone) {
     auto lvw = list_view_with(1, {{"1"}, {"2"}});
     EXPECT_EQ(raised_by([&] { db.fnDeleteListview(true, *lvw, false); }).number(),
               err::object_not_set);

@@ -32,8 +32,7 @@ class CommonDbWrites : public DbTest {
     }
     Texts items() { return texts("select Code, Name, Rate from Items order by Code, Name"); }
 };
-INSTANTIATE_TEST_SUITE_P(Drivers, CommonDbWrites, ::testing::ValuesIn(db_contexts()),
-                         ContextName{});
+ORTIVA_DB_DRIVERS(CommonDbWrites);
 
 // ---- fnInsertRecord ----
 
@@ -45,51 +44,43 @@ TEST_P(CommonDbWrites, InsertStoresValuesByPositionAndMissingAsNull) {
     EXPECT_EQ(items(), (Texts{"7|Nut|1.5", "8|NULL|2.5", "9|Bolt|NULL"}));
 }
 
-TEST_P(CommonDbWrites, InsertWithTheWrongNumberOfValuesWritesNothing) {
+TEST_P(CommonDbWrites, InsertOfValuesThatDoNotFitWritesNothing) {
     for (const VariantArray& values : {VariantArray{7, "Nut"}, VariantArray{7, "Nut", 1.5, 9},
                                        VariantArray(std::vector<Variant>{})}) {
         SCOPED_TRACE(values.size());
         expect_validation_failure(raised_by([&] { db.fnInsertRecord(values); }), count_message);
         EXPECT_EQ(db.LastExecutedSql(), "Select * from Items");
     }
-    EXPECT_TRUE(items().empty());
-}
-
-TEST_P(CommonDbWrites, InsertFromArraysNotBasedAtZeroFailsWithSubscriptError) {
-    const std::vector<VariantArray> malformed = {
-        VariantArray(),                               // never given elements
-        VariantArray({7, "Nut"}, 1),                  // upper bound 2, but no element 0
-        VariantArray::with_bounds({{0, 2}, {0, 0}}),  // two dimensions
-    };
-    for (const auto& values : malformed) {
+    // Arrays not based at zero: never given elements, no element 0, two dimensions.
+    for (const VariantArray& values : {VariantArray(), VariantArray({7, "Nut"}, 1),
+                                       VariantArray::with_bounds({{0, 2}, {0, 0}})}) {
         EXPECT_EQ(raised_by([&] { db.fnInsertRecord(values); }).number(), 9);
     }
     EXPECT_TRUE(items().empty());
 }
 
-TEST_P(CommonDbWrites, TrailingRowguidInAnyCaseIsLeftToTheServer) {
+TEST_P(CommonDbWrites, OnlyATrailingRowguidInAnyCaseIsLeftToTheServer) {
+    struct Case {
+        std::string columns;
+        VariantArray refused, accepted;
+        const char* stored;
+    };
+    const std::string i = ctx().int_type, t = ctx().text_type;
+    const Case cases[] = {
+        {"Code " + i + ", Name " + t + ", rowguid " + t, {1, "Nut", "g"}, {1, "Nut"}, "1|Nut|NULL"},
+        {"Code " + i + ", Name " + t + ", RowGuid " + t, {1, "Nut", "g"}, {1, "Nut"}, "1|Nut|NULL"},
+        {"ROWGUID " + t + ", Code " + i, VariantArray{1}, {"g-1", 1}, "g-1|1"},
+    };
     int n = 0;
-    for (const std::string column : {"rowguid", "RowGuid", "ROWGUID"}) {
-        SCOPED_TRACE(column);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.columns);
         const std::string table = "Guarded" + std::to_string(++n);
-        create_table(table, "Code " + ctx().int_type + ", Name " + ctx().text_type + ", " + column +
-                                " " + ctx().text_type);
+        create_table(table, c.columns);
         db.strTableName(table);
-        expect_validation_failure(raised_by([&] {
-                                      db.fnInsertRecord({1, "Nut", "guid"});
-                                  }),
-                                  count_message);
-        EXPECT_TRUE(db.fnInsertRecord({1, "Nut"}));
-        EXPECT_EQ(texts("select Code, Name, " + column + " from " + table), (Texts{"1|Nut|NULL"}));
+        expect_validation_failure(raised_by([&] { db.fnInsertRecord(c.refused); }), count_message);
+        EXPECT_TRUE(db.fnInsertRecord(c.accepted));
+        EXPECT_EQ(texts("select * from " + table), (Texts{c.stored}));
     }
-}
-
-TEST_P(CommonDbWrites, RowguidElsewhereCountsLikeAnyColumn) {
-    create_table("GuidFirst", "ROWGUID " + ctx().text_type + ", Code " + ctx().int_type);
-    db.strTableName("GuidFirst");
-    expect_validation_failure(raised_by([&] { db.fnInsertRecord({1}); }), count_message);
-    EXPECT_TRUE(db.fnInsertRecord({"g-1", 1}));
-    EXPECT_EQ(texts("select ROWGUID, Code from GuidFirst"), (Texts{"g-1|1"}));
 }
 
 TEST_P(CommonDbWrites, RejectedInsertLeavesNoPendingRow) {
@@ -115,15 +106,15 @@ class CommonDbUpdates : public CommonDbWrites {
         exec("insert into Items (Code, Name, Rate) values (8, 'C', 1)");
     }
 };
-INSTANTIATE_TEST_SUITE_P(Drivers, CommonDbUpdates, ::testing::ValuesIn(db_contexts()),
-                         ContextName{});
+ORTIVA_DB_DRIVERS(CommonDbUpdates);
 
-TEST_P(CommonDbUpdates, ChangesTheFirstMatchingRowOnly) {
-    EXPECT_TRUE(db.fnUpdateSelectedRecord("Code = 7", {"Name", "Bolt", "Rate", 2}));
+TEST_P(CommonDbUpdates, ChangesTheFirstMatchingRowOnlyAndMissingSetsNull) {
+    EXPECT_TRUE(
+        db.fnUpdateSelectedRecord("Code = 7", {"Name", "Bolt", "Rate", Variant::missing()}));
     EXPECT_EQ(db.LastExecutedSql(), "Select * from Items where Code = 7");
     const Texts after = items();
-    const bool first_changed = after == Texts{"7|B|1", "7|Bolt|2", "8|C|1"};
-    const bool second_changed = after == Texts{"7|A|1", "7|Bolt|2", "8|C|1"};
+    const bool first_changed = after == Texts{"7|B|1", "7|Bolt|NULL", "8|C|1"};
+    const bool second_changed = after == Texts{"7|A|1", "7|Bolt|NULL", "8|C|1"};
     EXPECT_TRUE(first_changed || second_changed) << ::testing::PrintToString(after);
 }
 
@@ -152,11 +143,6 @@ TEST_P(CommonDbUpdates, NamesFieldsByNameOrPosition) {
     }
 }
 
-TEST_P(CommonDbUpdates, MissingValueSetsNull) {
-    EXPECT_TRUE(db.fnUpdateSelectedRecord("Code = 8", {"Rate", Variant::missing(), "Name", "D"}));
-    EXPECT_EQ(texts("select Name, Rate from Items where Code = 8"), (Texts{"D|NULL"}));
-}
-
 TEST_P(CommonDbUpdates, OddPairListFailsOnlyWhenARowMatches) {
     const VariantArray odd = {"Name", "Bolt", "Rate"};
     expect_validation_failure(raised_by([&] { db.fnUpdateSelectedRecord("Code = 8", odd); }),
@@ -172,7 +158,6 @@ TEST_P(CommonDbUpdates, FailureMidwayLeavesTheRowAsItWas) {
         db.fnUpdateSelectedRecord("Code = 8", {"Name", "X", "Nope", 1});
     });
     EXPECT_NE(e.number(), 1);
-    EXPECT_EQ(e.description().find("HINT"), std::string::npos);
     EXPECT_EQ(items(), (Texts{"7|A|1", "7|B|1", "8|C|1"}));
 }
 

@@ -8,7 +8,9 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <memory>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -23,51 +25,23 @@
 
 namespace ortiva {
 
-/// Readable Variants in assertion messages.
+/// Readable Variants in assertion messages: the kind, then the text form where there is one.
 inline void PrintTo(const Variant& v, std::ostream* os) {
-    switch (v.kind()) {
-        case VariantKind::Empty:
-            *os << "Empty";
-            return;
-        case VariantKind::Null:
-            *os << "Null";
-            return;
-        case VariantKind::Integer:
-            *os << "Integer " << v.integer();
-            return;
-        case VariantKind::Long:
-            *os << "Long " << v.long_value();
-            return;
-        case VariantKind::Single:
-            *os << "Single " << v.single();
-            return;
-        case VariantKind::Double:
-            *os << "Double " << v.dbl();
-            return;
-        case VariantKind::Date:
-            *os << "Date " << v.date().serial;
-            return;
-        case VariantKind::String:
-            *os << "String \"" << v.str() << '"';
-            return;
-        case VariantKind::Boolean:
-            *os << "Boolean " << (v.boolean() ? "True" : "False");
-            return;
-        case VariantKind::Error:
-            *os << "Error " << v.error_code();
-            return;
-        case VariantKind::Object:
-            *os << "Object";
-            return;
-        case VariantKind::Array:
-            *os << "Array of " << v.array().size();
-            return;
+    static const std::map<VariantKind, const char*> names = {
+        {VariantKind::Empty, "Empty"},     {VariantKind::Null, "Null"},
+        {VariantKind::Integer, "Integer"}, {VariantKind::Long, "Long"},
+        {VariantKind::Single, "Single"},   {VariantKind::Double, "Double"},
+        {VariantKind::Date, "Date"},       {VariantKind::String, "String"},
+        {VariantKind::Object, "Object"},   {VariantKind::Error, "Error"},
+        {VariantKind::Boolean, "Boolean"}, {VariantKind::Array, "Array"}};
+    *os << names.at(v.kind());
+    if (v.kind() == VariantKind::Error) {
+        *os << ' ' << v.error_code();
+    } else if (v.kind() == VariantKind::Array) {
+        *os << " of " << v.array().size();
+    } else if (!v.is_null() && v.kind() != VariantKind::Object) {
+        *os << " \"" << to_text(v) << '"';
     }
-    *os << "?";
-}
-
-inline void PrintTo(const ErrorInfo& e, std::ostream* os) {
-    *os << "ErrorInfo " << e.number() << " [" << e.source() << "] " << e.description();
 }
 
 }  // namespace ortiva
@@ -77,8 +51,21 @@ namespace ortiva::testing {
 /// The drivers the database suites run on.
 std::vector<DbContext> db_contexts();
 
+/// What a member adds to the closed-connection error when the object was never connected.
+inline const std::string hint = "\rHINT: Check whether Properties assigned";
+
 using Row = std::vector<Variant>;
 using Rows = std::vector<Row>;
+
+/// The five values a caller relies on are those of expected (with the description given).
+inline void expect_same_failure(const ErrorInfo& actual, const ErrorInfo& expected,
+                                const std::optional<std::string>& description = {}) {
+    EXPECT_EQ(actual.number(), expected.number());
+    EXPECT_EQ(actual.source(), expected.source());
+    EXPECT_EQ(actual.description(), description.value_or(expected.description()));
+    EXPECT_EQ(actual.help_file(), expected.help_file());
+    EXPECT_EQ(actual.help_context(), expected.help_context());
+}
 
 class DbTest : public ::testing::TestWithParam<DbContext> {
   protected:
@@ -99,17 +86,8 @@ class DbTest : public ::testing::TestWithParam<DbContext> {
 
     const DbContext& ctx() const { return GetParam(); }
 
-    /// Runs a statement on the second connection.
-    void exec(const std::string& sql) {
-        try {
-            other->Execute(sql);
-        } catch (const ErrorInfo& e) {
-            ADD_FAILURE() << sql << "\n  failed: " << e.number() << " " << e.description();
-            throw;
-        }
-    }
-
-    /// All rows of a query, read on the second connection.
+    /// All rows of a statement, run on the second connection (none for a statement that
+    /// returns no records).
     Rows rows(const std::string& sql) {
         Rows out;
         try {
@@ -129,6 +107,7 @@ class DbTest : public ::testing::TestWithParam<DbContext> {
         }
         return out;
     }
+    void exec(const std::string& sql) { rows(sql); }
 
     /// Field 0 of the first row (Empty when there is none).
     Variant scalar(const std::string& sql) {
@@ -186,20 +165,15 @@ ErrorInfo raised_by(F&& call) {
     return {};
 }
 
-/// The five values a caller relies on are those of expected.
-inline void expect_same_failure(const ErrorInfo& actual, const ErrorInfo& expected) {
-    EXPECT_EQ(actual.number(), expected.number());
-    EXPECT_EQ(actual.source(), expected.source());
-    EXPECT_EQ(actual.description(), expected.description());
-    EXPECT_EQ(actual.help_file(), expected.help_file());
-    EXPECT_EQ(actual.help_context(), expected.help_context());
-}
-
 }  // namespace ortiva::testing
 
-/// Declares a suite over DbTest that runs once per driver context.
-#define ORTIVA_DB_SUITE(Suite)                                                      \
-    class Suite : public ::ortiva::testing::DbTest {};                              \
+/// Runs a suite derived from DbTest once per driver context.
+#define ORTIVA_DB_DRIVERS(Suite)                                                    \
     INSTANTIATE_TEST_SUITE_P(Drivers, Suite,                                        \
                              ::testing::ValuesIn(::ortiva::testing::db_contexts()), \
                              ::ortiva::testing::ContextName{})
+
+/// Declares a suite over DbTest that runs once per driver context.
+#define ORTIVA_DB_SUITE(Suite)                         \
+    class Suite : public ::ortiva::testing::DbTest {}; \
+    ORTIVA_DB_DRIVERS(Suite)

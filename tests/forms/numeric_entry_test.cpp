@@ -48,7 +48,6 @@ TEST_F(TextValidateNumTest, JudgesEachKeyFromTheTextCaretAndSelection) {
         {"-12", 3, 0, '4', 5, 2, '4', "-12"},
         // Full decimals refuse a digit wherever the caret stands.
         {"12.34", 0, 0, '5', 5, 2, 0, "12.34"},
-        {"12.34", 2, 0, '5', 5, 2, 0, "12.34"},
         {"12.34", 5, 0, '5', 5, 2, 0, "12.34"},
         {"12.34", 5, 0, '\b', 5, 2, '\b', "12.34"},
         {"12.3", 4, 0, '4', 5, 2, '4', "12.3"},
@@ -56,7 +55,6 @@ TEST_F(TextValidateNumTest, JudgesEachKeyFromTheTextCaretAndSelection) {
         {"123.4", 0, 0, '9', 5, 2, '9', "123.4"},
         {"12.3", 4, 0, '.', 5, 2, 0, "12.3"},
         // No decimals: no point, and the integer part holds all N digits.
-        {"12", 2, 0, '.', 5, 0, 0, "12"},
         {"12", 2, 0, '.', 5, omitted, 0, "12"},
         {"1234", 4, 0, '5', 5, omitted, '5', "1234"},
         {"12345", 5, 0, '6', 5, omitted, 0, "12345"},
@@ -69,13 +67,9 @@ TEST_F(TextValidateNumTest, JudgesEachKeyFromTheTextCaretAndSelection) {
         {"999", 0, 3, 'a', 5, 2, 0, ""},
         {"999", 0, 3, '\r', 5, 2, 0, "999"},
         {"-12", 0, 3, '-', 5, 2, '-', ""},
-        {"", 0, 0, '\r', 5, 2, 0, ""},
         // Anything else is refused.
         {"12", 2, 0, 'a', 5, 2, 0, "12"},
-        {"12", 2, 0, ' ', 5, 2, 0, "12"},
         {"12", 2, 0, ',', 5, 2, 0, "12"},
-        {"12", 2, 0, '\r', 5, 2, 0, "12"},
-        {"12", 2, 0, '\t', 5, 2, 0, "12"},
         // Equality limits: a longer, pasted text takes further digits.
         {"1234", 4, 0, '5', 5, 2, '5', "1234"},
         {"1.234", 5, 0, '5', 5, 2, '5', "1.234"},
@@ -105,15 +99,6 @@ TEST_F(TextValidateNumTest, SixteenBitLimitArithmeticOverflowsAndLeavesTheKey) {
         EXPECT_EQ(key, c.expected_key);
         EXPECT_EQ(text_of(*box), c.expected_text);
     }
-}
-
-TEST_F(TextValidateNumTest, FilteredKeysBuildANumberInARealTextBox) {
-    memory::set_key_press_handler(*box, [this](HostObject& control, int16_t& key) {
-        gen.TextValidateNum(control, key, 5, 2);
-    });
-    for (char key : std::string("-12a3.4.56x7"))
-        memory::press_key(*box, key);
-    EXPECT_EQ(text_of(*box), "-123.45");
 }
 
 }  // namespace
