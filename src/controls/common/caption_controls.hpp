@@ -35,11 +35,11 @@ class Checkable : public Captioned {
 
 /// "Caption" of a label or frame; nullopt for any other member.
 std::optional<Variant> dispatch_caption(Captioned& control, member_dispatch::Access access,
-                                        std::string_view member, const Args& args,
+                                        const member_dispatch::MemberRef& member, const Args& args,
                                         const Variant* value);
 /// "Value" and "Caption" of a check box; nullopt for any other member.
 std::optional<Variant> dispatch_check_box(Checkable& control, member_dispatch::Access access,
-                                          std::string_view member, const Args& args,
-                                          const Variant* value);
+                                          const member_dispatch::MemberRef& member,
+                                          const Args& args, const Variant* value);
 
 }  // namespace ortiva::controls

@@ -27,8 +27,8 @@ class Collection : public member_dispatch::Dispatched {
     /// 35605 once the control's native part is gone.
     virtual void check_alive() const {}
 
-    Variant dispatch(member_dispatch::Access access, std::string_view member, const Args& args,
-                     const Variant* value) final;
+    Variant dispatch(member_dispatch::Access access, const member_dispatch::MemberRef& member,
+                     const Args& args, const Variant* value) final;
 
     std::weak_ptr<HostObject> control_;
 };

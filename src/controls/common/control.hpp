@@ -25,8 +25,9 @@ class Control : public member_dispatch::Dispatched {
 
   protected:
     /// The members above; 438 for any other.
-    Variant dispatch_common(member_dispatch::Access access, std::string_view member,
-                            const Args& args, const Variant* value);
+    Variant dispatch_common(member_dispatch::Access access,
+                            const member_dispatch::MemberRef& member, const Args& args,
+                            const Variant* value);
 
     virtual std::string control_name() const = 0;
     virtual bool control_enabled() const = 0;

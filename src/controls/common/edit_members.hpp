@@ -35,7 +35,7 @@ class EditArea {
 /// The member's result, or nullopt for a member that is not an edit member. A negative
 /// "SelStart" or "SelLength" fails with 380; beyond the text they stop at its end.
 std::optional<Variant> dispatch_edit(EditArea& edit, member_dispatch::Access access,
-                                     std::string_view member, const Args& args,
+                                     const member_dispatch::MemberRef& member, const Args& args,
                                      const Variant* value);
 
 }  // namespace ortiva::controls

@@ -46,7 +46,7 @@ class FlexGridMembers {
     /// The member's result, or nullopt for a member the grid does not have (the caller
     /// answers the members every control has).
     std::optional<Variant> dispatch(GridCells& cells, member_dispatch::Access access,
-                                    std::string_view member, const Args& args,
+                                    const member_dispatch::MemberRef& member, const Args& args,
                                     const Variant* value);
 
   private:

@@ -45,9 +45,9 @@ Variant FormCore::item(const Variant& index) const {
 }
 
 std::optional<Variant> FormCore::dispatch_form(HostObject& self, Access access,
-                                               std::string_view member, const Args& args,
+                                               const MemberRef& member, const Args& args,
                                                const Variant* value) {
-    const M id = find_member(members, member, M::none);
+    const M id = find_member<members>(member);
     switch (id) {
         case M::Controls:
             if (access == Access::let) read_only();

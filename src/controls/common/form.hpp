@@ -35,7 +35,7 @@ class FormCore : public Captioned {
 
     /// The form's members; nullopt for any other. self is the form control.
     std::optional<Variant> dispatch_form(HostObject& self, member_dispatch::Access access,
-                                         std::string_view member, const Args& args,
+                                         const member_dispatch::MemberRef& member, const Args& args,
                                          const Variant* value);
 
   private:

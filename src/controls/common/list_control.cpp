@@ -18,6 +18,9 @@ constexpr Member<M> members[] = {
     {"NewIndex", M::NewIndex}, {"ListIndex", M::ListIndex},
 };
 
+enum class T { none, Text };
+constexpr Member<T> text_members[] = {{"", T::Text}, {"Text", T::Text}};
+
 int32_t entry_index(const ListEntries& entries, const Variant& v) {
     const int32_t i = int_value(v);
     if (i < 0 || i >= entries.entry_count()) raise(err::invalid_property_index);
@@ -26,15 +29,19 @@ int32_t entry_index(const ListEntries& entries, const Variant& v) {
 
 }  // namespace
 
+bool is_text_member(const MemberRef& member) {
+    return find_member<text_members>(member) == T::Text;
+}
+
 void ListMembers::select(ListEntries& entries, int32_t index) {
     if (index < -1 || index >= entries.entry_count()) invalid_value();
     entries.select_entry(index);
 }
 
 std::optional<Variant> ListMembers::dispatch(ListEntries& entries, Access access,
-                                             std::string_view member, const Args& args,
+                                             const MemberRef& member, const Args& args,
                                              const Variant* value) {
-    switch (find_member(members, member, M::none)) {
+    switch (find_member<members>(member)) {
         case M::AddItem: {
             method(access);
             expect_args(args, 1, 2);

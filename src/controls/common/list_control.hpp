@@ -35,6 +35,10 @@ class ListEntries {
     ~ListEntries() = default;
 };
 
+/// Whether the member is "Text" or the default member, which a list box (and a combo box
+/// without an edit area) answers with its selected entry's text.
+bool is_text_member(const member_dispatch::MemberRef& member);
+
 /// "AddItem"(text[, at]), "RemoveItem"(at), "Clear", "ListCount", "List"(i), "ItemData"(i),
 /// "NewIndex" and "ListIndex". A position outside the list fails with 381 ("List",
 /// "ItemData"), 5 ("AddItem", "RemoveItem") or 380 ("ListIndex"); item data is a 32-bit
@@ -47,7 +51,7 @@ class ListMembers {
 
     /// The member's result, or nullopt for a member lists do not have.
     std::optional<Variant> dispatch(ListEntries& entries, member_dispatch::Access access,
-                                    std::string_view member, const Args& args,
+                                    const member_dispatch::MemberRef& member, const Args& args,
                                     const Variant* value);
 
   private:

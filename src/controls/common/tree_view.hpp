@@ -43,8 +43,8 @@ class TreeNode : public member_dispatch::Dispatched {
     const std::string& key() const { return key_; }
 
   protected:
-    Variant dispatch(member_dispatch::Access access, std::string_view member, const Args& args,
-                     const Variant* value) override;
+    Variant dispatch(member_dispatch::Access access, const member_dispatch::MemberRef& member,
+                     const Args& args, const Variant* value) override;
 
   private:
     friend class TreeViewCore;
@@ -78,8 +78,8 @@ class TreeViewCore {
 
     /// "Nodes", "SelectedItem" and "PathSeparator"; nullopt for any other member.
     std::optional<Variant> dispatch_tree_view(HostObject& self, member_dispatch::Access access,
-                                              std::string_view member, const Args& args,
-                                              const Variant* value);
+                                              const member_dispatch::MemberRef& member,
+                                              const Args& args, const Variant* value);
 
     /// Node i from 0, in the order added.
     virtual TreeNode& node_at(int32_t i) = 0;

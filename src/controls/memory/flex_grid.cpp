@@ -39,7 +39,7 @@ void FlexGrid::clear_cells() {
         line.clear();
 }
 
-Variant FlexGrid::dispatch(detail::Access access, std::string_view member, const Args& args,
+Variant FlexGrid::dispatch(detail::Access access, const detail::MemberRef& member, const Args& args,
                            const Variant* value) {
     if (auto result = members_.dispatch(*this, access, member, args, value))
         return std::move(*result);

@@ -22,7 +22,7 @@ class FlexGrid : public Control, private controls::GridCells {
     const std::string& cell(int32_t row, int32_t col) const;
 
   protected:
-    Variant dispatch(detail::Access access, std::string_view member, const Args& args,
+    Variant dispatch(detail::Access access, const detail::MemberRef& member, const Args& args,
                      const Variant* value) override;
 
   private:

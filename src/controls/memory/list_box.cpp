@@ -11,9 +11,9 @@ std::string ListBox::text() const {
     return i < 0 ? std::string() : entries()[static_cast<std::size_t>(i)].text;
 }
 
-Variant ListBox::dispatch(Access access, std::string_view member, const Args& args,
+Variant ListBox::dispatch(Access access, const detail::MemberRef& member, const Args& args,
                           const Variant* value) {
-    if (member.empty() || detail::same_name(member, "Text")) {
+    if (controls::is_text_member(member)) {
         detail::plain_property(args);
         if (access != Access::let) return Variant(text());
         const std::string wanted = text::upper(detail::text_value(*value));

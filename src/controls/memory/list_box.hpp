@@ -14,7 +14,7 @@ class ListBox : public ListControl {
     std::string text() const;
 
   protected:
-    Variant dispatch(detail::Access access, std::string_view member, const Args& args,
+    Variant dispatch(detail::Access access, const detail::MemberRef& member, const Args& args,
                      const Variant* value) override;
 };
 

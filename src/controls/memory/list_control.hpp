@@ -27,7 +27,7 @@ class ListControl : public Control, private controls::ListEntries {
 
   protected:
     /// The entry members, then the common ones.
-    Variant dispatch_list(detail::Access access, std::string_view member, const Args& args,
+    Variant dispatch_list(detail::Access access, const detail::MemberRef& member, const Args& args,
                           const Variant* value);
     /// Selects entry index (-1 for none); fails with 380 outside -1..ListCount-1.
     void select(int32_t index) { controls::ListMembers::select(*this, index); }

@@ -124,7 +124,7 @@ void TreeView::erase_nodes() {
     first_root_ = last_root_ = selected_ = nullptr;
 }
 
-Variant TreeView::dispatch(detail::Access access, std::string_view member, const Args& args,
+Variant TreeView::dispatch(detail::Access access, const detail::MemberRef& member, const Args& args,
                            const Variant* value) {
     if (auto result = dispatch_tree_view(*this, access, member, args, value))
         return std::move(*result);

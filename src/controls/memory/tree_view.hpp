@@ -61,7 +61,7 @@ class TreeView : public Control, public controls::TreeViewCore {
     void walk(const std::function<void(const Node&, int)>& visit) const;
 
   protected:
-    Variant dispatch(detail::Access access, std::string_view member, const Args& args,
+    Variant dispatch(detail::Access access, const detail::MemberRef& member, const Args& args,
                      const Variant* value) override;
 
   private:

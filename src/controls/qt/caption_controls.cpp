@@ -29,7 +29,7 @@ class CheckBox : public Control, public controls::Checkable {
     void set_caption(const std::string& text) override { check_->setText(detail::to_q(text)); }
 
   protected:
-    Variant dispatch(Access access, std::string_view member, const Args& args,
+    Variant dispatch(Access access, const detail::MemberRef& member, const Args& args,
                      const Variant* value) override {
         widget();
         if (auto result = controls::dispatch_check_box(*this, access, member, args, value))
@@ -52,7 +52,7 @@ class CaptionControl : public Control, public controls::Captioned {
     void set_caption(const std::string& text) override { set_text(*widget_, detail::to_q(text)); }
 
   protected:
-    Variant dispatch(Access access, std::string_view member, const Args& args,
+    Variant dispatch(Access access, const detail::MemberRef& member, const Args& args,
                      const Variant* value) override {
         widget();
         if (auto result = controls::dispatch_caption(*this, access, member, args, value))

@@ -26,14 +26,14 @@ class ComboBox : public ListControl, public KeyTarget {
     }
 
   protected:
-    Variant dispatch(Access access, std::string_view member, const Args& args,
+    Variant dispatch(Access access, const detail::MemberRef& member, const Args& args,
                      const Variant* value) override {
         widget();
         if (QLineEdit* edit = combo_->lineEdit()) {
             detail::LineEditArea area(*edit);
             if (auto result = controls::dispatch_edit(area, access, member, args, value))
                 return std::move(*result);
-        } else if (member.empty() || detail::same_name(member, "Text")) {
+        } else if (controls::is_text_member(member)) {
             detail::plain_property(args);
             if (access != Access::let) return detail::from_q(combo_->currentText());
             // A drop-down list shows only its entries.

@@ -65,7 +65,7 @@ class PlainControl : public Control {
     using Control::Control;
 
   protected:
-    Variant dispatch(detail::Access access, std::string_view member, const Args& args,
+    Variant dispatch(detail::Access access, const detail::MemberRef& member, const Args& args,
                      const Variant* value) override {
         return dispatch_common(access, member, args, value);
     }

@@ -16,7 +16,7 @@ class FlexGrid : public Control, private controls::GridCells {
     explicit FlexGrid(QTableWidget* table) : Control("MSFlexGrid", table, true), table_(table) {}
 
   protected:
-    Variant dispatch(detail::Access access, std::string_view member, const Args& args,
+    Variant dispatch(detail::Access access, const detail::MemberRef& member, const Args& args,
                      const Variant* value) override {
         widget();
         if (auto result = members_.dispatch(*this, access, member, args, value))

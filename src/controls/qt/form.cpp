@@ -67,7 +67,7 @@ class Form : public Control, public controls::FormCore {
     void show_form(bool shown) override { widget()->setVisible(shown); }
 
   protected:
-    Variant dispatch(Access access, std::string_view member, const Args& args,
+    Variant dispatch(Access access, const detail::MemberRef& member, const Args& args,
                      const Variant* value) override {
         widget();
         if (auto result = dispatch_form(*this, access, member, args, value))

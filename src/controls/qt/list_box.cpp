@@ -16,10 +16,10 @@ class ListBox : public ListControl {
     explicit ListBox(QListWidget* list) : ListControl("ListBox", list, true), list_(list) {}
 
   protected:
-    Variant dispatch(Access access, std::string_view member, const Args& args,
+    Variant dispatch(Access access, const detail::MemberRef& member, const Args& args,
                      const Variant* value) override {
         widget();
-        if (member.empty() || detail::same_name(member, "Text")) {
+        if (controls::is_text_member(member)) {
             detail::plain_property(args);
             if (access != Access::let) {
                 const int32_t i = selected_entry();

@@ -16,7 +16,7 @@ class ListControl : public Control, protected controls::ListEntries {
 
   protected:
     /// The list members, then the common ones.
-    Variant dispatch_list(detail::Access access, std::string_view member, const Args& args,
+    Variant dispatch_list(detail::Access access, const detail::MemberRef& member, const Args& args,
                           const Variant* value) {
         if (auto result = members_.dispatch(*this, access, member, args, value))
             return std::move(*result);

@@ -52,7 +52,7 @@ std::string ListItem::cell(int32_t c) const {
     return item_->text(c).toStdString();
 }
 
-void ListItem::set_cell(int32_t c, const std::string& text) {
+void ListItem::set_cell(int32_t c, std::string text) {
     item_->setText(c, detail::to_q(text));
 }
 
@@ -163,7 +163,7 @@ void ListView::keep_positions() {
     }
 }
 
-std::shared_ptr<controls::ListRow> ListView::insert_row(int32_t at, const std::string& text) {
+std::shared_ptr<controls::ListRow> ListView::insert_row(int32_t at, std::string text) {
     auto* item = new RowItem;
     item->setText(0, detail::to_q(text));
     item->handle = std::make_shared<ListItem>(this, item, true);
@@ -250,7 +250,7 @@ void ListView::show_width(int32_t c, double twips) {
     tree().setColumnWidth(c, static_cast<int>(twips / twips_per_pixel));
 }
 
-Variant ListView::dispatch(Access access, std::string_view member, const Args& args,
+Variant ListView::dispatch(Access access, const detail::MemberRef& member, const Args& args,
                            const Variant* value) {
     if (auto result = dispatch_list_view(*this, access, member, args, value))
         return std::move(*result);

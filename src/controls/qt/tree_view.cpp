@@ -132,7 +132,7 @@ void TreeView::select_node(TreeNode* node) {
     if (node) t.setCurrentItem(static_cast<Node*>(node)->item_);
 }
 
-Variant TreeView::dispatch(detail::Access access, std::string_view member, const Args& args,
+Variant TreeView::dispatch(detail::Access access, const detail::MemberRef& member, const Args& args,
                            const Variant* value) {
     if (auto result = dispatch_tree_view(*this, access, member, args, value))
         return std::move(*result);

@@ -67,7 +67,7 @@ class TreeView : public Control, public controls::TreeViewCore {
     void forget_item(NodeItem* item);
 
   protected:
-    Variant dispatch(detail::Access access, std::string_view member, const Args& args,
+    Variant dispatch(detail::Access access, const detail::MemberRef& member, const Args& args,
                      const Variant* value) override;
     void widget_gone() override { tree_ = nullptr; }
 
