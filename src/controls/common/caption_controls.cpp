@@ -4,8 +4,6 @@
 
 namespace ortiva::controls {
 
-using namespace member_dispatch;
-
 namespace {
 
 enum class K { none, Caption, Value };
@@ -23,18 +21,20 @@ Variant caption_property(Captioned& control, Access access, const Args& args,
 
 }  // namespace
 
-std::optional<Variant> dispatch_caption(Captioned& control, Access access, const MemberRef& member,
-                                        const Args& args, const Variant* value) {
-    if (find_member<caption_members>(member) == K::none) return std::nullopt;
+Variant dispatch_caption(Control& self, Captioned& control, Access access, const MemberRef& member,
+                         const Args& args, const Variant* value) {
+    self.check_alive();
+    if (find_member<caption_members>(member) == K::none)
+        return self.dispatch_common(access, member, args, value);
     return caption_property(control, access, args, value);
 }
 
-std::optional<Variant> dispatch_check_box(Checkable& control, Access access,
-                                          const MemberRef& member, const Args& args,
-                                          const Variant* value) {
+Variant dispatch_check_box(Control& self, Checkable& control, Access access,
+                           const MemberRef& member, const Args& args, const Variant* value) {
+    self.check_alive();
     const K id = find_member<check_members>(member);
     if (id == K::Caption) return caption_property(control, access, args, value);
-    if (id == K::none) return std::nullopt;
+    if (id == K::none) return self.dispatch_common(access, member, args, value);
     plain_property(args);
     if (access != Access::let) return Variant(static_cast<int16_t>(control.check_value()));
     const int32_t v = int_value(*value);

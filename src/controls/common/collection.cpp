@@ -2,8 +2,6 @@
 
 namespace ortiva::controls {
 
-using namespace member_dispatch;
-
 namespace {
 
 enum class C { none, Item, Count, Add, Remove, Clear };

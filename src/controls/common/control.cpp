@@ -7,8 +7,6 @@
 
 namespace ortiva::controls {
 
-using namespace member_dispatch;
-
 namespace {
 
 // Window handles are only compared, never used as native handles: any unique number serves.

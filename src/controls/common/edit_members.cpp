@@ -6,8 +6,6 @@
 
 namespace ortiva::controls {
 
-using namespace member_dispatch;
-
 namespace {
 
 enum class M { none, Text, SelStart, SelLength, SelText };

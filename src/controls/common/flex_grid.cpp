@@ -8,8 +8,6 @@
 
 namespace ortiva::controls {
 
-using namespace member_dispatch;
-
 namespace {
 
 enum class M { none, Rows, Cols, FixedRows, FixedCols, TextMatrix, Clear, Row, Col, Text };
@@ -41,9 +39,9 @@ void FlexGridMembers::resize(GridCells& cells, int32_t rows, int32_t cols) {
     if (inside_row != row || inside_col != col) cells.set_current(inside_row, inside_col);
 }
 
-std::optional<Variant> FlexGridMembers::dispatch(GridCells& cells, Access access,
-                                                 const MemberRef& member, const Args& args,
-                                                 const Variant* value) {
+Variant FlexGridMembers::dispatch(Control& self, GridCells& cells, Access access,
+                                  const MemberRef& member, const Args& args, const Variant* value) {
+    self.check_alive();
     const bool set = access == Access::let;
     const int32_t rows = cells.row_count();
     const int32_t cols = cells.col_count();
@@ -112,7 +110,7 @@ std::optional<Variant> FlexGridMembers::dispatch(GridCells& cells, Access access
         case M::none:
             break;
     }
-    return std::nullopt;
+    return self.dispatch_common(access, member, args, value);
 }
 
 }  // namespace ortiva::controls

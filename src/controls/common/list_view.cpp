@@ -9,8 +9,6 @@
 
 namespace ortiva::controls {
 
-using namespace member_dispatch;
-
 namespace {
 
 enum class V { none, ListItems, ColumnHeaders, SelectedItem };
@@ -364,12 +362,11 @@ void ListViewCore::set_column_width(int32_t c, double twips) {
     show_width(c, twips);
 }
 
-std::optional<Variant> ListViewCore::dispatch_list_view(HostObject& self, Access access,
-                                                        const MemberRef& member, const Args& args,
-                                                        const Variant* value) {
+Variant ListViewCore::dispatch_list_view(Control& self, Access access, const MemberRef& member,
+                                         const Args& args, const Variant* value) {
     check_alive();
     const V id = find_member<view_members>(member);
-    if (id == V::none) return std::nullopt;
+    if (id == V::none) return self.dispatch_common(access, member, args, value);
     if (!items_) {
         const auto control = self.shared_from_this();
         items_ = std::make_shared<ListItems>(control, this);

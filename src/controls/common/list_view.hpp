@@ -7,21 +7,20 @@
 
 #include <cstdint>
 #include <memory>
-#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
 
+#include "controls/common/control.hpp"
 #include "ortiva/host_object.hpp"
-#include "seams/common/member_dispatch.hpp"
 
 namespace ortiva::controls {
 
 class ListViewCore;
 
 /// A row as a toolkit keeps it. Its key and tag live here; its texts in the toolkit.
-class ListRow : public member_dispatch::Dispatched {
+class ListRow : public Dispatched {
   public:
     std::string type_name() const override { return "ListItem"; }
 
@@ -45,8 +44,8 @@ class ListRow : public member_dispatch::Dispatched {
     void check_column(int32_t c, int32_t error) const;
 
   protected:
-    Variant dispatch(member_dispatch::Access access, const member_dispatch::MemberRef& member,
-                     const Args& args, const Variant* value) override;
+    Variant dispatch(Access access, const MemberRef& member, const Args& args,
+                     const Variant* value) override;
 
   private:
     friend class ListViewCore;
@@ -88,11 +87,10 @@ class ListViewCore {
   protected:
     ~ListViewCore() = default;
 
-    /// "ListItems", "ColumnHeaders" and "SelectedItem"; nullopt for any other member. self is
-    /// the list view control.
-    std::optional<Variant> dispatch_list_view(HostObject& self, member_dispatch::Access access,
-                                              const member_dispatch::MemberRef& member,
-                                              const Args& args, const Variant* value);
+    /// "ListItems", "ColumnHeaders" and "SelectedItem", then the common members. self is the
+    /// list view control.
+    Variant dispatch_list_view(Control& self, Access access, const MemberRef& member,
+                               const Args& args, const Variant* value);
     /// Takes columns that the widget already had when it was wrapped.
     void adopt_columns(int32_t count) { columns_.resize(static_cast<std::size_t>(count)); }
 

@@ -8,8 +8,6 @@
 
 namespace ortiva::controls {
 
-using namespace member_dispatch;
-
 namespace {
 
 enum class V { none, Nodes, SelectedItem, PathSeparator };
@@ -173,9 +171,8 @@ void TreeViewCore::forget(const TreeNode& n) {
     if (it != keys_.end() && it->second == &n) keys_.erase(it);
 }
 
-std::optional<Variant> TreeViewCore::dispatch_tree_view(HostObject& self, Access access,
-                                                        const MemberRef& member, const Args& args,
-                                                        const Variant* value) {
+Variant TreeViewCore::dispatch_tree_view(Control& self, Access access, const MemberRef& member,
+                                         const Args& args, const Variant* value) {
     check_alive();
     switch (find_member<view_members>(member)) {
         case V::Nodes:
@@ -198,7 +195,7 @@ std::optional<Variant> TreeViewCore::dispatch_tree_view(HostObject& self, Access
         case V::none:
             break;
     }
-    return std::nullopt;
+    return self.dispatch_common(access, member, args, value);
 }
 
 }  // namespace ortiva::controls

@@ -24,9 +24,7 @@ class CheckBox : public Control, public controls::Checkable {
   protected:
     Variant dispatch(detail::Access access, const detail::MemberRef& member, const Args& args,
                      const Variant* value) override {
-        if (auto result = controls::dispatch_check_box(*this, access, member, args, value))
-            return std::move(*result);
-        return dispatch_common(access, member, args, value);
+        return controls::dispatch_check_box(*this, *this, access, member, args, value);
     }
 
   private:
@@ -46,9 +44,7 @@ class CaptionControl : public Control, public controls::Captioned {
   protected:
     Variant dispatch(detail::Access access, const detail::MemberRef& member, const Args& args,
                      const Variant* value) override {
-        if (auto result = controls::dispatch_caption(*this, access, member, args, value))
-            return std::move(*result);
-        return dispatch_common(access, member, args, value);
+        return controls::dispatch_caption(*this, *this, access, member, args, value);
     }
 
   private:

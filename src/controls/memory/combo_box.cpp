@@ -8,7 +8,7 @@ Variant ComboBox::dispatch(detail::Access access, const detail::MemberRef& membe
                            const Variant* value) {
     if (auto result = controls::dispatch_edit(edit_, access, member, args, value))
         return std::move(*result);
-    return dispatch_list(access, member, args, value);
+    return ListControl::dispatch(access, member, args, value);
 }
 
 void ComboBox::selection_changed() {

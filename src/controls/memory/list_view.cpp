@@ -72,11 +72,4 @@ std::shared_ptr<controls::ListRow> ListView::selected_row() {
     return rows_[static_cast<std::size_t>(selected_->index_ - 1)];
 }
 
-Variant ListView::dispatch(detail::Access access, const detail::MemberRef& member, const Args& args,
-                           const Variant* value) {
-    if (auto result = dispatch_list_view(*this, access, member, args, value))
-        return std::move(*result);
-    return dispatch_common(access, member, args, value);
-}
-
 }  // namespace ortiva::memory

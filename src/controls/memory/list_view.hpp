@@ -47,7 +47,9 @@ class ListView : public Control, public controls::ListViewCore {
 
   protected:
     Variant dispatch(detail::Access access, const detail::MemberRef& member, const Args& args,
-                     const Variant* value) override;
+                     const Variant* value) override {
+        return dispatch_list_view(*this, access, member, args, value);
+    }
 
   private:
     std::shared_ptr<controls::ListRow> row_at(int32_t i) override {

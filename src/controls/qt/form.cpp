@@ -69,10 +69,7 @@ class Form : public Control, public controls::FormCore {
   protected:
     Variant dispatch(Access access, const detail::MemberRef& member, const Args& args,
                      const Variant* value) override {
-        widget();
-        if (auto result = dispatch_form(*this, access, member, args, value))
-            return std::move(*result);
-        return dispatch_common(access, member, args, value);
+        return dispatch_form(*this, access, member, args, value);
     }
 
   private:

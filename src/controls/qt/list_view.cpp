@@ -8,8 +8,6 @@
 
 namespace ortiva::qt {
 
-using detail::Access;
-
 namespace {
 
 // Hands buffered rows over when the host shows the widget itself.
@@ -248,13 +246,6 @@ void ListView::erase_headers() {
 
 void ListView::show_width(int32_t c, double twips) {
     tree().setColumnWidth(c, static_cast<int>(twips / twips_per_pixel));
-}
-
-Variant ListView::dispatch(Access access, const detail::MemberRef& member, const Args& args,
-                           const Variant* value) {
-    if (auto result = dispatch_list_view(*this, access, member, args, value))
-        return std::move(*result);
-    return dispatch_common(access, member, args, value);
 }
 
 HostObjectPtr make_list_view(QTreeWidget* tree) {

@@ -64,7 +64,9 @@ class ListView : public Control, public controls::ListViewCore {
 
   protected:
     Variant dispatch(detail::Access access, const detail::MemberRef& member, const Args& args,
-                     const Variant* value) override;
+                     const Variant* value) override {
+        return dispatch_list_view(*this, access, member, args, value);
+    }
     void visibility_changed(bool shown) override;
     void widget_gone() override { tree_ = nullptr; }
 

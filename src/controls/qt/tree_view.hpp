@@ -68,7 +68,9 @@ class TreeView : public Control, public controls::TreeViewCore {
 
   protected:
     Variant dispatch(detail::Access access, const detail::MemberRef& member, const Args& args,
-                     const Variant* value) override;
+                     const Variant* value) override {
+        return dispatch_tree_view(*this, access, member, args, value);
+    }
     void widget_gone() override { tree_ = nullptr; }
 
   private:
