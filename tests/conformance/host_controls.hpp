@@ -205,6 +205,8 @@ TEST_P(HostControls, AddItemAtAnIndexKeepsTheSelectedEntry) {
         list->call("RemoveItem", {v(2)});
         EXPECT_EQ(-1, number(*list, "ListIndex"));
         EXPECT_EQ(-1, number(*list, "NewIndex"));
+        // A combo box keeps the removed entry's text in its edit area.
+        EXPECT_EQ(std::string(kind) == "ComboBox" ? "C" : "", text(*list, "Text"));
     }
 }
 
@@ -217,11 +219,18 @@ TEST_P(HostControls, WindowHandlesDifferBetweenControls) {
     EXPECT_EQ(number(*a, "hwnd"), number(*a, "hWnd"));
 }
 
-TEST_P(HostControls, SettingComboTextToAnEntryDoesNotSelectIt) {
+// A list box's text selects the first entry of that text, case-blind; a combo box's does not.
+TEST_P(HostControls, SettingTextSelectsAnEntryInAListBoxOnly) {
     auto combo = combo_with(make("ComboBox"), {"APPLE", "APRICOT"});
     combo->let("Text", Variant("APRICOT"));
     EXPECT_EQ("APRICOT", text(*combo, "Text"));
     EXPECT_EQ(-1, number(*combo, "ListIndex"));
+    auto list = combo_with(make("ListBox"), {"Red", "Green"});
+    list->let("Text", Variant("GREEN"));
+    EXPECT_EQ(1, number(*list, "ListIndex"));
+    list->let("", Variant("Blue"));  // no such entry: the selection stays
+    EXPECT_EQ("Green", text(*list, "Text"));
+    ORTIVA_EXPECT_ERROR(438, list->get("SelStart"));
 }
 
 TEST_P(HostControls, SelectionIsClampedToTheTextInUtf16Units) {

@@ -85,28 +85,6 @@ TEST(MemoryToolkit, KeysNeverSplitACharacter) {
     EXPECT_EQ(3, to_int32(box->get("SelStart")));
 }
 
-TEST(MemoryToolkit, ListBoxTextSelectsAMatchingEntry) {
-    auto list = create_control("ListBox", "lst");
-    for (const char* e : {"Red", "Green"})
-        list->call("AddItem", {Variant(e)});
-    list->let("Text", Variant("GREEN"));
-    EXPECT_EQ(1, to_int32(list->get("ListIndex")));
-    EXPECT_EQ("Green", to_text(list->get("Text")));
-    list->let("Text", Variant("Blue"));
-    EXPECT_EQ(1, to_int32(list->get("ListIndex")));
-    EXPECT_EQ(err::no_such_member, error_of([&] { list->get("SelStart"); }));
-}
-
-TEST(MemoryToolkit, ComboEditTextStaysWhenItsEntryIsRemoved) {
-    auto combo = create_control("ComboBox", "cbo");
-    for (const char* e : {"A", "C"})
-        combo->call("AddItem", {Variant(e)});
-    combo->let("ListIndex", Variant(1));
-    combo->call("RemoveItem", {Variant(1)});
-    EXPECT_EQ(-1, to_int32(combo->get("ListIndex")));
-    EXPECT_EQ("C", to_text(combo->get("Text")));
-}
-
 TEST(MemoryToolkit, ObjectsKeptAfterTheirControlIsGoneFailCleanly) {
     auto lvw = create_control("ListView", "lvw");
     auto items = get_object(*lvw, "ListItems");

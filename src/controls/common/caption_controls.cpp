@@ -4,9 +4,12 @@
 
 namespace ortiva::controls {
 
-using namespace member_dispatch;
-
 namespace {
+
+enum class K { none, Caption, Value };
+constexpr Member<K> caption_members[] = {{"", K::Caption}, {"Caption", K::Caption}};
+constexpr Member<K> check_members[] = {
+    {"", K::Value}, {"Value", K::Value}, {"Caption", K::Caption}};
 
 Variant caption_property(Captioned& control, Access access, const Args& args,
                          const Variant* value) {
@@ -18,17 +21,20 @@ Variant caption_property(Captioned& control, Access access, const Args& args,
 
 }  // namespace
 
-std::optional<Variant> dispatch_caption(Captioned& control, Access access, std::string_view member,
-                                        const Args& args, const Variant* value) {
-    if (!member.empty() && !same_name(member, "Caption")) return std::nullopt;
+Variant dispatch_caption(Control& self, Captioned& control, Access access, const MemberRef& member,
+                         const Args& args, const Variant* value) {
+    self.check_alive();
+    if (find_member<caption_members>(member) == K::none)
+        return self.dispatch_common(access, member, args, value);
     return caption_property(control, access, args, value);
 }
 
-std::optional<Variant> dispatch_check_box(Checkable& control, Access access,
-                                          std::string_view member, const Args& args,
-                                          const Variant* value) {
-    if (same_name(member, "Caption")) return caption_property(control, access, args, value);
-    if (!member.empty() && !same_name(member, "Value")) return std::nullopt;
+Variant dispatch_check_box(Control& self, Checkable& control, Access access,
+                           const MemberRef& member, const Args& args, const Variant* value) {
+    self.check_alive();
+    const K id = find_member<check_members>(member);
+    if (id == K::Caption) return caption_property(control, access, args, value);
+    if (id == K::none) return self.dispatch_common(access, member, args, value);
     plain_property(args);
     if (access != Access::let) return Variant(static_cast<int16_t>(control.check_value()));
     const int32_t v = int_value(*value);

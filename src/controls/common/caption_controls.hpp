@@ -5,11 +5,10 @@
 // "Caption"; the label and frame, whose "Caption" is the default property.
 
 #include <cstdint>
-#include <optional>
 #include <string>
 #include <string_view>
 
-#include "seams/common/member_dispatch.hpp"
+#include "controls/common/control.hpp"
 
 namespace ortiva::controls {
 
@@ -33,13 +32,11 @@ class Checkable : public Captioned {
     ~Checkable() = default;
 };
 
-/// "Caption" of a label or frame; nullopt for any other member.
-std::optional<Variant> dispatch_caption(Captioned& control, member_dispatch::Access access,
-                                        std::string_view member, const Args& args,
-                                        const Variant* value);
-/// "Value" and "Caption" of a check box; nullopt for any other member.
-std::optional<Variant> dispatch_check_box(Checkable& control, member_dispatch::Access access,
-                                          std::string_view member, const Args& args,
-                                          const Variant* value);
+/// "Caption" of a label or frame, then the common members.
+Variant dispatch_caption(Control& self, Captioned& control, Access access, const MemberRef& member,
+                         const Args& args, const Variant* value);
+/// "Value" and "Caption" of a check box, then the common members.
+Variant dispatch_check_box(Control& self, Checkable& control, Access access,
+                           const MemberRef& member, const Args& args, const Variant* value);
 
 }  // namespace ortiva::controls

@@ -2,8 +2,6 @@
 
 namespace ortiva::controls {
 
-using namespace member_dispatch;
-
 namespace {
 
 enum class C { none, Item, Count, Add, Remove, Clear };
@@ -14,12 +12,12 @@ constexpr Member<C> members[] = {
 
 }  // namespace
 
-Variant Collection::dispatch(Access access, std::string_view member, const Args& args,
+Variant Collection::dispatch(Access access, const MemberRef& member, const Args& args,
                              const Variant*) {
     const auto keep = control_.lock();
     if (!keep) removed();
     check_alive();
-    switch (find_member(members, member, C::none)) {
+    switch (find_member<members>(member)) {
         case C::Item:
             if (access == Access::let) read_only();
             expect_args(args, 1, 1);

@@ -9,11 +9,11 @@
 #include <memory>
 #include <string_view>
 
-#include "seams/common/member_dispatch.hpp"
+#include "controls/common/dispatch.hpp"
 
 namespace ortiva::controls {
 
-class Collection : public member_dispatch::Dispatched {
+class Collection : public Dispatched {
   public:
     explicit Collection(const std::shared_ptr<HostObject>& control) : control_(control) {}
 
@@ -21,13 +21,13 @@ class Collection : public member_dispatch::Dispatched {
     virtual Variant item(const Variant& index) = 0;
     virtual int32_t count() = 0;
     /// The members a collection lacks fail with 438.
-    virtual Variant add(const Args&) { member_dispatch::no_member(); }
-    virtual void remove(const Variant&) { member_dispatch::no_member(); }
-    virtual void clear() { member_dispatch::no_member(); }
+    virtual Variant add(const Args&) { no_member(); }
+    virtual void remove(const Variant&) { no_member(); }
+    virtual void clear() { no_member(); }
     /// 35605 once the control's native part is gone.
     virtual void check_alive() const {}
 
-    Variant dispatch(member_dispatch::Access access, std::string_view member, const Args& args,
+    Variant dispatch(Access access, const MemberRef& member, const Args& args,
                      const Variant* value) final;
 
     std::weak_ptr<HostObject> control_;

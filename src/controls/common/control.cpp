@@ -7,8 +7,6 @@
 
 namespace ortiva::controls {
 
-using namespace member_dispatch;
-
 namespace {
 
 // Window handles are only compared, never used as native handles: any unique number serves.
@@ -28,11 +26,11 @@ constexpr Member<M> members[] = {
 Control::Control(std::string type, bool windowed)
     : type_(std::move(type)), hwnd_(windowed ? next_handle() : 0), windowed_(windowed) {}
 
-Variant Control::dispatch_common(Access access, std::string_view member, const Args& args,
+Variant Control::dispatch_common(Access access, const MemberRef& member, const Args& args,
                                  const Variant* value) {
     check_alive();
     const bool let = access == Access::let;
-    switch (find_member(members, member, M::none)) {
+    switch (find_member<members>(member)) {
         case M::Name:
             read_only_property(access, args);
             return Variant(control_name());

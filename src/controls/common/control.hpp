@@ -6,13 +6,12 @@
 
 #include <cstdint>
 #include <string>
-#include <string_view>
 
-#include "seams/common/member_dispatch.hpp"
+#include "controls/common/dispatch.hpp"
 
 namespace ortiva::controls {
 
-class Control : public member_dispatch::Dispatched {
+class Control : public Dispatched {
   public:
     /// windowed controls have a window handle and take the focus (a label does not).
     Control(std::string type, bool windowed);
@@ -22,11 +21,19 @@ class Control : public member_dispatch::Dispatched {
     int32_t hwnd() const { return hwnd_; }
     /// Whether keys and the focus reach the control: enabled and shown, up to its window.
     virtual bool reachable() const = 0;
+    /// 35605 once the toolkit's native part is gone.
+    virtual void check_alive() const {}
+    /// The members above; 438 for any other. A kind answers its own members first and hands
+    /// the rest on to these.
+    Variant dispatch_common(Access access, const MemberRef& member, const Args& args,
+                            const Variant* value);
 
   protected:
-    /// The members above; 438 for any other.
-    Variant dispatch_common(member_dispatch::Access access, std::string_view member,
-                            const Args& args, const Variant* value);
+    /// A kind without members of its own.
+    Variant dispatch(Access access, const MemberRef& member, const Args& args,
+                     const Variant* value) override {
+        return dispatch_common(access, member, args, value);
+    }
 
     virtual std::string control_name() const = 0;
     virtual bool control_enabled() const = 0;
@@ -35,8 +42,6 @@ class Control : public member_dispatch::Dispatched {
     virtual void set_control_visible(bool on) = 0;
     /// Moves the focus to the control; callers have checked that it is reachable.
     virtual void take_focus() = 0;
-    /// 35605 once the toolkit's native part is gone.
-    virtual void check_alive() const {}
 
   private:
     std::string type_;

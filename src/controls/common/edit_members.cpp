@@ -6,8 +6,6 @@
 
 namespace ortiva::controls {
 
-using namespace member_dispatch;
-
 namespace {
 
 enum class M { none, Text, SelStart, SelLength, SelText };
@@ -27,9 +25,9 @@ int32_t position_value(const Variant& v) {
 
 }  // namespace
 
-std::optional<Variant> dispatch_edit(EditArea& edit, Access access, std::string_view member,
+std::optional<Variant> dispatch_edit(EditArea& edit, Access access, const MemberRef& member,
                                      const Args& args, const Variant* value) {
-    const M id = find_member(members, member, M::none);
+    const M id = find_member<members>(member);
     if (id == M::none) return std::nullopt;
     plain_property(args);
     if (access != Access::let) {

@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-#include "seams/common/member_dispatch.hpp"
+#include "controls/common/dispatch.hpp"
 
 namespace ortiva::controls {
 
@@ -34,8 +34,7 @@ class EditArea {
 
 /// The member's result, or nullopt for a member that is not an edit member. A negative
 /// "SelStart" or "SelLength" fails with 380; beyond the text they stop at its end.
-std::optional<Variant> dispatch_edit(EditArea& edit, member_dispatch::Access access,
-                                     std::string_view member, const Args& args,
-                                     const Variant* value);
+std::optional<Variant> dispatch_edit(EditArea& edit, Access access, const MemberRef& member,
+                                     const Args& args, const Variant* value);
 
 }  // namespace ortiva::controls

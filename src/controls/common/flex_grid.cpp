@@ -8,8 +8,6 @@
 
 namespace ortiva::controls {
 
-using namespace member_dispatch;
-
 namespace {
 
 enum class M { none, Rows, Cols, FixedRows, FixedCols, TextMatrix, Clear, Row, Col, Text };
@@ -41,17 +39,18 @@ void FlexGridMembers::resize(GridCells& cells, int32_t rows, int32_t cols) {
     if (inside_row != row || inside_col != col) cells.set_current(inside_row, inside_col);
 }
 
-std::optional<Variant> FlexGridMembers::dispatch(GridCells& cells, Access access,
-                                                 std::string_view member, const Args& args,
-                                                 const Variant* value) {
+Variant FlexGridMembers::dispatch(Control& self, GridCells& cells, Access access,
+                                  const MemberRef& member, const Args& args, const Variant* value) {
+    self.check_alive();
     const bool set = access == Access::let;
     const int32_t rows = cells.row_count();
     const int32_t cols = cells.col_count();
-    switch (find_member(members, member, M::none)) {
+    const M id = find_member<members>(member);
+    switch (id) {
         case M::Rows:
         case M::Cols: {
             plain_property(args);
-            const bool by_row = same_name(member, "Rows");
+            const bool by_row = id == M::Rows;
             if (!set) return Variant(by_row ? rows : cols);
             const int32_t n = int_value(*value);
             resize(cells, by_row ? n : rows, by_row ? cols : n);
@@ -60,7 +59,7 @@ std::optional<Variant> FlexGridMembers::dispatch(GridCells& cells, Access access
         case M::FixedRows:
         case M::FixedCols: {
             plain_property(args);
-            const bool by_row = same_name(member, "FixedRows");
+            const bool by_row = id == M::FixedRows;
             int32_t& fixed = by_row ? fixed_rows_ : fixed_cols_;
             // A host may have shrunk the widget itself.
             if (!set) return Variant(std::min(fixed, by_row ? rows : cols));
@@ -87,7 +86,7 @@ std::optional<Variant> FlexGridMembers::dispatch(GridCells& cells, Access access
         case M::Row:
         case M::Col: {
             plain_property(args);
-            const bool by_row = same_name(member, "Row");
+            const bool by_row = id == M::Row;
             if (!set) return Variant(by_row ? cells.current_row() : cells.current_col());
             const int32_t v = int_value(*value);
             if (v < 0 || v >= (by_row ? rows : cols)) {
@@ -111,7 +110,7 @@ std::optional<Variant> FlexGridMembers::dispatch(GridCells& cells, Access access
         case M::none:
             break;
     }
-    return std::nullopt;
+    return self.dispatch_common(access, member, args, value);
 }
 
 }  // namespace ortiva::controls

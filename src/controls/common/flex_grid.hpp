@@ -4,12 +4,11 @@
 // error numbers, over the cells a toolkit keeps.
 
 #include <cstdint>
-#include <optional>
 #include <string>
 #include <string_view>
 
+#include "controls/common/control.hpp"
 #include "ortiva/host_object.hpp"
-#include "seams/common/member_dispatch.hpp"
 
 namespace ortiva::controls {
 
@@ -43,17 +42,33 @@ class FlexGridMembers {
     int32_t fixed_rows() const { return fixed_rows_; }
     int32_t fixed_cols() const { return fixed_cols_; }
 
-    /// The member's result, or nullopt for a member the grid does not have (the caller
-    /// answers the members every control has).
-    std::optional<Variant> dispatch(GridCells& cells, member_dispatch::Access access,
-                                    std::string_view member, const Args& args,
-                                    const Variant* value);
+    /// The grid's members, then the common ones of self.
+    Variant dispatch(Control& self, GridCells& cells, Access access, const MemberRef& member,
+                     const Args& args, const Variant* value);
 
   private:
     void resize(GridCells& cells, int32_t rows, int32_t cols);
 
     int32_t fixed_rows_ = 1;
     int32_t fixed_cols_ = 1;
+};
+
+/// A toolkit's grid: Base is its control class; it supplies the cells.
+template <typename Base>
+class FlexGridControl : public Base, protected GridCells {
+  public:
+    using Base::Base;
+    int32_t fixed_rows() const { return members_.fixed_rows(); }
+    int32_t fixed_cols() const { return members_.fixed_cols(); }
+
+  protected:
+    Variant dispatch(Access access, const MemberRef& member, const Args& args,
+                     const Variant* value) override {
+        return members_.dispatch(*this, *this, access, member, args, value);
+    }
+
+  private:
+    FlexGridMembers members_;
 };
 
 }  // namespace ortiva::controls

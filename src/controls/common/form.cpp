@@ -6,8 +6,6 @@
 
 namespace ortiva::controls {
 
-using namespace member_dispatch;
-
 namespace {
 
 enum class M { none, Controls, Count, Caption, ActiveControl, Show, Hide };
@@ -44,10 +42,10 @@ Variant FormCore::item(const Variant& index) const {
     return object_variant(control_at(i));
 }
 
-std::optional<Variant> FormCore::dispatch_form(HostObject& self, Access access,
-                                               std::string_view member, const Args& args,
-                                               const Variant* value) {
-    const M id = find_member(members, member, M::none);
+Variant FormCore::dispatch_form(Control& self, Access access, const MemberRef& member,
+                                const Args& args, const Variant* value) {
+    self.check_alive();
+    const M id = find_member<members>(member);
     switch (id) {
         case M::Controls:
             if (access == Access::let) read_only();
@@ -60,7 +58,7 @@ std::optional<Variant> FormCore::dispatch_form(HostObject& self, Access access,
             read_only_property(access, args);
             return Variant(control_count());
         case M::Caption:
-            return dispatch_caption(*this, access, member, args, value);
+            return dispatch_caption(self, *this, access, member, args, value);
         case M::ActiveControl: {
             read_only_property(access, args);
             auto active = active_control();
@@ -75,7 +73,7 @@ std::optional<Variant> FormCore::dispatch_form(HostObject& self, Access access,
         case M::none:
             break;
     }
-    return std::nullopt;
+    return self.dispatch_common(access, member, args, value);
 }
 
 }  // namespace ortiva::controls

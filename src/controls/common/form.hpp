@@ -5,13 +5,12 @@
 
 #include <cstdint>
 #include <memory>
-#include <optional>
 #include <string>
 #include <string_view>
 
 #include "controls/common/caption_controls.hpp"
+#include "controls/common/control.hpp"
 #include "ortiva/host_object.hpp"
-#include "seams/common/member_dispatch.hpp"
 
 namespace ortiva::controls {
 
@@ -33,10 +32,9 @@ class FormCore : public Captioned {
   protected:
     ~FormCore() = default;
 
-    /// The form's members; nullopt for any other. self is the form control.
-    std::optional<Variant> dispatch_form(HostObject& self, member_dispatch::Access access,
-                                         std::string_view member, const Args& args,
-                                         const Variant* value);
+    /// The form's members, then the common ones. self is the form control.
+    Variant dispatch_form(Control& self, Access access, const MemberRef& member, const Args& args,
+                          const Variant* value);
 
   private:
     std::shared_ptr<HostObject> collection_;  // made on first use: it watches the form

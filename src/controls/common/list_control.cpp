@@ -1,22 +1,41 @@
 #include "controls/common/list_control.hpp"
 
+#include "controls/common/args.hpp"
 #include "controls/common/limits.hpp"
 #include "ortiva/conversions.hpp"
 #include "ortiva/error_info.hpp"
+#include "ortiva/text.hpp"
 
 namespace ortiva::controls {
 
-using namespace member_dispatch;
-
 namespace {
 
-enum class M { none, AddItem, RemoveItem, Clear, ListCount, List, ItemData, NewIndex, ListIndex };
-constexpr Member<M> members[] = {
-    {"AddItem", M::AddItem},   {"RemoveItem", M::RemoveItem},
-    {"Clear", M::Clear},       {"ListCount", M::ListCount},
-    {"List", M::List},         {"ItemData", M::ItemData},
-    {"NewIndex", M::NewIndex}, {"ListIndex", M::ListIndex},
+enum class M {
+    none,
+    AddItem,
+    RemoveItem,
+    Clear,
+    ListCount,
+    List,
+    ItemData,
+    NewIndex,
+    ListIndex,
+    Text
 };
+constexpr Member<M> members[] = {
+    {"", M::Text},
+    {"Text", M::Text},
+    {"AddItem", M::AddItem},
+    {"RemoveItem", M::RemoveItem},
+    {"Clear", M::Clear},
+    {"ListCount", M::ListCount},
+    {"List", M::List},
+    {"ItemData", M::ItemData},
+    {"NewIndex", M::NewIndex},
+    {"ListIndex", M::ListIndex},
+};
+
+constexpr Member<M> text_members[] = {{"", M::Text}, {"Text", M::Text}};
 
 int32_t entry_index(const ListEntries& entries, const Variant& v) {
     const int32_t i = int_value(v);
@@ -26,15 +45,19 @@ int32_t entry_index(const ListEntries& entries, const Variant& v) {
 
 }  // namespace
 
+bool is_text_member(const MemberRef& member) {
+    return find_member<text_members>(member) == M::Text;
+}
+
 void ListMembers::select(ListEntries& entries, int32_t index) {
     if (index < -1 || index >= entries.entry_count()) invalid_value();
     entries.select_entry(index);
 }
 
-std::optional<Variant> ListMembers::dispatch(ListEntries& entries, Access access,
-                                             std::string_view member, const Args& args,
-                                             const Variant* value) {
-    switch (find_member(members, member, M::none)) {
+Variant ListMembers::dispatch(Control& self, ListEntries& entries, Access access,
+                              const MemberRef& member, const Args& args, const Variant* value) {
+    self.check_alive();
+    switch (find_member<members>(member)) {
         case M::AddItem: {
             method(access);
             expect_args(args, 1, 2);
@@ -90,10 +113,25 @@ std::optional<Variant> ListMembers::dispatch(ListEntries& entries, Access access
             if (access != Access::let) return Variant(entries.selected_entry());
             select(entries, int_value(*value));
             return Variant();
+        case M::Text: {
+            plain_property(args);
+            const int32_t selected = entries.selected_entry();
+            if (access != Access::let)
+                return Variant(selected < 0 ? std::string() : entries.entry_text(selected));
+            // The first entry of that text, case-blind, is selected; none changes nothing.
+            const std::string wanted = text::upper(text_value(*value));
+            for (int32_t i = 0; i < entries.entry_count(); ++i) {
+                if (text::upper(entries.entry_text(i)) == wanted) {
+                    select(entries, i);
+                    break;
+                }
+            }
+            return Variant();
+        }
         case M::none:
             break;
     }
-    return std::nullopt;
+    return self.dispatch_common(access, member, args, value);
 }
 
 }  // namespace ortiva::controls

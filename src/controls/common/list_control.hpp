@@ -4,12 +4,11 @@
 // data, "NewIndex" and "ListIndex" (-1 for none), over the entries a toolkit keeps.
 
 #include <cstdint>
-#include <optional>
 #include <string>
 #include <string_view>
 
+#include "controls/common/control.hpp"
 #include "ortiva/host_object.hpp"
-#include "seams/common/member_dispatch.hpp"
 
 namespace ortiva::controls {
 
@@ -35,23 +34,48 @@ class ListEntries {
     ~ListEntries() = default;
 };
 
+/// Whether the member is "Text" or the default member (a combo box without an edit area
+/// answers it in its own way).
+bool is_text_member(const MemberRef& member);
+
 /// "AddItem"(text[, at]), "RemoveItem"(at), "Clear", "ListCount", "List"(i), "ItemData"(i),
 /// "NewIndex" and "ListIndex". A position outside the list fails with 381 ("List",
 /// "ItemData"), 5 ("AddItem", "RemoveItem") or 380 ("ListIndex"); item data is a 32-bit
-/// number (13 for Null or text that is no number, 6 beyond the range).
+/// number (13 for Null or text that is no number, 6 beyond the range). "Text", the default
+/// member, is the selected entry's text; setting it selects the first entry of that text,
+/// case-blind, and leaves the selection as it is when there is none. A combo box answers
+/// "Text" before these.
 class ListMembers {
   public:
     int32_t new_index() const { return new_index_; }
     /// Selects entry index through the checks of "ListIndex".
     static void select(ListEntries& entries, int32_t index);
 
-    /// The member's result, or nullopt for a member lists do not have.
-    std::optional<Variant> dispatch(ListEntries& entries, member_dispatch::Access access,
-                                    std::string_view member, const Args& args,
-                                    const Variant* value);
+    /// The list members, then the common ones of self.
+    Variant dispatch(Control& self, ListEntries& entries, Access access, const MemberRef& member,
+                     const Args& args, const Variant* value);
 
   private:
     int32_t new_index_ = -1;
+};
+
+/// A toolkit's combo box or list box: Base is its control class; it supplies the entries.
+template <typename Base>
+class ListControl : public Base, protected ListEntries {
+  public:
+    using Base::Base;
+    int32_t new_index() const { return members_.new_index(); }
+
+  protected:
+    Variant dispatch(Access access, const MemberRef& member, const Args& args,
+                     const Variant* value) override {
+        return members_.dispatch(*this, *this, access, member, args, value);
+    }
+    /// Selects entry index; 380 outside -1..ListCount-1.
+    void select(int32_t index) { ListMembers::select(*this, index); }
+
+  private:
+    ListMembers members_;
 };
 
 }  // namespace ortiva::controls

@@ -9,8 +9,6 @@
 
 namespace ortiva::controls {
 
-using namespace member_dispatch;
-
 namespace {
 
 enum class V { none, ListItems, ColumnHeaders, SelectedItem };
@@ -19,6 +17,9 @@ constexpr Member<V> view_members[] = {
     {"ColumnHeaders", V::ColumnHeaders},
     {"SelectedItem", V::SelectedItem},
 };
+
+enum class S { none, Item, Count };
+constexpr Member<S> sub_items_members[] = {{"", S::Item}, {"Item", S::Item}, {"Count", S::Count}};
 
 enum class R { none, Text, Key, Index, SubItems, ListSubItems, Selected, Tag, Width };
 constexpr Member<R> row_members[] = {
@@ -31,6 +32,7 @@ constexpr Member<R> row_members[] = {
     {"Selected", R::Selected},
     {"Tag", R::Tag},
 };
+constexpr Member<R> sub_item_members[] = {{"", R::Text}, {"Text", R::Text}, {"Index", R::Index}};
 constexpr Member<R> header_members[] = {
     {"", R::Text}, {"Text", R::Text}, {"Key", R::Key}, {"Index", R::Index}, {"Width", R::Width},
 };
@@ -52,10 +54,11 @@ class ListSubItem : public Dispatched {
     std::string type_name() const override { return "ListSubItem"; }
 
   protected:
-    Variant dispatch(Access access, std::string_view member, const Args& args,
+    Variant dispatch(Access access, const MemberRef& member, const Args& args,
                      const Variant* value) override {
         row_->view();
-        if (member.empty() || same_name(member, "Text")) {
+        const R id = find_member<sub_item_members>(member);
+        if (id == R::Text) {
             return text_property(
                 access, args, value, [&] { return row_->cell(column_); },
                 [&](const std::string& text) {
@@ -63,7 +66,7 @@ class ListSubItem : public Dispatched {
                     row_->set_cell(column_, text);
                 });
         }
-        if (same_name(member, "Index")) {
+        if (id == R::Index) {
             read_only_property(access, args);
             return Variant(column_);
         }
@@ -89,15 +92,16 @@ class ListSubItems : public Dispatched {
     }
 
   protected:
-    Variant dispatch(Access access, std::string_view member, const Args& args,
+    Variant dispatch(Access access, const MemberRef& member, const Args& args,
                      const Variant*) override {
         const int32_t columns = row_->view().column_count();
-        if (member.empty() || same_name(member, "Item")) {
+        const S id = find_member<sub_items_members>(member);
+        if (id == S::Item) {
             if (access == Access::let) read_only();
             expect_args(args, 1, 1);
             return item(row_, args[0]);
         }
-        if (same_name(member, "Count")) {
+        if (id == S::Count) {
             read_only_property(access, args);
             return Variant(columns > 1 ? columns - 1 : 0);
         }
@@ -118,14 +122,14 @@ class ColumnHeader : public Dispatched {
     std::string type_name() const override { return "ColumnHeader"; }
 
   protected:
-    Variant dispatch(Access access, std::string_view member, const Args& args,
+    Variant dispatch(Access access, const MemberRef& member, const Args& args,
                      const Variant* value) override {
         const auto keep = control_.lock();
         if (!keep) removed();
         ListViewCore& view = *view_;
         view.check_alive();
         if (c_ >= view.column_count()) removed();
-        switch (find_member(header_members, member, R::none)) {
+        switch (find_member<header_members>(member)) {
             case R::Text:
                 return text_property(
                     access, args, value, [&] { return view.header_text(c_); },
@@ -205,14 +209,14 @@ void ListRow::check_column(int32_t c, int32_t error) const {
     if (c < 1 || c >= view().column_count()) raise(error);
 }
 
-Variant ListRow::dispatch(Access access, std::string_view member, const Args& args,
+Variant ListRow::dispatch(Access access, const MemberRef& member, const Args& args,
                           const Variant* value) {
     ListViewCore& owner = view();
-    switch (find_member(row_members, member, R::none)) {
+    switch (find_member<row_members>(member)) {
         case R::Text:
             return text_property(
                 access, args, value, [&] { return cell(0); },
-                [&](const std::string& text) { set_cell(0, text); });
+                [&](std::string text) { set_cell(0, std::move(text)); });
         case R::Key:
             return text_property(
                 access, args, value, [&] { return key_; },
@@ -358,12 +362,11 @@ void ListViewCore::set_column_width(int32_t c, double twips) {
     show_width(c, twips);
 }
 
-std::optional<Variant> ListViewCore::dispatch_list_view(HostObject& self, Access access,
-                                                        std::string_view member, const Args& args,
-                                                        const Variant* value) {
+Variant ListViewCore::dispatch_list_view(Control& self, Access access, const MemberRef& member,
+                                         const Args& args, const Variant* value) {
     check_alive();
-    const V id = find_member(view_members, member, V::none);
-    if (id == V::none) return std::nullopt;
+    const V id = find_member<view_members>(member);
+    if (id == V::none) return self.dispatch_common(access, member, args, value);
     if (!items_) {
         const auto control = self.shared_from_this();
         items_ = std::make_shared<ListItems>(control, this);

@@ -7,21 +7,20 @@
 
 #include <cstdint>
 #include <memory>
-#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
 
+#include "controls/common/control.hpp"
 #include "ortiva/host_object.hpp"
-#include "seams/common/member_dispatch.hpp"
 
 namespace ortiva::controls {
 
 class ListViewCore;
 
 /// A row as a toolkit keeps it. Its key and tag live here; its texts in the toolkit.
-class ListRow : public member_dispatch::Dispatched {
+class ListRow : public Dispatched {
   public:
     std::string type_name() const override { return "ListItem"; }
 
@@ -29,7 +28,7 @@ class ListRow : public member_dispatch::Dispatched {
     virtual ListViewCore* holder() const = 0;
     /// Column c's text: 0 is the row's own text, c >= 1 sub-item c ("" when never set).
     virtual std::string cell(int32_t c) const = 0;
-    virtual void set_cell(int32_t c, const std::string& text) = 0;
+    virtual void set_cell(int32_t c, std::string text) = 0;
     /// 1-based position among the rows.
     virtual int32_t position() const = 0;
     virtual bool selected() const = 0;
@@ -45,7 +44,7 @@ class ListRow : public member_dispatch::Dispatched {
     void check_column(int32_t c, int32_t error) const;
 
   protected:
-    Variant dispatch(member_dispatch::Access access, std::string_view member, const Args& args,
+    Variant dispatch(Access access, const MemberRef& member, const Args& args,
                      const Variant* value) override;
 
   private:
@@ -88,16 +87,15 @@ class ListViewCore {
   protected:
     ~ListViewCore() = default;
 
-    /// "ListItems", "ColumnHeaders" and "SelectedItem"; nullopt for any other member. self is
-    /// the list view control.
-    std::optional<Variant> dispatch_list_view(HostObject& self, member_dispatch::Access access,
-                                              std::string_view member, const Args& args,
-                                              const Variant* value);
+    /// "ListItems", "ColumnHeaders" and "SelectedItem", then the common members. self is the
+    /// list view control.
+    Variant dispatch_list_view(Control& self, Access access, const MemberRef& member,
+                               const Args& args, const Variant* value);
     /// Takes columns that the widget already had when it was wrapped.
     void adopt_columns(int32_t count) { columns_.resize(static_cast<std::size_t>(count)); }
 
     virtual std::shared_ptr<ListRow> row_at(int32_t i) = 0;
-    virtual std::shared_ptr<ListRow> insert_row(int32_t at, const std::string& text) = 0;
+    virtual std::shared_ptr<ListRow> insert_row(int32_t at, std::string text) = 0;
     virtual void erase_row(ListRow& row) = 0;
     virtual void erase_rows() = 0;
     virtual std::shared_ptr<ListRow> selected_row() = 0;

@@ -2,7 +2,7 @@
 
 // A tree node's member names, the same for both toolkits' nodes.
 
-#include "seams/common/member_dispatch.hpp"
+#include "controls/common/dispatch.hpp"
 
 namespace ortiva::controls {
 
@@ -24,7 +24,7 @@ enum class NodeMember {
     Selected,
     Tag,
 };
-inline constexpr member_dispatch::Member<NodeMember> node_members[] = {
+inline constexpr Member<NodeMember> node_members[] = {
     {"", NodeMember::Text},
     {"Text", NodeMember::Text},
     {"Key", NodeMember::Key},

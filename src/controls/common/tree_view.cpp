@@ -8,8 +8,6 @@
 
 namespace ortiva::controls {
 
-using namespace member_dispatch;
-
 namespace {
 
 enum class V { none, Nodes, SelectedItem, PathSeparator };
@@ -43,11 +41,11 @@ class Nodes : public Collection {
     TreeViewCore* tree_;
 };
 
-Variant TreeNode::dispatch(Access access, std::string_view member, const Args& args,
+Variant TreeNode::dispatch(Access access, const MemberRef& member, const Args& args,
                            const Variant* value) {
     TreeViewCore* tree = holder();
     if (!tree) removed();
-    const NodeMember id = find_member(node_members, member, NodeMember::none);
+    const NodeMember id = find_member<node_members>(member);
     if (id == NodeMember::none) no_member();
     const bool let = access == Access::let;
     switch (id) {
@@ -173,11 +171,10 @@ void TreeViewCore::forget(const TreeNode& n) {
     if (it != keys_.end() && it->second == &n) keys_.erase(it);
 }
 
-std::optional<Variant> TreeViewCore::dispatch_tree_view(HostObject& self, Access access,
-                                                        std::string_view member, const Args& args,
-                                                        const Variant* value) {
+Variant TreeViewCore::dispatch_tree_view(Control& self, Access access, const MemberRef& member,
+                                         const Args& args, const Variant* value) {
     check_alive();
-    switch (find_member(view_members, member, V::none)) {
+    switch (find_member<view_members>(member)) {
         case V::Nodes:
             if (access == Access::let) read_only();
             expect_args(args, 0, 1);
@@ -198,7 +195,7 @@ std::optional<Variant> TreeViewCore::dispatch_tree_view(HostObject& self, Access
         case V::none:
             break;
     }
-    return std::nullopt;
+    return self.dispatch_common(access, member, args, value);
 }
 
 }  // namespace ortiva::controls

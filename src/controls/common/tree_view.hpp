@@ -6,20 +6,19 @@
 
 #include <cstdint>
 #include <memory>
-#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
 
+#include "controls/common/control.hpp"
 #include "ortiva/host_object.hpp"
-#include "seams/common/member_dispatch.hpp"
 
 namespace ortiva::controls {
 
 class TreeViewCore;
 
 /// A node as a toolkit keeps it.
-class TreeNode : public member_dispatch::Dispatched {
+class TreeNode : public Dispatched {
   public:
     std::string type_name() const override { return "Node"; }
 
@@ -43,7 +42,7 @@ class TreeNode : public member_dispatch::Dispatched {
     const std::string& key() const { return key_; }
 
   protected:
-    Variant dispatch(member_dispatch::Access access, std::string_view member, const Args& args,
+    Variant dispatch(Access access, const MemberRef& member, const Args& args,
                      const Variant* value) override;
 
   private:
@@ -76,10 +75,9 @@ class TreeViewCore {
   protected:
     ~TreeViewCore() = default;
 
-    /// "Nodes", "SelectedItem" and "PathSeparator"; nullopt for any other member.
-    std::optional<Variant> dispatch_tree_view(HostObject& self, member_dispatch::Access access,
-                                              std::string_view member, const Args& args,
-                                              const Variant* value);
+    /// "Nodes", "SelectedItem" and "PathSeparator", then the common members.
+    Variant dispatch_tree_view(Control& self, Access access, const MemberRef& member,
+                               const Args& args, const Variant* value);
 
     /// Node i from 0, in the order added.
     virtual TreeNode& node_at(int32_t i) = 0;

@@ -22,11 +22,9 @@ class CheckBox : public Control, public controls::Checkable {
     void set_caption(const std::string& text) override { caption_ = text; }
 
   protected:
-    Variant dispatch(detail::Access access, std::string_view member, const Args& args,
+    Variant dispatch(detail::Access access, const detail::MemberRef& member, const Args& args,
                      const Variant* value) override {
-        if (auto result = controls::dispatch_check_box(*this, access, member, args, value))
-            return std::move(*result);
-        return dispatch_common(access, member, args, value);
+        return controls::dispatch_check_box(*this, *this, access, member, args, value);
     }
 
   private:
@@ -44,11 +42,9 @@ class CaptionControl : public Control, public controls::Captioned {
     void set_caption(const std::string& text) override { caption_ = text; }
 
   protected:
-    Variant dispatch(detail::Access access, std::string_view member, const Args& args,
+    Variant dispatch(detail::Access access, const detail::MemberRef& member, const Args& args,
                      const Variant* value) override {
-        if (auto result = controls::dispatch_caption(*this, access, member, args, value))
-            return std::move(*result);
-        return dispatch_common(access, member, args, value);
+        return controls::dispatch_caption(*this, *this, access, member, args, value);
     }
 
   private:

@@ -4,11 +4,11 @@
 
 namespace ortiva::memory {
 
-Variant ComboBox::dispatch(detail::Access access, std::string_view member, const Args& args,
+Variant ComboBox::dispatch(detail::Access access, const detail::MemberRef& member, const Args& args,
                            const Variant* value) {
     if (auto result = controls::dispatch_edit(edit_, access, member, args, value))
         return std::move(*result);
-    return dispatch_list(access, member, args, value);
+    return ListControl::dispatch(access, member, args, value);
 }
 
 void ComboBox::selection_changed() {

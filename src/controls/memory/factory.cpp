@@ -5,7 +5,6 @@
 #include "controls/memory/flex_grid.hpp"
 #include "controls/memory/form.hpp"
 #include "controls/memory/key_target.hpp"
-#include "controls/memory/list_box.hpp"
 #include "controls/memory/list_view.hpp"
 #include "controls/memory/text_box.hpp"
 #include "controls/memory/tree_view.hpp"
@@ -27,7 +26,8 @@ HostObjectPtr create_control(std::string_view type_name, std::string_view name) 
     std::string n(name);
     if (same_name(type_name, "TextBox")) return std::make_shared<TextBox>(std::move(n));
     if (same_name(type_name, "ComboBox")) return std::make_shared<ComboBox>(std::move(n));
-    if (same_name(type_name, "ListBox")) return std::make_shared<ListBox>(std::move(n));
+    if (same_name(type_name, "ListBox"))
+        return std::make_shared<ListControl>("ListBox", std::move(n), true);
     if (same_name(type_name, "ListView")) return std::make_shared<ListView>(std::move(n));
     if (same_name(type_name, "TreeView")) return std::make_shared<TreeView>(std::move(n));
     if (same_name(type_name, "MSFlexGrid")) return std::make_shared<FlexGrid>(std::move(n));

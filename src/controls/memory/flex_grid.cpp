@@ -8,7 +8,8 @@ const std::string empty_text;
 
 }  // namespace
 
-FlexGrid::FlexGrid(std::string name) : Control("MSFlexGrid", std::move(name), true), cells_(2) {}
+FlexGrid::FlexGrid(std::string name)
+    : FlexGridControl("MSFlexGrid", std::move(name), true), cells_(2) {}
 
 const std::string& FlexGrid::cell(int32_t row, int32_t col) const {
     const auto& line = cells_[static_cast<std::size_t>(row)];
@@ -37,13 +38,6 @@ void FlexGrid::resize_cells(int32_t rows, int32_t cols) {
 void FlexGrid::clear_cells() {
     for (auto& line : cells_)
         line.clear();
-}
-
-Variant FlexGrid::dispatch(detail::Access access, std::string_view member, const Args& args,
-                           const Variant* value) {
-    if (auto result = members_.dispatch(*this, access, member, args, value))
-        return std::move(*result);
-    return dispatch_common(access, member, args, value);
 }
 
 }  // namespace ortiva::memory

@@ -11,19 +11,13 @@ namespace ortiva::memory {
 
 /// "MSFlexGrid" over nested vectors; the members are controls::FlexGridMembers. A grid starts
 /// with 2 rows and 2 columns, 1 of each fixed.
-class FlexGrid : public Control, private controls::GridCells {
+class FlexGrid : public controls::FlexGridControl<Control> {
   public:
     explicit FlexGrid(std::string name);
 
     int32_t rows() const { return rows_; }
     int32_t cols() const { return cols_; }
-    int32_t fixed_rows() const { return members_.fixed_rows(); }
-    int32_t fixed_cols() const { return members_.fixed_cols(); }
     const std::string& cell(int32_t row, int32_t col) const;
-
-  protected:
-    Variant dispatch(detail::Access access, std::string_view member, const Args& args,
-                     const Variant* value) override;
 
   private:
     int32_t row_count() const override { return rows_; }
@@ -39,7 +33,6 @@ class FlexGrid : public Control, private controls::GridCells {
         col_ = col;
     }
 
-    controls::FlexGridMembers members_;
     // A row's cells are allocated only when one of them is written.
     std::vector<std::vector<std::string>> cells_;
     int32_t rows_ = 2;

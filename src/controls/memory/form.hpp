@@ -31,11 +31,9 @@ class Form : public Control, public controls::FormCore {
     void show_form(bool shown) override { set_control_visible(shown); }
 
   protected:
-    Variant dispatch(detail::Access access, std::string_view member, const Args& args,
+    Variant dispatch(detail::Access access, const detail::MemberRef& member, const Args& args,
                      const Variant* value) override {
-        if (auto result = dispatch_form(*this, access, member, args, value))
-            return std::move(*result);
-        return dispatch_common(access, member, args, value);
+        return dispatch_form(*this, access, member, args, value);
     }
 
   private:

@@ -23,11 +23,4 @@ void ListControl::clear_entries() {
     cleared();
 }
 
-Variant ListControl::dispatch_list(detail::Access access, std::string_view member, const Args& args,
-                                   const Variant* value) {
-    if (auto result = members_.dispatch(*this, access, member, args, value))
-        return std::move(*result);
-    return dispatch_common(access, member, args, value);
-}
-
 }  // namespace ortiva::memory

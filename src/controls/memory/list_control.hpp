@@ -1,7 +1,7 @@
 #pragma once
 
-// What combo boxes and list boxes share: the entries with their item data in a vector, and
-// the selected entry; the members are controls::ListMembers.
+// Combo boxes and list boxes: the entries with their item data in a vector, and the selected
+// entry; the members are controls::ListMembers. A "ListBox" is this class as it stands.
 
 #include <cstdint>
 #include <string>
@@ -12,25 +12,19 @@
 
 namespace ortiva::memory {
 
-class ListControl : public Control, private controls::ListEntries {
+class ListControl : public controls::ListControl<Control> {
   public:
     struct Entry {
         std::string text;
         int32_t data = 0;
     };
 
-    using Control::Control;
+    using controls::ListControl<Control>::ListControl;
 
     const std::vector<Entry>& entries() const { return entries_; }
     int32_t list_index() const { return list_index_; }
-    int32_t new_index() const { return members_.new_index(); }
 
   protected:
-    /// The entry members, then the common ones.
-    Variant dispatch_list(detail::Access access, std::string_view member, const Args& args,
-                          const Variant* value);
-    /// Selects entry index (-1 for none); fails with 380 outside -1..ListCount-1.
-    void select(int32_t index) { controls::ListMembers::select(*this, index); }
     /// Called after the selected entry changed through ListIndex or Clear.
     virtual void selection_changed() {}
     /// Called after Clear emptied the list.
@@ -53,7 +47,6 @@ class ListControl : public Control, private controls::ListEntries {
     Entry& entry(int32_t i) { return entries_[static_cast<std::size_t>(i)]; }
     const Entry& entry(int32_t i) const { return entries_[static_cast<std::size_t>(i)]; }
 
-    controls::ListMembers members_;
     std::vector<Entry> entries_;
     int32_t list_index_ = -1;
 };

@@ -1,5 +1,7 @@
 #include "controls/memory/list_view.hpp"
 
+#include <algorithm>
+
 namespace ortiva::memory {
 
 controls::ListViewCore* ListItem::holder() const {
@@ -11,10 +13,10 @@ std::string ListItem::cell(int32_t c) const {
     return i < cells_.size() ? cells_[i] : std::string();
 }
 
-void ListItem::set_cell(int32_t c, const std::string& text) {
+void ListItem::set_cell(int32_t c, std::string text) {
     const auto i = static_cast<std::size_t>(c);
     if (cells_.size() <= i) cells_.resize(i + 1);
-    cells_[i] = text;
+    cells_[i] = std::move(text);
 }
 
 bool ListItem::selected() const {
@@ -39,9 +41,11 @@ void ListView::renumber_rows(std::size_t from) {
         rows_[i]->index_ = static_cast<int32_t>(i + 1);
 }
 
-std::shared_ptr<controls::ListRow> ListView::insert_row(int32_t at, const std::string& text) {
+std::shared_ptr<controls::ListRow> ListView::insert_row(int32_t at, std::string text) {
     auto row = std::make_shared<ListItem>(this);
-    row->cells_.push_back(text);
+    // Room for every column at once: a fill sets the sub-items right after.
+    row->cells_.reserve(static_cast<std::size_t>(std::max(column_count(), 1)));
+    row->cells_.push_back(std::move(text));
     rows_.insert(rows_.begin() + at, row);
     renumber_rows(static_cast<std::size_t>(at));
     return row;
@@ -66,13 +70,6 @@ void ListView::erase_rows() {
 std::shared_ptr<controls::ListRow> ListView::selected_row() {
     if (!selected_) return nullptr;
     return rows_[static_cast<std::size_t>(selected_->index_ - 1)];
-}
-
-Variant ListView::dispatch(detail::Access access, std::string_view member, const Args& args,
-                           const Variant* value) {
-    if (auto result = dispatch_list_view(*this, access, member, args, value))
-        return std::move(*result);
-    return dispatch_common(access, member, args, value);
 }
 
 }  // namespace ortiva::memory

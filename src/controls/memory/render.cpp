@@ -5,7 +5,6 @@
 #include "controls/memory/combo_box.hpp"
 #include "controls/memory/flex_grid.hpp"
 #include "controls/memory/form.hpp"
-#include "controls/memory/list_box.hpp"
 #include "controls/memory/list_view.hpp"
 #include "controls/memory/text_box.hpp"
 #include "controls/memory/tree_view.hpp"
@@ -147,7 +146,7 @@ void render_control(std::ostream& out, const Control& c, const std::string& marg
         render_edit(body, combo->edit());
         body << '\n';
         render_list(body, *combo);
-    } else if (const auto* list = dynamic_cast<const ListBox*>(&c)) {
+    } else if (const auto* list = dynamic_cast<const ListControl*>(&c)) {
         body << '\n';
         render_list(body, *list);
     } else if (const auto* view = dynamic_cast<const ListView*>(&c)) {

@@ -4,7 +4,7 @@
 
 namespace ortiva::memory {
 
-Variant TextBox::dispatch(detail::Access access, std::string_view member, const Args& args,
+Variant TextBox::dispatch(detail::Access access, const detail::MemberRef& member, const Args& args,
                           const Variant* value) {
     if (auto result = controls::dispatch_edit(edit_, access, member, args, value))
         return std::move(*result);

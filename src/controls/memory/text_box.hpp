@@ -15,7 +15,7 @@ class TextBox : public Control, public KeyTarget {
     const EditText& edit() const { return edit_; }
 
   protected:
-    Variant dispatch(detail::Access access, std::string_view member, const Args& args,
+    Variant dispatch(detail::Access access, const detail::MemberRef& member, const Args& args,
                      const Variant* value) override;
 
   private:

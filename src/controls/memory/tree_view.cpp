@@ -124,11 +124,4 @@ void TreeView::erase_nodes() {
     first_root_ = last_root_ = selected_ = nullptr;
 }
 
-Variant TreeView::dispatch(detail::Access access, std::string_view member, const Args& args,
-                           const Variant* value) {
-    if (auto result = dispatch_tree_view(*this, access, member, args, value))
-        return std::move(*result);
-    return dispatch_common(access, member, args, value);
-}
-
 }  // namespace ortiva::memory

@@ -61,8 +61,10 @@ class TreeView : public Control, public controls::TreeViewCore {
     void walk(const std::function<void(const Node&, int)>& visit) const;
 
   protected:
-    Variant dispatch(detail::Access access, std::string_view member, const Args& args,
-                     const Variant* value) override;
+    Variant dispatch(detail::Access access, const detail::MemberRef& member, const Args& args,
+                     const Variant* value) override {
+        return dispatch_tree_view(*this, access, member, args, value);
+    }
 
   private:
     friend class Node;

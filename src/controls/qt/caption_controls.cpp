@@ -29,12 +29,9 @@ class CheckBox : public Control, public controls::Checkable {
     void set_caption(const std::string& text) override { check_->setText(detail::to_q(text)); }
 
   protected:
-    Variant dispatch(Access access, std::string_view member, const Args& args,
+    Variant dispatch(Access access, const detail::MemberRef& member, const Args& args,
                      const Variant* value) override {
-        widget();
-        if (auto result = controls::dispatch_check_box(*this, access, member, args, value))
-            return std::move(*result);
-        return dispatch_common(access, member, args, value);
+        return controls::dispatch_check_box(*this, *this, access, member, args, value);
     }
 
   private:
@@ -52,12 +49,9 @@ class CaptionControl : public Control, public controls::Captioned {
     void set_caption(const std::string& text) override { set_text(*widget_, detail::to_q(text)); }
 
   protected:
-    Variant dispatch(Access access, std::string_view member, const Args& args,
+    Variant dispatch(Access access, const detail::MemberRef& member, const Args& args,
                      const Variant* value) override {
-        widget();
-        if (auto result = controls::dispatch_caption(*this, access, member, args, value))
-            return std::move(*result);
-        return dispatch_common(access, member, args, value);
+        return controls::dispatch_caption(*this, *this, access, member, args, value);
     }
 
   private:
@@ -84,7 +78,7 @@ HostObjectPtr make_frame(QGroupBox* group) {
 }
 
 HostObjectPtr make_plain(QWidget* widget, std::string type) {
-    return std::make_shared<PlainControl>(std::move(type), widget, true);
+    return std::make_shared<Control>(std::move(type), widget, true);
 }
 
 }  // namespace ortiva::qt

@@ -2,10 +2,11 @@
 #include <QLineEdit>
 #include <QSignalBlocker>
 
+#include "controls/common/list_control.hpp"
+#include "controls/qt/control.hpp"
 #include "controls/qt/edit_members.hpp"
 #include "controls/qt/key_filter.hpp"
 #include "controls/qt/kinds.hpp"
-#include "controls/qt/list_control.hpp"
 
 namespace ortiva::qt {
 
@@ -16,7 +17,7 @@ namespace {
 // "ComboBox" over a QComboBox. Entries change with the combo's signals blocked, as the
 // classic control raises no click for them; an editable combo keeps its edit text where Qt
 // would replace it (adding the first entry, removing the selected one).
-class ComboBox : public ListControl, public KeyTarget {
+class ComboBox : public controls::ListControl<Control>, public KeyTarget {
   public:
     explicit ComboBox(QComboBox* combo) : ListControl("ComboBox", combo, true), combo_(combo) {}
 
@@ -26,14 +27,14 @@ class ComboBox : public ListControl, public KeyTarget {
     }
 
   protected:
-    Variant dispatch(Access access, std::string_view member, const Args& args,
+    Variant dispatch(Access access, const detail::MemberRef& member, const Args& args,
                      const Variant* value) override {
         widget();
         if (QLineEdit* edit = combo_->lineEdit()) {
             detail::LineEditArea area(*edit);
             if (auto result = controls::dispatch_edit(area, access, member, args, value))
                 return std::move(*result);
-        } else if (member.empty() || detail::same_name(member, "Text")) {
+        } else if (controls::is_text_member(member)) {
             detail::plain_property(args);
             if (access != Access::let) return detail::from_q(combo_->currentText());
             // A drop-down list shows only its entries.
@@ -42,7 +43,7 @@ class ComboBox : public ListControl, public KeyTarget {
             select(i);
             return {};
         }
-        return dispatch_list(access, member, args, value);
+        return ListControl::dispatch(access, member, args, value);
     }
 
     int32_t entry_count() const override { return combo_->count(); }

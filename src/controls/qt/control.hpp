@@ -59,16 +59,4 @@ class Control : public controls::Control {
 HostObjectPtr adapter_of(const QWidget* widget);
 void keep_adapter(QWidget* widget, const HostObjectPtr& adapter);
 
-/// Controls of kinds the seam does not name: the common members under a type name.
-class PlainControl : public Control {
-  public:
-    using Control::Control;
-
-  protected:
-    Variant dispatch(detail::Access access, std::string_view member, const Args& args,
-                     const Variant* value) override {
-        return dispatch_common(access, member, args, value);
-    }
-};
-
 }  // namespace ortiva::qt

@@ -11,18 +11,10 @@ namespace {
 
 // "MSFlexGrid" over a QTableWidget: a cell that was never set (no item) reads as empty text.
 // The widget's own headers are the host's to show or hide.
-class FlexGrid : public Control, private controls::GridCells {
+class FlexGrid : public controls::FlexGridControl<Control> {
   public:
-    explicit FlexGrid(QTableWidget* table) : Control("MSFlexGrid", table, true), table_(table) {}
-
-  protected:
-    Variant dispatch(detail::Access access, std::string_view member, const Args& args,
-                     const Variant* value) override {
-        widget();
-        if (auto result = members_.dispatch(*this, access, member, args, value))
-            return std::move(*result);
-        return dispatch_common(access, member, args, value);
-    }
+    explicit FlexGrid(QTableWidget* table)
+        : FlexGridControl("MSFlexGrid", table, true), table_(table) {}
 
   private:
     int32_t row_count() const override { return table_->rowCount(); }
@@ -48,7 +40,6 @@ class FlexGrid : public Control, private controls::GridCells {
     void set_current(int32_t row, int32_t col) override { table_->setCurrentCell(row, col); }
 
     QPointer<QTableWidget> table_;
-    controls::FlexGridMembers members_;
 };
 
 }  // namespace

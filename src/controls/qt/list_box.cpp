@@ -1,43 +1,19 @@
 #include <QListWidget>
 
+#include "controls/common/list_control.hpp"
+#include "controls/qt/control.hpp"
 #include "controls/qt/kinds.hpp"
-#include "controls/qt/list_control.hpp"
-#include "ortiva/text.hpp"
 
 namespace ortiva::qt {
-
-using detail::Access;
 
 namespace {
 
 // "ListBox" over a QListWidget: the selected entry is the current one when it is selected.
-class ListBox : public ListControl {
+class ListBox : public controls::ListControl<Control> {
   public:
     explicit ListBox(QListWidget* list) : ListControl("ListBox", list, true), list_(list) {}
 
   protected:
-    Variant dispatch(Access access, std::string_view member, const Args& args,
-                     const Variant* value) override {
-        widget();
-        if (member.empty() || detail::same_name(member, "Text")) {
-            detail::plain_property(args);
-            if (access != Access::let) {
-                const int32_t i = selected_entry();
-                return Variant(i < 0 ? std::string() : entry_text(i));
-            }
-            // The first entry equal to the text, case-blind, is selected; none changes nothing.
-            const std::string wanted = text::upper(detail::qtext(*value).toStdString());
-            for (int32_t i = 0; i < entry_count(); ++i) {
-                if (text::upper(entry_text(i)) == wanted) {
-                    select(i);
-                    break;
-                }
-            }
-            return {};
-        }
-        return dispatch_list(access, member, args, value);
-    }
-
     int32_t entry_count() const override { return list_->count(); }
     std::string entry_text(int32_t i) const override {
         return list_->item(i)->text().toStdString();

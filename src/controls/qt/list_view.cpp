@@ -8,8 +8,6 @@
 
 namespace ortiva::qt {
 
-using detail::Access;
-
 namespace {
 
 // Hands buffered rows over when the host shows the widget itself.
@@ -52,7 +50,7 @@ std::string ListItem::cell(int32_t c) const {
     return item_->text(c).toStdString();
 }
 
-void ListItem::set_cell(int32_t c, const std::string& text) {
+void ListItem::set_cell(int32_t c, std::string text) {
     item_->setText(c, detail::to_q(text));
 }
 
@@ -163,7 +161,7 @@ void ListView::keep_positions() {
     }
 }
 
-std::shared_ptr<controls::ListRow> ListView::insert_row(int32_t at, const std::string& text) {
+std::shared_ptr<controls::ListRow> ListView::insert_row(int32_t at, std::string text) {
     auto* item = new RowItem;
     item->setText(0, detail::to_q(text));
     item->handle = std::make_shared<ListItem>(this, item, true);
@@ -248,13 +246,6 @@ void ListView::erase_headers() {
 
 void ListView::show_width(int32_t c, double twips) {
     tree().setColumnWidth(c, static_cast<int>(twips / twips_per_pixel));
-}
-
-Variant ListView::dispatch(Access access, std::string_view member, const Args& args,
-                           const Variant* value) {
-    if (auto result = dispatch_list_view(*this, access, member, args, value))
-        return std::move(*result);
-    return dispatch_common(access, member, args, value);
 }
 
 HostObjectPtr make_list_view(QTreeWidget* tree) {

@@ -34,7 +34,7 @@ class ListItem : public controls::ListRow {
 
     controls::ListViewCore* holder() const override;
     std::string cell(int32_t c) const override;
-    void set_cell(int32_t c, const std::string& text) override;
+    void set_cell(int32_t c, std::string text) override;
     int32_t position() const override;
     bool selected() const override;
     void set_selected(bool on) override;
@@ -63,14 +63,16 @@ class ListView : public Control, public controls::ListViewCore {
     void flush();
 
   protected:
-    Variant dispatch(detail::Access access, std::string_view member, const Args& args,
-                     const Variant* value) override;
+    Variant dispatch(detail::Access access, const detail::MemberRef& member, const Args& args,
+                     const Variant* value) override {
+        return dispatch_list_view(*this, access, member, args, value);
+    }
     void visibility_changed(bool shown) override;
     void widget_gone() override { tree_ = nullptr; }
 
   private:
     std::shared_ptr<controls::ListRow> row_at(int32_t i) override;
-    std::shared_ptr<controls::ListRow> insert_row(int32_t at, const std::string& text) override;
+    std::shared_ptr<controls::ListRow> insert_row(int32_t at, std::string text) override;
     void erase_row(controls::ListRow& row) override;
     void erase_rows() override;
     std::shared_ptr<controls::ListRow> selected_row() override;

@@ -21,7 +21,7 @@ class TextBox : public Control, public KeyTarget {
     }
 
   protected:
-    Variant dispatch(detail::Access access, std::string_view member, const Args& args,
+    Variant dispatch(detail::Access access, const detail::MemberRef& member, const Args& args,
                      const Variant* value) override {
         widget();
         detail::LineEditArea area(*edit_);

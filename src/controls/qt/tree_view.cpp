@@ -132,13 +132,6 @@ void TreeView::select_node(TreeNode* node) {
     if (node) t.setCurrentItem(static_cast<Node*>(node)->item_);
 }
 
-Variant TreeView::dispatch(detail::Access access, std::string_view member, const Args& args,
-                           const Variant* value) {
-    if (auto result = dispatch_tree_view(*this, access, member, args, value))
-        return std::move(*result);
-    return dispatch_common(access, member, args, value);
-}
-
 HostObjectPtr make_tree_view(QTreeWidget* tree) {
     return std::make_shared<TreeView>(tree);
 }

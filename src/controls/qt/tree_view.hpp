@@ -67,8 +67,10 @@ class TreeView : public Control, public controls::TreeViewCore {
     void forget_item(NodeItem* item);
 
   protected:
-    Variant dispatch(detail::Access access, std::string_view member, const Args& args,
-                     const Variant* value) override;
+    Variant dispatch(detail::Access access, const detail::MemberRef& member, const Args& args,
+                     const Variant* value) override {
+        return dispatch_tree_view(*this, access, member, args, value);
+    }
     void widget_gone() override { tree_ = nullptr; }
 
   private:

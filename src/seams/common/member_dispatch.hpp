@@ -1,10 +1,13 @@
 #pragma once
 
-// Member-name dispatch shared by the control toolkits: case-blind lookup in a fixed table (no
-// allocation, no map built per call), argument helpers and the run time's error numbers.
+// Member dispatch shared by the control toolkits: case-blind lookup in a fixed table per kind
+// (no allocation, no map built per call; an id mapped once per table), argument helpers and
+// the run time's error numbers.
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <iterator>
 #include <string>
 #include <string_view>
 
@@ -25,62 +28,63 @@ struct Member {
     Id id;
 };
 
-// The member being called by id on this thread: its id and the name handed to dispatch.
-// find_member recognises that name by its address, so nested lookups of other names (and
-// the same name spelled by a caller) take the ordinary path.
-inline thread_local const char* invoked_name = nullptr;
-inline thread_local int32_t invoked_id = -1;
-
-/// Marks a call by id for the find_member calls it makes; restores the outer mark after.
-class InvokedById {
+/// The member a call names: by name, or by an id from HostObject::id_of. A call by id looks
+/// its name up only where a member table has not met the id yet.
+class MemberRef {
   public:
-    InvokedById(MemberId id, std::string_view name) noexcept
-        : name_(invoked_name), id_(invoked_id) {
-        invoked_name = name.data();
-        invoked_id = static_cast<int32_t>(id);
+    MemberRef(std::string_view name) noexcept : name_(name) {}
+    explicit MemberRef(MemberId id) noexcept : id_(static_cast<int32_t>(id)), named_(false) {}
+
+    /// The name; 438 for an id that id_of never gave.
+    std::string_view name() const {
+        if (!named_) {
+            name_ = member_name(MemberId{id_});
+            named_ = true;
+        }
+        return name_;
     }
-    ~InvokedById() {
-        invoked_name = name_;
-        invoked_id = id_;
-    }
-    InvokedById(const InvokedById&) = delete;
-    InvokedById& operator=(const InvokedById&) = delete;
+    /// The id, or -1 for a call by name.
+    int32_t id() const { return id_; }
 
   private:
-    const char* name_;
-    int32_t id_;
+    mutable std::string_view name_;
+    int32_t id_ = -1;
+    mutable bool named_ = true;
 };
 
-/// Ids below this are answered from a per-table cache once seen.
-inline constexpr int32_t cached_ids = 512;
+/// Ids below this are mapped by each member table once; others (a process that resolved this
+/// many names) fall back to the name.
+inline constexpr int32_t cached_ids = 1024;
 
-/// The id of name in table, or none. A name being called by id is looked up once per table
-/// and thread, then answered from the cache.
-template <typename Id, std::size_t N>
-Id find_member(const Member<Id> (&table)[N], std::string_view name, Id none) noexcept {
-    static_assert(N < 255);
-    const auto scan = [&]() noexcept {
+/// The id of the member in table, or Id{} (each table's first enumerator: none). Each table
+/// maps an id once, the first time it meets it, from any thread; after that a call by id does
+/// no string work.
+template <const auto& table>
+auto find_member(const MemberRef& member) {
+    using Id = decltype(table[0].id);
+    constexpr std::size_t n = std::size(table);
+    static_assert(n < 255);
+    const auto scan = [&] {
+        const std::string_view name = member.name();
         std::size_t i = 0;
-        while (i < N && !same_name(table[i].name, name))
+        while (i < n && !same_name(table[i].name, name))
             ++i;
         return i;
     };
-    const int32_t id = invoked_id;
-    if (id < 0 || id >= cached_ids || name.data() != invoked_name) {
+    const int32_t id = member.id();
+    if (id < 0 || id >= cached_ids) {
         const std::size_t i = scan();
-        return i < N ? table[i].id : none;
+        return i < n ? table[i].id : Id{};
     }
-    // slot: 0 not yet looked up, else the table position + 1 (N + 1 for none).
-    thread_local const void* owner = nullptr;
-    thread_local unsigned char positions[cached_ids] = {};
-    if (owner != static_cast<const void*>(table)) {
-        for (auto& slot : positions)
-            slot = 0;
-        owner = table;
+    // 0: not met yet, else the table position + 1 (n + 1 for none). Racing threads store the
+    // same value.
+    static constinit std::atomic<unsigned char> positions[cached_ids] = {};
+    unsigned char slot = positions[id].load(std::memory_order_relaxed);
+    if (slot == 0) {
+        slot = static_cast<unsigned char>(scan() + 1);
+        positions[id].store(slot, std::memory_order_relaxed);
     }
-    unsigned char& slot = positions[id];
-    if (slot == 0) slot = static_cast<unsigned char>(scan() + 1);
-    return slot <= N ? table[slot - 1].id : none;
+    return slot <= n ? table[slot - 1].id : Id{};
 }
 
 /// Argument i, or the missing marker when the caller gave fewer.
@@ -126,25 +130,19 @@ class Dispatched : public HostObject {
         return dispatch(Access::call, member, args, nullptr);
     }
     Variant get_by_id(MemberId id, const Args& index) final {
-        const std::string_view name = member_name(id);
-        const InvokedById by_id(id, name);
-        return dispatch(Access::get, name, index, nullptr);
+        return dispatch(Access::get, MemberRef(id), index, nullptr);
     }
     void let_by_id(MemberId id, const Variant& value, const Args& index) final {
-        const std::string_view name = member_name(id);
-        const InvokedById by_id(id, name);
-        dispatch(Access::let, name, index, &value);
+        dispatch(Access::let, MemberRef(id), index, &value);
     }
     Variant call_by_id(MemberId id, const Args& args) final {
-        const std::string_view name = member_name(id);
-        const InvokedById by_id(id, name);
-        return dispatch(Access::call, name, args, nullptr);
+        return dispatch(Access::call, MemberRef(id), args, nullptr);
     }
 
   protected:
     /// value is the assigned value for a let, nullptr otherwise. A get of a method calls it
     /// and a call of a property reads it, as late binding allows.
-    virtual Variant dispatch(Access access, std::string_view member, const Args& args,
+    virtual Variant dispatch(Access access, const MemberRef& member, const Args& args,
                              const Variant* value) = 0;
 };
 
