@@ -236,6 +236,7 @@ std::string bound_text(const Variant& v, const Column& column) {
 }  // namespace
 
 std::vector<Column> describe(const Statement& stmt, std::string_view sql) {
+    if (const Description& kept = stmt.described()) return *kept;
     const SQLSMALLINT n = stmt.result_columns(sql);
     std::vector<Column> columns(static_cast<std::size_t>(std::max<SQLSMALLINT>(n, 0)));
     std::vector<SQLCHAR> name(256);
@@ -261,6 +262,7 @@ std::vector<Column> describe(const Statement& stmt, std::string_view sql) {
         c.base_column = column_text_attribute(stmt, i, SQL_DESC_BASE_COLUMN_NAME);
         c.kind = value_kind(c.sql_type, c.size, column_text_attribute(stmt, i, SQL_DESC_TYPE_NAME));
     }
+    stmt.remember(std::make_shared<const std::vector<Column>>(columns));
     return columns;
 }
 
