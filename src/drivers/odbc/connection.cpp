@@ -177,7 +177,7 @@ class OdbcConnection final : public detail::ConnectionDriver {
     // the results before it (-1 when rows come back or the driver cannot tell).
     std::unique_ptr<Statement> run_query(const std::string& sql, int32_t& records_affected) {
         std::unique_ptr<Statement> stmt;
-        if (reusable(sql)) {
+        if (reusable(sql) && !session_->large_results.contains(sql)) {
             stmt = Statement::cached(session_, sql);
             Statement::execute_cached(stmt);
         } else {
@@ -238,8 +238,8 @@ class OdbcConnection final : public detail::ConnectionDriver {
     // prepared against the old table.
     void forget_statements() { session_->forget_statements(); }
 
-    // One query is kept prepared for the next run of the same text; other statements, and
-    // texts that may hold several statements, run directly as they always did.
+    // One query is kept prepared for the next run of the same text, unless it gave many rows;
+    // other statements, and texts that may hold several statements, run directly.
     static bool reusable(const std::string& sql) {
         return sql.find(';') == std::string::npos &&
                detail::sql::is_select(sql, detail::sql::odbc_dialect);

@@ -10,6 +10,11 @@ namespace ortiva::odbc {
 
 namespace {
 
+// From this many rows on, a query's text is run directly from then on (Session::large_results),
+// and at most this many such texts are remembered.
+constexpr int64_t large_result = 1000;
+constexpr std::size_t max_large_results = 256;
+
 // ODBC lengths are SQLINTEGER; a longer text cannot be passed at all.
 SQLINTEGER text_length(std::string_view sql) {
     if (sql.size() > static_cast<std::size_t>(INT32_MAX)) {
@@ -88,8 +93,19 @@ std::unique_ptr<Statement> Statement::cached(const std::shared_ptr<Session>& ses
 Statement::~Statement() {
     if (stmt_ == SQL_NULL_HSTMT) return;
     KeptStatement kept{StatementHandle(stmt_), std::move(columns_)};
+    if (cached_sql_.empty()) return;
+    if (rows_ >= large_result) {
+        try {
+            auto& large = session_->large_results;
+            if (large.size() >= max_large_results) large.clear();
+            large.insert(std::move(cached_sql_));
+        } catch (...) {
+            // Out of memory: the text is simply prepared again next time.
+        }
+        return;
+    }
     // Prepared against a table that may have changed since: it goes with its cursor.
-    if (!cached_sql_.empty() && generation_ == session_->schema_generation) {
+    if (generation_ == session_->schema_generation) {
         session_->cache.give_back(std::move(cached_sql_), std::move(kept));
     }
 }

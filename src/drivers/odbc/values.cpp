@@ -294,6 +294,7 @@ bool RowReader::fetch() {
     // Truncation (01004) is expected for long columns and mended in convert().
     if (!SQL_SUCCEEDED(rc)) stmt_.check(rc, sql_);
     ++stmt_.session().rows_fetched;
+    stmt_.count_row();
     for (auto& b : buffers_)
         b.read = false;
     if (!bound_) {
@@ -355,6 +356,13 @@ std::string RowReader::read_long(std::size_t index, SQLSMALLINT c_type) {
     return out;
 }
 
+bool RowReader::in_buffer(const Buffer& b) {
+    if (b.indicator == SQL_NULL_DATA) return true;
+    if (b.c_type != SQL_C_CHAR && b.c_type != SQL_C_BINARY) return true;
+    const SQLLEN room = static_cast<SQLLEN>(b.data.size()) - (b.c_type == SQL_C_CHAR ? 1 : 0);
+    return b.indicator != SQL_NO_TOTAL && b.indicator <= room;
+}
+
 Variant RowReader::convert(std::size_t index) {
     Buffer& b = buffers_[index];
     if (b.indicator == SQL_NULL_DATA) return Variant::null();
@@ -387,9 +395,8 @@ Variant RowReader::convert(std::size_t index) {
         default:
             break;
     }
-    const SQLLEN room = static_cast<SQLLEN>(b.data.size()) - (b.c_type == SQL_C_CHAR ? 1 : 0);
     std::string text;
-    if (b.indicator == SQL_NO_TOTAL || b.indicator > room) {
+    if (!in_buffer(b)) {
         // Did not fit the bound buffer: read it whole.
         text = read_long(index, b.c_type);
         if (null_marker_) {
@@ -406,10 +413,12 @@ Variant RowReader::convert(std::size_t index) {
 
 Variant RowReader::value(std::size_t index) {
     Buffer& b = buffers_[index];
-    if (!b.read) {
-        b.cached = convert(index);
-        b.read = true;
-    }
+    if (b.read) return b.cached;
+    // A value whole in its bound buffer stays there until the next fetch: converted on each
+    // call, it costs no second copy. Only what SQLGetData read must be kept.
+    if (bound_ && in_buffer(b)) return convert(index);
+    b.cached = convert(index);
+    b.read = true;
     return b.cached;
 }
 
