@@ -232,6 +232,42 @@ void BM_ForwardReadVsRawFetch(benchmark::State& state) {
 }
 BENCHMARK(BM_ForwardReadVsRawFetch)->Unit(benchmark::kMillisecond)->MinTime(3.0);
 
+// The same one-row query again and again, as fnGetNextMaxNo and the combo fillers send it,
+// against SQLExecDirect of the text each time.
+void BM_RepeatedQueryVsRawExecDirect(benchmark::State& state) {
+    const Setup& s = setup();
+    if (!s.skip.empty()) {
+        state.SkipWithError(s.skip.c_str());
+        return;
+    }
+    constexpr int runs = 2000;
+    Raw raw(s.raw_text);
+    auto conn = ortiva::Connection::create();
+    conn->Open(s.connect, s.user, s.password);
+    const std::string sql = "select max(Id) from bench_read where Id < 1000";
+    Clock raw_clock, lib_clock;
+    for (auto _ : state) {
+        int64_t raw_sum = 0, lib_sum = 0;
+        timed(raw_clock, [&] {
+            for (int i = 0; i < runs; ++i)
+                raw_sum += raw.count(sql);
+        });
+        timed(lib_clock, [&] {
+            for (int i = 0; i < runs; ++i) {
+                auto rs = conn->Execute(sql);
+                lib_sum += rs->Fields()[0].Value().long_value();
+                rs->Close();
+            }
+        });
+        if (raw_sum != lib_sum) {
+            state.SkipWithError("the driver read other values than raw ODBC");
+            return;
+        }
+    }
+    report(state, raw_clock, lib_clock, runs);
+}
+BENCHMARK(BM_RepeatedQueryVsRawExecDirect)->Unit(benchmark::kMillisecond)->MinTime(3.0);
+
 std::shared_ptr<ortiva::HostObject> make_grid() {
     auto g = ortiva::memory::create_control("MSFlexGrid", "mfgLines");
     g->let("Cols", ortiva::Variant(int32_t{3}));
