@@ -1,6 +1,7 @@
 // The ODBC driver against raw ODBC on the PostgreSQL server of scripts/with-postgres.sh:
 //   - a forward-only read of 100,000 rows, every field of every row, against a SQLFetch loop
 //     with bound columns;
+//   - the same one-row query 2,000 times against SQLExecDirect of its text each time;
 //   - fnInsertGridDetails of 10,000 grid lines against a prepared, bound INSERT executed per
 //     line in one transaction, with the driver's parameter arrays and without them.
 // Each iteration runs both sides one after the other, so that drift falls on both alike; the
