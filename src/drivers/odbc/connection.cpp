@@ -181,6 +181,8 @@ class OdbcConnection final : public detail::ConnectionDriver {
             stmt = Statement::cached(session_, sql);
             Statement::execute_cached(stmt);
         } else {
+            // Statements kept against a table are let go before anything that may change it.
+            if (!reusable(sql)) forget_statements();
             stmt = std::make_unique<Statement>(session_);
             stmt->execute_direct(sql);
         }

@@ -117,6 +117,8 @@ const Description& Statement::described() const {
 
 void Statement::check(SQLRETURN rc, std::string_view sql) const {
     if (SQL_SUCCEEDED(rc) || rc == SQL_NO_DATA) return;
+    // A statement that failed is not trusted again: prepared afresh next time.
+    cached_sql_.clear();
     SQLUINTEGER dead = SQL_CD_FALSE;
     const bool lost = SQL_SUCCEEDED(SQLGetConnectAttr(session_->dbc, SQL_ATTR_CONNECTION_DEAD,
                                                       &dead, 0, nullptr)) &&
@@ -133,19 +135,14 @@ void Statement::prepare(std::string_view sql) {
 
 void Statement::execute(std::string_view sql) {
     executed_ = true;
-    const SQLRETURN rc = SQLExecute(stmt_);
-    // A statement that failed is not trusted again: prepared afresh next time.
-    if (!SQL_SUCCEEDED(rc) && rc != SQL_NO_DATA) cached_sql_.clear();
-    check(rc, sql);
+    check(SQLExecute(stmt_), sql);
 }
 
 void Statement::execute_direct(std::string_view sql) {
     executed_ = true;
     const SQLINTEGER length = text_length(sql);
-    const SQLRETURN rc =
-        SQLExecDirect(stmt_, reinterpret_cast<SQLCHAR*>(const_cast<char*>(sql.data())), length);
-    if (!SQL_SUCCEEDED(rc) && rc != SQL_NO_DATA) cached_sql_.clear();
-    check(rc, sql);
+    check(SQLExecDirect(stmt_, reinterpret_cast<SQLCHAR*>(const_cast<char*>(sql.data())), length),
+          sql);
 }
 
 bool Statement::execute_cached(std::unique_ptr<Statement>& stmt) {

@@ -129,7 +129,8 @@ class Statement {
 
     std::shared_ptr<Session> session_;
     SQLHSTMT stmt_ = SQL_NULL_HSTMT;
-    std::string cached_sql_;  // the cache's key when this statement goes back to it, else ""
+    mutable std::string
+        cached_sql_;  // the cache's key when this statement goes back to it, else ""
     uint64_t generation_ = 0;
     bool reused_ = false;    // taken from the cache
     bool executed_ = false;  // since it was taken or prepared
