@@ -1,6 +1,7 @@
 // The ODBC driver against raw ODBC on the PostgreSQL server of scripts/with-postgres.sh:
 //   - a forward-only read of 100,000 rows, every field of every row, against a SQLFetch loop
 //     with bound columns;
+//   - the same one-row query 2,000 times against SQLExecDirect of its text each time;
 //   - fnInsertGridDetails of 10,000 grid lines against a prepared, bound INSERT executed per
 //     line in one transaction, with the driver's parameter arrays and without them.
 // Each iteration runs both sides one after the other, so that drift falls on both alike; the
@@ -180,20 +181,49 @@ void report(benchmark::State& state, const Clock& raw, const Clock& lib, int row
     state.counters["cpu_ratio"] = ratio(lib.cpu, raw.cpu);
 }
 
-void BM_ForwardReadVsRawFetch(benchmark::State& state) {
+// False, having told the benchmark why, when there is no server to run against.
+bool ready(benchmark::State& state) {
     const Setup& s = setup();
-    if (!s.skip.empty()) {
-        state.SkipWithError(s.skip.c_str());
-        return;
-    }
-    Raw raw(s.raw_text);
+    if (s.skip.empty()) return true;
+    state.SkipWithError(s.skip.c_str());
+    return false;
+}
+
+std::shared_ptr<ortiva::Connection> open_driver() {
+    const Setup& s = setup();
     auto conn = ortiva::Connection::create();
     conn->Open(s.connect, s.user, s.password);
-    const std::string sql = "select Id, Name, Rate from bench_read";
+    return conn;
+}
+
+// Runs raw_side and driver_side, each given its link and returning a checksum of what it
+// read, once per iteration; the sums must agree.
+template <typename RawSide, typename DriverSide>
+void compare_reads(benchmark::State& state, int rows, RawSide&& raw_side,
+                   DriverSide&& driver_side) {
+    if (!ready(state)) return;
+    Raw raw(setup().raw_text);
+    const auto conn = open_driver();
     Clock raw_clock, lib_clock;
     for (auto _ : state) {
         int64_t raw_sum = 0, lib_sum = 0;
-        timed(raw_clock, [&] {
+        timed(raw_clock, [&] { raw_sum = raw_side(raw); });
+        timed(lib_clock, [&] { lib_sum = driver_side(*conn); });
+        if (raw_sum != lib_sum) {
+            state.SkipWithError("the driver read other values than raw ODBC");
+            return;
+        }
+        benchmark::DoNotOptimize(lib_sum);
+    }
+    report(state, raw_clock, lib_clock, rows);
+}
+
+void BM_ForwardReadVsRawFetch(benchmark::State& state) {
+    const std::string sql = "select Id, Name, Rate from bench_read";
+    compare_reads(
+        state, read_rows,
+        [&](Raw& raw) {
+            int64_t sum = 0;
             SQLHSTMT st;
             SQLAllocHandle(SQL_HANDLE_STMT, raw.dbc, &st);
             SQLINTEGER id = 0;
@@ -207,30 +237,50 @@ void BM_ForwardReadVsRawFetch(benchmark::State& state) {
             SQLBindCol(st, 2, SQL_C_CHAR, name, sizeof name, &name_ind);
             SQLBindCol(st, 3, SQL_C_DOUBLE, &rate, 0, &rate_ind);
             while (SQL_SUCCEEDED(SQLFetch(st))) {
-                raw_sum += id + name_ind + static_cast<int64_t>(rate);
+                sum += id + name_ind + static_cast<int64_t>(rate);
             }
             SQLFreeHandle(SQL_HANDLE_STMT, st);
-        });
-        timed(lib_clock, [&] {
-            auto rs = conn->Execute(sql);
+            return sum;
+        },
+        [&](ortiva::Connection& conn) {
+            int64_t sum = 0;
+            auto rs = conn.Execute(sql);
             auto& fields = rs->Fields();
             const ortiva::Field id = fields[0], name = fields[1], rate = fields[2];
             for (; !rs->Eof(); rs->MoveNext()) {
-                lib_sum += id.Value().long_value() +
-                           static_cast<int64_t>(name.Value().str().size()) +
-                           static_cast<int64_t>(rate.Value().dbl());
+                sum += id.Value().long_value() + static_cast<int64_t>(name.Value().str().size()) +
+                       static_cast<int64_t>(rate.Value().dbl());
             }
             rs->Close();
+            return sum;
         });
-        if (raw_sum != lib_sum) {
-            state.SkipWithError("the driver read other values than raw ODBC");
-            return;
-        }
-        benchmark::DoNotOptimize(lib_sum);
-    }
-    report(state, raw_clock, lib_clock, read_rows);
 }
 BENCHMARK(BM_ForwardReadVsRawFetch)->Unit(benchmark::kMillisecond)->MinTime(3.0);
+
+// The same one-row query again and again, as fnGetNextMaxNo and the combo fillers send it,
+// against SQLExecDirect of the text each time.
+void BM_RepeatedQueryVsRawExecDirect(benchmark::State& state) {
+    constexpr int runs = 2000;
+    const std::string sql = "select max(Id) from bench_read where Id < 1000";
+    compare_reads(
+        state, runs,
+        [&](Raw& raw) {
+            int64_t sum = 0;
+            for (int i = 0; i < runs; ++i)
+                sum += raw.count(sql);
+            return sum;
+        },
+        [&](ortiva::Connection& conn) {
+            int64_t sum = 0;
+            for (int i = 0; i < runs; ++i) {
+                auto rs = conn.Execute(sql);
+                sum += rs->Fields()[0].Value().long_value();
+                rs->Close();
+            }
+            return sum;
+        });
+}
+BENCHMARK(BM_RepeatedQueryVsRawExecDirect)->Unit(benchmark::kMillisecond)->MinTime(3.0);
 
 std::shared_ptr<ortiva::HostObject> make_grid() {
     auto g = ortiva::memory::create_control("MSFlexGrid", "mfgLines");
@@ -248,14 +298,9 @@ std::shared_ptr<ortiva::HostObject> make_grid() {
 // range(0): 1 writes the lines with parameter arrays, 0 one execution per line as on a driver
 // without them.
 void BM_InsertGridDetailsVsRawInsertLoop(benchmark::State& state) {
-    const Setup& s = setup();
-    if (!s.skip.empty()) {
-        state.SkipWithError(s.skip.c_str());
-        return;
-    }
-    Raw raw(s.raw_text);
-    auto conn = ortiva::Connection::create();
-    conn->Open(s.connect, s.user, s.password);
+    if (!ready(state)) return;
+    Raw raw(setup().raw_text);
+    const auto conn = open_driver();
     ortiva::odbc::use_parameter_arrays(*conn, state.range(0) != 0);
     ortiva::ClsCommonDb db;
     db.adocon(conn);

@@ -1,4 +1,4 @@
-// The data-access conformance suite on the ODBC driver.
+// The data-access conformance suite on the ODBC driver's contexts (odbc_contexts()).
 
 #include <gtest/gtest.h>
 
@@ -7,19 +7,6 @@
 
 namespace ortiva::testing::conformance {
 
-INSTANTIATE_TEST_SUITE_P(ODBC, DataAccessConnection, ::testing::ValuesIn(odbc_contexts()),
-                         ContextName());
-INSTANTIATE_TEST_SUITE_P(ODBC, DataAccessCursors, ::testing::ValuesIn(odbc_contexts()),
-                         ContextName());
-INSTANTIATE_TEST_SUITE_P(ODBC, DataAccessWrites, ::testing::ValuesIn(odbc_contexts()),
-                         ContextName());
-INSTANTIATE_TEST_SUITE_P(ODBC, DataAccessValues, ::testing::ValuesIn(odbc_contexts()),
-                         ContextName());
-INSTANTIATE_TEST_SUITE_P(ODBC, DataAccessTransactions, ::testing::ValuesIn(odbc_contexts()),
-                         ContextName());
-INSTANTIATE_TEST_SUITE_P(ODBC, DataAccessErrors, ::testing::ValuesIn(odbc_contexts()),
-                         ContextName());
-INSTANTIATE_TEST_SUITE_P(ODBC, DataAccessQueries, ::testing::ValuesIn(odbc_contexts()),
-                         ContextName());
+ORTIVA_DATA_ACCESS_SUITES(ODBC, sqlite_odbc_context(), postgres_context());
 
 }  // namespace ortiva::testing::conformance

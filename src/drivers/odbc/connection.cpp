@@ -8,6 +8,7 @@
 #include "ortiva/error_info.hpp"
 #include "ortiva/recordset.hpp"
 #include "ortiva/text.hpp"
+#include "seams/data/core/sql_text.hpp"
 
 namespace ortiva::odbc {
 
@@ -72,8 +73,7 @@ class OdbcConnection final : public detail::ConnectionDriver {
         }
         // Keyset: prepared and described now, run when a row is first asked for, so that
         // opening a whole table only to append reads nothing.
-        auto stmt = std::make_unique<Statement>(session_);
-        stmt->prepare(source);
+        auto stmt = Statement::cached(session_, source);
         auto columns = describe(*stmt, source);
         if (columns.empty()) {
             // Not a query: it runs now and leaves the recordset closed.
@@ -134,6 +134,8 @@ class OdbcConnection final : public detail::ConnectionDriver {
         require_transaction();
         if (session_->level > 1) {
             const std::string name = savepoint(session_->level);
+            // Tables created or changed since the savepoint are as they were before.
+            forget_statements();
             if (session_->transact_sql) {
                 run(session_, "ROLLBACK TRANSACTION " + name);
             } else {
@@ -144,6 +146,7 @@ class OdbcConnection final : public detail::ConnectionDriver {
             return;
         }
         refuse_if_lost("the server has rolled the transaction back");
+        forget_statements();
         try {
             end_transaction(*session_, false);
         } catch (const ErrorInfo&) {
@@ -170,13 +173,19 @@ class OdbcConnection final : public detail::ConnectionDriver {
     }
 
   private:
-    // Runs sql; the statement when it yields rows (the first result that has columns), else
-    // nullptr once every result has been consumed.
     // Runs sql up to its first result with rows; records_affected sums the rows changed by
     // the results before it (-1 when rows come back or the driver cannot tell).
     std::unique_ptr<Statement> run_query(const std::string& sql, int32_t& records_affected) {
-        auto stmt = std::make_unique<Statement>(session_);
-        stmt->execute_direct(sql);
+        std::unique_ptr<Statement> stmt;
+        if (reusable(sql) && !session_->large_results.contains(sql)) {
+            stmt = Statement::cached(session_, sql);
+            Statement::execute_cached(stmt);
+        } else {
+            // Statements kept against a table are let go before anything that may change it.
+            if (!reusable(sql)) forget_statements();
+            stmt = std::make_unique<Statement>(session_);
+            stmt->execute_direct(sql);
+        }
         records_affected = 0;
         for (;;) {
             if (stmt->result_columns(sql) > 0) {
@@ -219,6 +228,7 @@ class OdbcConnection final : public detail::ConnectionDriver {
     void leave_transaction(bool report) {
         session_->level = 0;
         if (!report) {
+            forget_statements();
             SQLEndTran(SQL_HANDLE_DBC, session_->dbc, SQL_ROLLBACK);
             SQLSetConnectAttr(session_->dbc, SQL_ATTR_AUTOCOMMIT, attribute(SQL_AUTOCOMMIT_ON), 0);
             return;
@@ -228,7 +238,14 @@ class OdbcConnection final : public detail::ConnectionDriver {
 
     // A statement that may have changed a table's columns or dropped it leaves no statement
     // prepared against the old table.
-    void forget_statements() { session_->cache.clear(); }
+    void forget_statements() { session_->forget_statements(); }
+
+    // One query is kept prepared for the next run of the same text, unless it gave many rows;
+    // other statements, and texts that may hold several statements, run directly.
+    static bool reusable(const std::string& sql) {
+        return sql.find(';') == std::string::npos &&
+               detail::sql::is_select(sql, detail::sql::odbc_dialect);
+    }
 
     static std::string savepoint(int32_t level) { return "ortiva_" + std::to_string(level); }
 

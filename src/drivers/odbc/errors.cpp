@@ -66,9 +66,11 @@ int32_t error_number(std::string_view sqlstate, int32_t native, std::string_view
 }
 
 void raise_error(SQLSMALLINT handle_type, SQLHANDLE handle, SQLRETURN rc,
-                 std::string_view statement, std::string_view dbms) {
+                 std::string_view statement, std::string_view dbms, bool link_lost) {
     Diagnostics d = read_diagnostics(handle_type, handle, rc);
-    ErrorInfo e(error_number(d.sqlstate, d.native, dbms), error_source, std::move(d.message));
+    const int32_t number =
+        link_lost ? code::provider_failure : error_number(d.sqlstate, d.native, dbms);
+    ErrorInfo e(number, error_source, std::move(d.message));
     e.with_native(d.native, d.sqlstate).with_statement(std::string(statement));
     throw e;
 }

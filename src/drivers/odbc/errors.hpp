@@ -24,9 +24,12 @@ namespace code = detail::data_code;
 int32_t error_number(std::string_view sqlstate, int32_t native = 0, std::string_view dbms = {});
 
 /// Throws the diagnostics of handle: the first record's SQLSTATE and native error, every
-/// record's message in full as the description, and the statement that failed.
+/// record's message in full as the description, and the statement that failed. With
+/// link_lost the number is -2147467259 whatever the SQLSTATE: some drivers report a request
+/// that failed on a dead link as a general error.
 [[noreturn]] void raise_error(SQLSMALLINT handle_type, SQLHANDLE handle, SQLRETURN rc,
-                              std::string_view statement, std::string_view dbms = {});
+                              std::string_view statement, std::string_view dbms = {},
+                              bool link_lost = false);
 /// As raise_error for a connection that could not be opened: always -2147467259, and
 /// nothing of the connection string (it holds the password).
 [[noreturn]] void raise_open_error(SQLSMALLINT handle_type, SQLHANDLE handle, SQLRETURN rc);

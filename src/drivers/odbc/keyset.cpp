@@ -65,22 +65,9 @@ class KeysetCursor final : public detail::KeysetCursor<Row, Cursor> {
         ParameterSet params;
     };
 
-    // A statement from the session's cache, given back on every way out.
-    struct Cached {
-        std::string sql;
-        std::unique_ptr<Statement> stmt;
-        Cached(const std::shared_ptr<Session>& session, std::string text)
-            : sql(std::move(text)), stmt(prepare_cached(session, sql)) {}
-        Cached(const Cached&) = delete;
-        Cached& operator=(const Cached&) = delete;
-        ~Cached() { give_back(std::move(stmt), std::move(sql)); }
-    };
-
     void release() {
         reader_.reset();
         select_.reset();
-        for (auto& [mask, insert] : inserts_)
-            give_back(std::move(insert->stmt), std::move(insert->sql));
         inserts_.clear();
         rows_.clear();
     }
@@ -187,8 +174,7 @@ class KeysetCursor final : public detail::KeysetCursor<Row, Cursor> {
         query_sql_ = sql_;
         query_columns_ = columns_;
         if (hidden_ > 0) {
-            auto keyed = std::make_unique<Statement>(session_);
-            keyed->prepare(keyed_sql_);
+            auto keyed = Statement::cached(session_, keyed_sql_);
             auto all = describe(*keyed, keyed_sql_);
             if (all.size() == hidden_ + columns_.size()) {
                 key_columns_.assign(all.end() - static_cast<long>(hidden_), all.end());
@@ -205,9 +191,21 @@ class KeysetCursor final : public detail::KeysetCursor<Row, Cursor> {
             if (row.keys.empty()) row.keys = visible_keys(row.values);
             if (!row.keys.empty()) added_keys_.push_back(row.keys);
         }
-        select_->execute(query_sql_);
+        if (Statement::execute_cached(select_) && !same_shape(describe(*select_, query_sql_))) {
+            refuse(code::provider_failure,
+                   "The columns of the recordset's table changed after it was opened.", query_sql_);
+        }
         reader_ = std::make_unique<RowReader>(*select_, query_columns_, query_sql_);
         reader_->bind();
+    }
+
+    // Whether a query prepared again gives the columns the cursor was opened with.
+    bool same_shape(const std::vector<Column>& now) const {
+        return std::equal(now.begin(), now.end(), query_columns_.begin(), query_columns_.end(),
+                          [](const Column& a, const Column& b) {
+                              return a.name == b.name && a.sql_type == b.sql_type &&
+                                     a.kind == b.kind;
+                          });
     }
 
     // Fetches one more row into the keyset; false once the query is done.
@@ -410,9 +408,9 @@ class KeysetCursor final : public detail::KeysetCursor<Row, Cursor> {
             fields.push_back(i);
         }
         if (list.empty() || where.empty()) return;
-        const Cached cached(session_, "SELECT " + list + " FROM " + target_ + where);
-        const std::string& sql = cached.sql;
-        Statement& stmt = *cached.stmt;
+        const std::string sql = "SELECT " + list + " FROM " + target_ + where;
+        const auto cached = Statement::cached(session_, sql);
+        Statement& stmt = *cached;
         run_with(stmt, sql, std::move(params), targets);
         RowReader reader(stmt, read, sql);
         reader.bind();
@@ -518,7 +516,7 @@ class KeysetCursor final : public detail::KeysetCursor<Row, Cursor> {
         insert->sql =
             "INSERT INTO " + target_ +
             (names.empty() ? " DEFAULT VALUES" : " (" + names + ") VALUES (" + marks + ")");
-        insert->stmt = prepare_cached(session_, insert->sql);
+        insert->stmt = Statement::cached(session_, insert->sql);
         slot = std::move(insert);
         return *slot;
     }
@@ -617,9 +615,9 @@ class KeysetCursor final : public detail::KeysetCursor<Row, Cursor> {
         if (!where_clause(row, where, key_params, key_targets)) {
             refuse_ambiguous(where, key_params, key_targets);
         }
-        const Cached cached(session_, "UPDATE " + target_ + " SET " + set + where);
-        const std::string& sql = cached.sql;
-        Statement& stmt = *cached.stmt;
+        const std::string sql = "UPDATE " + target_ + " SET " + set + where;
+        const auto cached = Statement::cached(session_, sql);
+        Statement& stmt = *cached;
         params.insert(params.end(), key_params.begin(), key_params.end());
         targets.insert(targets.end(), key_targets.begin(), key_targets.end());
         run_with(stmt, sql, std::move(params), targets);
@@ -645,9 +643,9 @@ class KeysetCursor final : public detail::KeysetCursor<Row, Cursor> {
     // values the update would change them too, so it is refused.
     void refuse_ambiguous(const std::string& where, const std::vector<Variant>& params,
                           const std::vector<const Column*>& targets) const {
-        const Cached cached(session_, "SELECT COUNT(*) FROM " + target_ + where);
-        const std::string& sql = cached.sql;
-        Statement& stmt = *cached.stmt;
+        const std::string sql = "SELECT COUNT(*) FROM " + target_ + where;
+        const auto cached = Statement::cached(session_, sql);
+        Statement& stmt = *cached;
         run_with(stmt, sql, params, targets);
         SQLBIGINT n = 0;
         SQLLEN indicator = 0;

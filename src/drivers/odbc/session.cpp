@@ -10,6 +10,11 @@ namespace ortiva::odbc {
 
 namespace {
 
+// From this many rows on, a query's text is run directly from then on (Session::large_results),
+// and at most this many such texts are remembered.
+constexpr int64_t large_result = 1000;
+constexpr std::size_t max_large_results = 256;
+
 // ODBC lengths are SQLINTEGER; a longer text cannot be passed at all.
 SQLINTEGER text_length(std::string_view sql) {
     if (sql.size() > static_cast<std::size_t>(INT32_MAX)) {
@@ -27,10 +32,10 @@ void FreeStatement::operator()(void* stmt) const noexcept {
     SQLFreeHandle(SQL_HANDLE_STMT, stmt);
 }
 
-void ResetStatement::operator()(StatementHandle& stmt) const noexcept {
-    SQLFreeStmt(stmt.get(), SQL_CLOSE);
-    SQLFreeStmt(stmt.get(), SQL_RESET_PARAMS);
-    SQLFreeStmt(stmt.get(), SQL_UNBIND);
+void ResetStatement::operator()(KeptStatement& stmt) const noexcept {
+    SQLFreeStmt(stmt.handle.get(), SQL_CLOSE);
+    SQLFreeStmt(stmt.handle.get(), SQL_RESET_PARAMS);
+    SQLFreeStmt(stmt.handle.get(), SQL_UNBIND);
 }
 
 Session::~Session() {
@@ -43,6 +48,11 @@ Session::~Session() {
         SQLFreeHandle(SQL_HANDLE_DBC, dbc);
     }
     if (env != SQL_NULL_HENV) SQLFreeHandle(SQL_HANDLE_ENV, env);
+}
+
+void Session::forget_statements() noexcept {
+    cache.clear();
+    ++schema_generation;
 }
 
 std::string Session::quoted(std::string_view name) const {
@@ -64,20 +74,56 @@ Statement::Statement(std::shared_ptr<Session> session) : session_(std::move(sess
     }
 }
 
-Statement::Statement(std::shared_ptr<Session> session, StatementHandle handle)
-    : session_(std::move(session)), stmt_(handle.release()) {}
-
-Statement::~Statement() {
-    if (stmt_ != SQL_NULL_HSTMT) FreeStatement()(stmt_);
+std::unique_ptr<Statement> Statement::cached(const std::shared_ptr<Session>& session,
+                                             std::string sql) {
+    std::unique_ptr<Statement> stmt;
+    if (KeptStatement kept = session->cache.take(sql)) {
+        stmt.reset(new Statement(session, static_cast<SQLHSTMT>(kept.handle.release())));
+        stmt->columns_ = std::move(kept.columns);
+        stmt->reused_ = true;
+    } else {
+        stmt = std::make_unique<Statement>(session);
+        stmt->prepare(sql);
+    }
+    stmt->cached_sql_ = std::move(sql);
+    stmt->generation_ = session->schema_generation;
+    return stmt;
 }
 
-StatementHandle Statement::release() noexcept {
-    return StatementHandle(std::exchange(stmt_, SQLHSTMT{}));
+Statement::~Statement() {
+    if (stmt_ == SQL_NULL_HSTMT) return;
+    KeptStatement kept{StatementHandle(stmt_), std::move(columns_)};
+    if (cached_sql_.empty()) return;
+    if (rows_ >= large_result) {
+        try {
+            auto& large = session_->large_results;
+            if (large.size() >= max_large_results) large.clear();
+            large.insert(std::move(cached_sql_));
+        } catch (...) {
+            // Out of memory: the text is simply prepared again next time.
+        }
+        return;
+    }
+    // Prepared against a table that may have changed since: it goes with its cursor.
+    if (generation_ == session_->schema_generation) {
+        session_->cache.give_back(std::move(cached_sql_), std::move(kept));
+    }
+}
+
+const Description& Statement::described() const {
+    static const Description none;
+    return executed_ ? none : columns_;
 }
 
 void Statement::check(SQLRETURN rc, std::string_view sql) const {
     if (SQL_SUCCEEDED(rc) || rc == SQL_NO_DATA) return;
-    raise_error(SQL_HANDLE_STMT, stmt_, rc, sql, session_->dbms);
+    // A statement that failed is not trusted again: prepared afresh next time.
+    cached_sql_.clear();
+    SQLUINTEGER dead = SQL_CD_FALSE;
+    const bool lost = SQL_SUCCEEDED(SQLGetConnectAttr(session_->dbc, SQL_ATTR_CONNECTION_DEAD,
+                                                      &dead, 0, nullptr)) &&
+                      dead == SQL_CD_TRUE;
+    raise_error(SQL_HANDLE_STMT, stmt_, rc, sql, session_->dbms, lost);
 }
 
 void Statement::prepare(std::string_view sql) {
@@ -88,13 +134,32 @@ void Statement::prepare(std::string_view sql) {
 }
 
 void Statement::execute(std::string_view sql) {
+    executed_ = true;
     check(SQLExecute(stmt_), sql);
 }
 
 void Statement::execute_direct(std::string_view sql) {
+    executed_ = true;
     const SQLINTEGER length = text_length(sql);
     check(SQLExecDirect(stmt_, reinterpret_cast<SQLCHAR*>(const_cast<char*>(sql.data())), length),
           sql);
+}
+
+bool Statement::execute_cached(std::unique_ptr<Statement>& stmt) {
+    const std::string sql = stmt->cached_sql_;
+    try {
+        stmt->execute(sql);
+        return false;
+    } catch (const ErrorInfo&) {
+        if (!stmt->reused_) throw;
+    }
+    auto fresh = std::make_unique<Statement>(stmt->session_);
+    fresh->prepare(sql);
+    fresh->cached_sql_ = sql;
+    fresh->generation_ = stmt->session_->schema_generation;
+    fresh->execute(sql);
+    stmt = std::move(fresh);
+    return true;
 }
 
 void Statement::close_cursor() noexcept {
@@ -111,22 +176,6 @@ SQLLEN Statement::row_count() const {
     SQLLEN n = -1;
     if (!SQL_SUCCEEDED(SQLRowCount(stmt_, &n))) return -1;
     return n;
-}
-
-std::unique_ptr<Statement> prepare_cached(const std::shared_ptr<Session>& session,
-                                          const std::string& sql) {
-    if (StatementHandle kept = session->cache.take(sql)) {
-        return std::make_unique<Statement>(session, std::move(kept));
-    }
-    auto stmt = std::make_unique<Statement>(session);
-    stmt->prepare(sql);
-    return stmt;
-}
-
-void give_back(std::unique_ptr<Statement> stmt, std::string sql) noexcept {
-    if (!stmt) return;
-    Session& session = stmt->session();
-    session.cache.give_back(std::move(sql), stmt->release());
 }
 
 void run(const std::shared_ptr<Session>& session, std::string_view sql) {

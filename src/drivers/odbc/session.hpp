@@ -9,6 +9,8 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_set>
+#include <vector>
 
 #include "seams/data/core/statement_cache.hpp"
 
@@ -19,9 +21,20 @@ struct FreeStatement {
     void operator()(void* stmt) const noexcept;
 };
 using StatementHandle = std::unique_ptr<void, FreeStatement>;
+
+struct Column;
+using Description = std::shared_ptr<const std::vector<Column>>;
+
+/// What the cache keeps of a statement: the handle and its result columns, which some drivers
+/// cannot describe again once the statement has been closed.
+struct KeptStatement {
+    StatementHandle handle;
+    Description columns;
+    explicit operator bool() const { return static_cast<bool>(handle); }
+};
 /// Closes the cursor and unbinds parameters and columns, keeping the prepared statement.
 struct ResetStatement {
-    void operator()(StatementHandle& stmt) const noexcept;
+    void operator()(KeptStatement& stmt) const noexcept;
 };
 
 /// One open ODBC connection. Cursors hold it too, so that a statement never outlives the
@@ -48,9 +61,16 @@ struct Session {
     int64_t rows_fetched = 0;
     /// Statements prepared on this link, counted for tests and benchmarks of the cache.
     int64_t statements_prepared = 0;
-    /// The statements cursors write with, kept prepared. It holds bare handles, not
-    /// Statements, so that it never keeps its own session alive.
-    detail::StatementCache<StatementHandle, ResetStatement> cache{32};
+    /// Statements kept prepared by their text: queries, and what keyset cursors write and
+    /// read back with. It holds bare handles, not Statements, so that it never keeps its own
+    /// session alive.
+    detail::StatementCache<KeptStatement, ResetStatement> cache{32};
+    /// Counts the moments a table may have changed (a statement without rows, a rollback).
+    /// A statement taken from the cache before one of them is not given back after it.
+    uint64_t schema_generation = 0;
+    /// Queries that gave many rows: they run directly, as drivers read large results faster
+    /// that way (psqlODBC by about a tenth) and preparing saves little beside the reading.
+    std::unordered_set<std::string> large_results;
 
     Session() = default;
     ~Session();
@@ -59,14 +79,18 @@ struct Session {
 
     /// An identifier quoted with the server's quote character.
     std::string quoted(std::string_view name) const;
+    /// A table may have changed or gone: no statement prepared so far is used again.
+    void forget_statements() noexcept;
 };
 
 /// A statement handle on a session.
 class Statement {
   public:
     explicit Statement(std::shared_ptr<Session> session);
-    /// Takes over a handle allocated on session.
-    Statement(std::shared_ptr<Session> session, StatementHandle handle);
+    /// A statement prepared from sql, taken from the session's cache when it holds one; it
+    /// goes back there when destroyed, unless a table may have changed meanwhile.
+    static std::unique_ptr<Statement> cached(const std::shared_ptr<Session>& session,
+                                             std::string sql);
     ~Statement();
     Statement(const Statement&) = delete;
     Statement& operator=(const Statement&) = delete;
@@ -82,25 +106,37 @@ class Statement {
     /// Executes the prepared statement.
     void execute(std::string_view sql);
     void execute_direct(std::string_view sql);
+    /// Executes a statement from Statement::cached. One that was reused and fails is replaced
+    /// by one prepared afresh and run once more (its plan may predate a change another
+    /// connection made to a table); true when that happened.
+    static bool execute_cached(std::unique_ptr<Statement>& stmt);
     /// Ends the current result, keeping the prepared statement and its bindings.
     void close_cursor() noexcept;
     SQLSMALLINT result_columns(std::string_view sql) const;
     /// Rows the last execution changed, -1 when the driver cannot tell.
     SQLLEN row_count() const;
+    /// Counts a row fetched from this statement's result.
+    void count_row() const { ++rows_; }
 
-    /// Gives up the handle, which this statement no longer frees.
-    StatementHandle release() noexcept;
+    /// The result columns as described while this statement has not run since it was taken
+    /// from the cache, else nothing: describe then asks the driver.
+    const Description& described() const;
+    void remember(Description columns) const { columns_ = std::move(columns); }
 
   private:
+    Statement(std::shared_ptr<Session> session, SQLHSTMT kept)
+        : session_(std::move(session)), stmt_(kept) {}
+
     std::shared_ptr<Session> session_;
     SQLHSTMT stmt_ = SQL_NULL_HSTMT;
+    mutable std::string
+        cached_sql_;  // the cache's key when this statement goes back to it, else ""
+    uint64_t generation_ = 0;
+    bool reused_ = false;    // taken from the cache
+    bool executed_ = false;  // since it was taken or prepared
+    mutable Description columns_;
+    mutable int64_t rows_ = 0;
 };
-
-/// A statement prepared from sql, from the session's cache when it holds one.
-std::unique_ptr<Statement> prepare_cached(const std::shared_ptr<Session>& session,
-                                          const std::string& sql);
-/// Keeps stmt in its session's cache for the next prepare_cached of sql.
-void give_back(std::unique_ptr<Statement> stmt, std::string sql) noexcept;
 
 /// Runs a statement without results (SAVEPOINT, ...).
 void run(const std::shared_ptr<Session>& session, std::string_view sql);

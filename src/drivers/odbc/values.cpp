@@ -236,6 +236,7 @@ std::string bound_text(const Variant& v, const Column& column) {
 }  // namespace
 
 std::vector<Column> describe(const Statement& stmt, std::string_view sql) {
+    if (const Description& kept = stmt.described()) return *kept;
     const SQLSMALLINT n = stmt.result_columns(sql);
     std::vector<Column> columns(static_cast<std::size_t>(std::max<SQLSMALLINT>(n, 0)));
     std::vector<SQLCHAR> name(256);
@@ -261,6 +262,7 @@ std::vector<Column> describe(const Statement& stmt, std::string_view sql) {
         c.base_column = column_text_attribute(stmt, i, SQL_DESC_BASE_COLUMN_NAME);
         c.kind = value_kind(c.sql_type, c.size, column_text_attribute(stmt, i, SQL_DESC_TYPE_NAME));
     }
+    stmt.remember(std::make_shared<const std::vector<Column>>(columns));
     return columns;
 }
 
@@ -292,6 +294,7 @@ bool RowReader::fetch() {
     // Truncation (01004) is expected for long columns and mended in convert().
     if (!SQL_SUCCEEDED(rc)) stmt_.check(rc, sql_);
     ++stmt_.session().rows_fetched;
+    stmt_.count_row();
     for (auto& b : buffers_)
         b.read = false;
     if (!bound_) {
@@ -353,6 +356,13 @@ std::string RowReader::read_long(std::size_t index, SQLSMALLINT c_type) {
     return out;
 }
 
+bool RowReader::in_buffer(const Buffer& b) {
+    if (b.indicator == SQL_NULL_DATA) return true;
+    if (b.c_type != SQL_C_CHAR && b.c_type != SQL_C_BINARY) return true;
+    const SQLLEN room = static_cast<SQLLEN>(b.data.size()) - (b.c_type == SQL_C_CHAR ? 1 : 0);
+    return b.indicator != SQL_NO_TOTAL && b.indicator <= room;
+}
+
 Variant RowReader::convert(std::size_t index) {
     Buffer& b = buffers_[index];
     if (b.indicator == SQL_NULL_DATA) return Variant::null();
@@ -385,9 +395,8 @@ Variant RowReader::convert(std::size_t index) {
         default:
             break;
     }
-    const SQLLEN room = static_cast<SQLLEN>(b.data.size()) - (b.c_type == SQL_C_CHAR ? 1 : 0);
     std::string text;
-    if (b.indicator == SQL_NO_TOTAL || b.indicator > room) {
+    if (!in_buffer(b)) {
         // Did not fit the bound buffer: read it whole.
         text = read_long(index, b.c_type);
         if (null_marker_) {
@@ -404,10 +413,12 @@ Variant RowReader::convert(std::size_t index) {
 
 Variant RowReader::value(std::size_t index) {
     Buffer& b = buffers_[index];
-    if (!b.read) {
-        b.cached = convert(index);
-        b.read = true;
-    }
+    if (b.read) return b.cached;
+    // A value whole in its bound buffer stays there until the next fetch: converted on each
+    // call, it costs no second copy. Only what SQLGetData read must be kept.
+    if (bound_ && in_buffer(b)) return convert(index);
+    b.cached = convert(index);
+    b.read = true;
     return b.cached;
 }
 

@@ -80,6 +80,7 @@ class RowReader {
         bool read = false;  // unbound: read with SQLGetData for this row
         Variant cached;
     };
+    static bool in_buffer(const Buffer& b);
     Variant convert(std::size_t index);
     void get_data(std::size_t index);
     std::string read_long(std::size_t index, SQLSMALLINT c_type);
