@@ -19,8 +19,8 @@ std::vector<Column> read_columns(sqlite3_stmt* stmt, int first) {
     return columns;
 }
 
-bool Cursor::step_row(sqlite3_stmt* stmt) const {
-    if (!step(db_->db, stmt)) return false;
+bool Cursor::step_row(sqlite3_stmt* stmt, std::string_view shown) const {
+    if (!step(db_->db, stmt, shown)) return false;
     ++rows_stepped_;
     ++db_->rows_stepped;
     return true;
@@ -34,10 +34,11 @@ namespace {
 
 class ForwardCursor final : public Cursor {
   public:
-    ForwardCursor(std::shared_ptr<Database> db, Statement stmt, std::string text)
+    ForwardCursor(std::shared_ptr<Database> db, Statement stmt, std::string text, std::string shown)
         : Cursor(std::move(db)),
           stmt_(std::move(stmt)),
           text_(std::move(text)),
+          shown_(std::move(shown)),
           columns_(read_columns(stmt_.get())) {
         advance();
     }
@@ -79,7 +80,7 @@ class ForwardCursor final : public Cursor {
         // failure again instead.
         if (failure_) throw *failure_;
         try {
-            has_row_ = step_row(stmt_.get());
+            has_row_ = step_row(stmt_.get(), shown_);
         } catch (const ErrorInfo& e) {
             has_row_ = false;
             failure_ = e;
@@ -90,6 +91,7 @@ class ForwardCursor final : public Cursor {
 
     Statement stmt_;
     std::string text_;
+    std::string shown_;
     std::vector<Column> columns_;
     bool has_row_ = false;
     int64_t position_ = -1;
@@ -98,20 +100,21 @@ class ForwardCursor final : public Cursor {
 
 }  // namespace
 
-std::unique_ptr<Cursor> open_forward(std::shared_ptr<Database> db, Statement stmt,
-                                     std::string text) {
-    return std::make_unique<ForwardCursor>(std::move(db), std::move(stmt), std::move(text));
+std::unique_ptr<Cursor> open_forward(std::shared_ptr<Database> db, Statement stmt, std::string text,
+                                     std::string shown) {
+    return std::make_unique<ForwardCursor>(std::move(db), std::move(stmt), std::move(text),
+                                           std::move(shown));
 }
 
 std::unique_ptr<detail::CursorDriver> open_static(std::shared_ptr<Database> db, Statement stmt,
-                                                  std::string text) {
+                                                  std::string text, std::string_view shown) {
     const std::vector<Column> columns = read_columns(stmt.get());
     std::vector<std::string> names;
     for (const auto& c : columns)
         names.push_back(c.name);
     std::vector<std::vector<Variant>> rows;
     GiveBack done{*db, std::move(text), std::move(stmt)};
-    while (step(db->db, done.stmt.get())) {
+    while (step(db->db, done.stmt.get(), shown)) {
         ++db->rows_stepped;
         std::vector<Variant> row;
         row.reserve(columns.size());
