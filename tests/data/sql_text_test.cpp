@@ -104,13 +104,6 @@ TEST(SqlText, ConditionLiteralsBecomeParametersOnlyWhereTheyMeanTheSame) {
         const auto p = parameterize_condition(text, sqlite_dialect);
         EXPECT_EQ(p ? std::optional<std::string>(p->sql) : std::nullopt, sql);
     }
-    const auto p =
-        parameterize_condition("select * from T where A = -5 and B = 'it''s'", sqlite_dialect);
-    ASSERT_TRUE(p && p->values.size() == 2);
-    EXPECT_FALSE(p->values[0].is_text);
-    EXPECT_EQ(p->values[0].integer, 5);
-    EXPECT_TRUE(p->values[1].is_text);
-    EXPECT_EQ(p->values[1].text, "it's");
 }
 
 TEST(SqlText, NamesSplitAndQuote) {
