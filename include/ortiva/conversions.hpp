@@ -19,6 +19,8 @@ namespace ortiva {
 /// below -4 or not below that digit count; Booleans as "True" and "False", dates by
 /// Date::to_text, Empty as "". Null fails with 94; objects, arrays and error values with 13.
 ORTIVA_API std::string to_text(const Variant& v);
+/// As to_text; a String held is moved out rather than copied.
+ORTIVA_API std::string to_text(Variant&& v);
 /// The text form used when a value is joined to a text: as to_text, but Null gives "".
 ORTIVA_API std::string join_text(const Variant& v);
 

@@ -6,7 +6,6 @@
 #include <clocale>
 #include <cmath>
 #include <cstdlib>
-#include <cstring>
 
 #include "ortiva/error_info.hpp"
 #include "ortiva/text.hpp"
@@ -35,62 +34,18 @@ bool iequals(std::string_view a, std::string_view b) {
 }
 
 // Up to `digits` significant digits, trailing zeros dropped; exponent form ("1E+20",
-// "1E-05") when the number is too large or too small for that many digits. to_chars rounds
-// the exact binary value as printf("%.*E") does (an exact half to even) and, unlike printf,
-// ignores the locale and needs no format parsing on this hot path.
+// "1E-05") when the number is too large or too small for that many digits: exactly
+// printf("%.*G") in the C locale. to_chars rounds the exact binary value as printf does (an
+// exact half to even) and, unlike printf, ignores the locale and parses no format on this hot
+// path.
 std::string format_significant(double x, int digits) {
     if (!std::isfinite(x)) raise(err::overflow);
     if (x == 0) return "0";
     char buf[48];
-    const auto end =
-        std::to_chars(buf, buf + sizeof buf, x, std::chars_format::scientific, digits - 1).ptr;
-    const bool negative = buf[0] == '-';
-    const char* e = std::find(buf, end, 'e');
-    char mantissa[24];
-    std::size_t n = 0;
-    for (const char* p = buf + (negative ? 1 : 0); p < e; ++p) {
-        if (*p != '.') mantissa[n++] = *p;
-    }
-    while (n > 1 && mantissa[n - 1] == '0')
-        --n;
-    int exponent = 0;
-    std::from_chars(e + (e[1] == '+' ? 2 : 1), end, exponent);
-
-    char out[48];
-    char* o = out;
-    if (negative) *o++ = '-';
-    auto put = [&o](const char* from, std::size_t count) {
-        std::memcpy(o, from, count);
-        o += count;
-    };
-    if (exponent < -4 || exponent >= digits) {
-        *o++ = mantissa[0];
-        if (n > 1) {
-            *o++ = '.';
-            put(mantissa + 1, n - 1);
-        }
-        *o++ = 'E';
-        *o++ = exponent < 0 ? '-' : '+';
-        const int magnitude = std::abs(exponent);
-        if (magnitude < 10) *o++ = '0';
-        o = std::to_chars(o, out + sizeof out, magnitude).ptr;
-    } else if (exponent < 0) {
-        *o++ = '0';
-        *o++ = '.';
-        o = std::fill_n(o, -exponent - 1, '0');
-        put(mantissa, n);
-    } else {
-        const auto whole = static_cast<std::size_t>(exponent) + 1;
-        if (n <= whole) {
-            put(mantissa, n);
-            o = std::fill_n(o, whole - n, '0');
-        } else {
-            put(mantissa, whole);
-            *o++ = '.';
-            put(mantissa + whole, n - whole);
-        }
-    }
-    return std::string(out, o);
+    char* const end =
+        std::to_chars(buf, buf + sizeof buf, x, std::chars_format::general, digits).ptr;
+    std::replace(buf, end, 'e', 'E');
+    return std::string(buf, end);
 }
 
 // Hexadecimal and octal literals: up to 16 bits they are a 16-bit integer (so &HFFFF is -1),
@@ -210,6 +165,12 @@ std::string to_text(const Variant& v) {
         default:
             raise(err::type_mismatch);
     }
+}
+
+std::string to_text(Variant&& v) {
+    // The value is the caller's to give up: its text needs no copy.
+    if (v.is_string()) return std::move(const_cast<std::string&>(v.str()));
+    return to_text(static_cast<const Variant&>(v));
 }
 
 std::string join_text(const Variant& v) {

@@ -77,6 +77,35 @@ TEST(SqlText, DialectsDifferInBracketsAndWordCharacters) {
     EXPECT_FALSE(is_select("insert into T values (1)", odbc_dialect));
 }
 
+TEST(SqlText, ConditionLiteralsBecomeParametersOnlyWhereTheyMeanTheSame) {
+    const Cases cases = {
+        {"select Name from T where Id = 7", "select Name from T where Id = ?"},
+        {"select * from T where A = -5 and B = 'it''s' order by 1 limit 3",
+         "select * from T where A = -? and B = ? order by 1 limit 3"},
+        {"select a, 'k' from T where a in (1, 2) and b like 'x%' group by a",
+         "select a, 'k' from T where a in (?, ?) and b like ? group by a"},
+        {"select * from T where p = 1.5 and b = x'00' and s = \"str\" and c = 'C' collate "
+         "'nocase';",
+         "select * from T where p = 1.5 and b = x'00' and s = \"str\" and c = ? collate "
+         "'nocase';"},
+        {"select * from T where p = 1e5 or p = 1e-5 or p = 0x10", std::nullopt},
+        {"select * from T where Id = 99999999999999999999", std::nullopt},
+        {"select * from T where a = ? or b = 1", std::nullopt},
+        {"select * from T where a = :v or b = 1", std::nullopt},
+        {"select * from T where a in (select a from U where b = 1 order by 1)", std::nullopt},
+        {"select * from T where a = 1 union select * from U", std::nullopt},
+        {"select * from T where a = 'open", std::nullopt},
+        {"select * from T where a = 1; delete from T", std::nullopt},
+        {"select * from T order by 1", std::nullopt},
+        {"delete from T where a = 1", std::nullopt},
+    };
+    for (const auto& [text, sql] : cases) {
+        SCOPED_TRACE(text);
+        const auto p = parameterize_condition(text, sqlite_dialect);
+        EXPECT_EQ(p ? std::optional<std::string>(p->sql) : std::nullopt, sql);
+    }
+}
+
 TEST(SqlText, NamesSplitAndQuote) {
     EXPECT_EQ(name_parts("main.\"My \"\"T\"\"\""), (std::vector<std::string>{"main", "My \"T\""}));
     EXPECT_EQ(name_parts("[dbo].`t`"), (std::vector<std::string>{"dbo", "t"}));

@@ -1,5 +1,4 @@
-// The SQLite driver's small parsers: ISO dates, and the declared types that decide a column's
-// value kind.
+// The SQLite driver's ISO date parser.
 
 #include <gtest/gtest.h>
 
@@ -42,27 +41,6 @@ TEST(SqliteValues, IsoTextReadsAsDate) {
     }
     EXPECT_EQ(iso_text(Date::from_fields(2024, 3, 1, 13, 45, 10)), "2024-03-01 13:45:10");
     EXPECT_EQ(iso_text(Date(0.0)), "1899-12-30 00:00:00");
-}
-
-TEST(SqliteValues, DeclaredTypesThatChangeTheValueKind) {
-    const std::vector<std::pair<const char*, ColumnKind>> cases = {
-        {"DATE", ColumnKind::Date},
-        {"datetime", ColumnKind::Date},
-        {"Time", ColumnKind::Date},
-        {"TIMESTAMP(3)", ColumnKind::Date},
-        {"timestamp with time zone", ColumnKind::Date},
-        {"BIT", ColumnKind::Boolean},
-        {"boolean", ColumnKind::Boolean},
-        {"INTEGER", ColumnKind::Plain},
-        {"DATETIMEOFFSET", ColumnKind::Plain},
-        {"VARCHAR(10)", ColumnKind::Plain},
-        {"", ColumnKind::Plain},
-    };
-    for (const auto& [declared, kind] : cases) {
-        SCOPED_TRACE(declared);
-        EXPECT_EQ(column_kind(declared), kind);
-    }
-    EXPECT_EQ(column_kind(nullptr), ColumnKind::Expression);
 }
 
 }  // namespace

@@ -43,11 +43,18 @@ class SqliteConnection final : public detail::ConnectionDriver {
     std::unique_ptr<detail::CursorDriver> open_cursor(const std::string& source,
                                                       int32_t cursor_type, int32_t lock_type,
                                                       int32_t cursor_location) override {
+        const bool read_only = lock_type == adLockReadOnly;
+        const bool loads = cursor_location == adUseClient || cursor_type == adOpenStatic;
+        if (read_only && (loads || cursor_type == adOpenForwardOnly)) {
+            if (auto [stmt, key] = prepare_bound(source); stmt) {
+                if (loads) return open_static(db_, std::move(stmt), std::move(key), source);
+                return open_forward(db_, std::move(stmt), std::move(key), source);
+            }
+        }
         int32_t affected = 0;
         auto [stmt, text] = prepare_last(source, affected);
         if (!stmt) return nullptr;
-        const bool read_only = lock_type == adLockReadOnly;
-        if (cursor_location == adUseClient || cursor_type == adOpenStatic) {
+        if (loads) {
             if (read_only) return open_static(db_, std::move(stmt), std::move(text));
             return open_keyset(db_, std::move(stmt), std::move(text), false, true);
         }
@@ -62,6 +69,10 @@ class SqliteConnection final : public detail::ConnectionDriver {
     std::unique_ptr<detail::CursorDriver> execute(const std::string& sql,
                                                   int32_t& records_affected) override {
         records_affected = 0;
+        if (auto [stmt, key] = prepare_bound(sql); stmt) {
+            records_affected = -1;
+            return open_forward(db_, std::move(stmt), std::move(key), sql);
+        }
         auto [stmt, text] = prepare_last(sql, records_affected);
         if (!stmt) return nullptr;
         records_affected = -1;
@@ -164,6 +175,40 @@ class SqliteConnection final : public detail::ConnectionDriver {
         }
         if (any) return {Statement(), std::string()};
         refuse(no_command, "Command text was not set for the command object.", text);
+    }
+
+    // A read whose condition holds literals is prepared with parameters in their place, so that
+    // the same read with other values (a lookup by key in a loop) prepares nothing again.
+    // Returns the statement, bound, and its text in the cache; nothing when the text is not
+    // such a read, and then it is prepared as written, which also reports its own failures.
+    std::pair<Statement, std::string> prepare_bound(std::string_view text) {
+        auto p = detail::sql::parameterize_condition(text, detail::sql::sqlite_dialect);
+        if (!p) return {};
+        db_->check_schema();
+        Statement stmt = db_->cache.take(p->sql);
+        if (!stmt) {
+            try {
+                std::string_view tail;
+                stmt = prepare(*db_, p->sql, &tail);
+                if (!detail::sql::is_blank(tail, detail::sql::sqlite_dialect)) return {};
+            } catch (const ErrorInfo&) {
+                return {};
+            }
+        }
+        if (!stmt || sqlite3_column_count(stmt.get()) == 0 ||
+            sqlite3_bind_parameter_count(stmt.get()) != static_cast<int>(p->values.size())) {
+            return {};
+        }
+        for (std::size_t i = 0; i < p->values.size(); ++i) {
+            const auto& v = p->values[i];
+            const int at = static_cast<int>(i) + 1;
+            const int rc = v.is_text
+                               ? sqlite3_bind_text64(stmt.get(), at, v.text.data(), v.text.size(),
+                                                     SQLITE_TRANSIENT, SQLITE_UTF8)
+                               : sqlite3_bind_int64(stmt.get(), at, v.integer);
+            if (rc != SQLITE_OK) return {};
+        }
+        return {std::move(stmt), std::move(p->sql)};
     }
 
     std::pair<Statement, std::string> ready(Statement stmt, std::string_view text,

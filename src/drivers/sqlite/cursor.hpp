@@ -31,8 +31,9 @@ class Cursor : public detail::CursorDriver {
     int64_t rows_stepped() const { return rows_stepped_; }
 
   protected:
-    /// Steps stmt, counting rows on the cursor and on the database.
-    bool step_row(sqlite3_stmt* stmt) const;
+    /// Steps stmt, counting rows on the cursor and on the database; failures name `shown`
+    /// (see step).
+    bool step_row(sqlite3_stmt* stmt, std::string_view shown = {}) const;
     [[noreturn]] void refuse_update() const;
 
     std::shared_ptr<Database> db_;
@@ -40,14 +41,15 @@ class Cursor : public detail::CursorDriver {
 };
 
 // Each cursor takes stmt, prepared from text and not stepped, and gives it back to the
-// connection's statement cache when it ends.
+// connection's statement cache when it ends. Failures name `shown`, the caller's own text,
+// where stmt was prepared with parameters in place of its literals (empty otherwise).
 
 /// Streams stmt's rows; stepped once here so that the cursor stands on the first row.
-std::unique_ptr<Cursor> open_forward(std::shared_ptr<Database> db, Statement stmt,
-                                     std::string text);
+std::unique_ptr<Cursor> open_forward(std::shared_ptr<Database> db, Statement stmt, std::string text,
+                                     std::string shown = {});
 /// Reads every row of stmt now: RecordCount is known at once.
 std::unique_ptr<detail::CursorDriver> open_static(std::shared_ptr<Database> db, Statement stmt,
-                                                  std::string text);
+                                                  std::string text, std::string_view shown = {});
 /// A keyset cursor that steps only when a row is asked for. Unless read_only, it writes AddNew
 /// and changed rows (when: see seams/data/core/keyset_cursor.hpp) back to the one table its
 /// rows come from, finding each row by the table's

@@ -49,10 +49,11 @@ Statement prepare_cached(Database& db, std::string_view text) {
     return prepare(db, text);
 }
 
-bool step(sqlite3* db, sqlite3_stmt* stmt) {
+bool step(sqlite3* db, sqlite3_stmt* stmt, std::string_view shown) {
     const int rc = sqlite3_step(stmt);
     if (rc == SQLITE_ROW) return true;
     if (rc == SQLITE_DONE) return false;
+    if (!shown.empty()) raise_error(db, rc, shown);
     const char* sql = sqlite3_sql(stmt);
     raise_error(db, rc, sql ? sql : "");
 }

@@ -83,8 +83,9 @@ struct GiveBack {
     ~GiveBack() { db.cache.give_back(std::move(sql), std::move(stmt)); }
 };
 
-/// Steps once: true on a row, false when done. Throws ErrorInfo on failure.
-bool step(sqlite3* db, sqlite3_stmt* stmt);
+/// Steps once: true on a row, false when done. Throws ErrorInfo on failure, naming `shown` as
+/// the statement (the statement's own text when empty).
+bool step(sqlite3* db, sqlite3_stmt* stmt, std::string_view shown = {});
 
 /// Runs a statement without results (BEGIN, SAVEPOINT, ...).
 void run(Database& db, std::string_view sql);

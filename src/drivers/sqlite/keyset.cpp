@@ -295,6 +295,9 @@ class KeysetCursor final : public detail::KeysetCursor<Row, Cursor> {
         if (failure_) throw *failure_;
         if (done_) return false;
         try {
+            for (auto& key : unindexed_)
+                ++written_[std::move(key)];
+            unindexed_.clear();
             while (step_row(stmt_.get())) {
                 Row row;
                 if (plan_->updatable) {
@@ -386,9 +389,10 @@ class KeysetCursor final : public detail::KeysetCursor<Row, Cursor> {
                 row.key.append(reinterpret_cast<const char*>(&rowid), sizeof rowid);
             }
         }
-        row.values.assign(columns_.size(), Variant::null());
+        // Its values are read back when first asked for (see reload).
         row.stale = true;
-        ++written_[row.key];
+        // Indexed only when the query is read further: a batch of appends never hashes.
+        if (!done_) unindexed_.push_back(row.key);
         return row;
     }
 
@@ -420,7 +424,7 @@ class KeysetCursor final : public detail::KeysetCursor<Row, Cursor> {
         std::string moved_to = read_key(update.stmt.get(), all_columns());
         while (step(db_->db, update.stmt.get())) {
         }
-        if (moved_to != row.key) ++written_[moved_to];
+        if (moved_to != row.key && !done_) unindexed_.push_back(moved_to);
         row.key = std::move(moved_to);
         row.stale = true;
     }
@@ -452,6 +456,9 @@ class KeysetCursor final : public detail::KeysetCursor<Row, Cursor> {
         if (!step(db_->db, read.stmt.get())) {
             refuse(code::row_deleted, "The current row has been deleted.", text);
         }
+        // A written row gets its values here; columns the table does not hold stay Null.
+        if (row.values.size() != columns_.size())
+            row.values.assign(columns_.size(), Variant::null());
         int column = 0;
         for (std::size_t i = 0; i < plan_->origins.size(); ++i) {
             if (plan_->origins[i].empty()) continue;
@@ -471,6 +478,7 @@ class KeysetCursor final : public detail::KeysetCursor<Row, Cursor> {
     mutable std::optional<ErrorInfo> failure_;
     // Keys of rows this cursor wrote, with how often the query may still show them.
     mutable std::unordered_map<std::string, int> written_;
+    mutable std::vector<std::string> unindexed_;  // keys written since the last fetch
 
     // The INSERT of the last added row, kept while rows assign the same fields.
     Statement insert_;

@@ -1,11 +1,10 @@
 // The read-only cursors: forward-only (streams) and static (loads the result at Open).
 
-#include <optional>
-
 #include "drivers/sqlite/cursor.hpp"
 #include "drivers/sqlite/diagnostics.hpp"
 #include "drivers/sqlite/errors.hpp"
 #include "ortiva/error_info.hpp"
+#include "seams/data/core/forward_cursor.hpp"
 
 namespace ortiva::sqlite {
 
@@ -19,8 +18,8 @@ std::vector<Column> read_columns(sqlite3_stmt* stmt, int first) {
     return columns;
 }
 
-bool Cursor::step_row(sqlite3_stmt* stmt) const {
-    if (!step(db_->db, stmt)) return false;
+bool Cursor::step_row(sqlite3_stmt* stmt, std::string_view shown) const {
+    if (!step(db_->db, stmt, shown)) return false;
     ++rows_stepped_;
     ++db_->rows_stepped;
     return true;
@@ -32,86 +31,55 @@ void Cursor::refuse_update() const {
 
 namespace {
 
-class ForwardCursor final : public Cursor {
+class ForwardCursor final : public detail::ForwardCursor<Cursor> {
   public:
-    ForwardCursor(std::shared_ptr<Database> db, Statement stmt, std::string text)
-        : Cursor(std::move(db)),
+    ForwardCursor(std::shared_ptr<Database> db, Statement stmt, std::string text, std::string shown)
+        : detail::ForwardCursor<Cursor>(std::move(db)),
           stmt_(std::move(stmt)),
           text_(std::move(text)),
+          shown_(std::move(shown)),
           columns_(read_columns(stmt_.get())) {
-        advance();
+        std::vector<std::string> names;
+        for (const auto& c : columns_)
+            names.push_back(c.name);
+        start(error_source, std::move(names));
     }
-
-    bool eof() const override { return !has_row_; }
-    int32_t record_count() const override { return -1; }
-
-    void move_first() override {
-        if (position_ == 0 && !failure_) return;
-        // Starting over runs the statement again, which only a read may do.
-        if (!sqlite3_stmt_readonly(stmt_.get())) {
-            refuse(code::cannot_fetch_backward, "The rowset does not support fetching backward.",
-                   sqlite3_sql(stmt_.get()));
-        }
-        sqlite3_reset(stmt_.get());
-        failure_.reset();
-        position_ = -1;
-        advance();
-    }
-
-    void move_next() override { advance(); }
-
-    int32_t field_count() const override { return static_cast<int32_t>(columns_.size()); }
-    std::string field_name(int32_t index) const override { return columns_[index].name; }
-    Variant value(int32_t index) const override {
-        return read_value(stmt_.get(), index, columns_[index].kind);
-    }
-
-    void set_value(int32_t, const Variant&) override { refuse_update(); }
-    void add_new() override { refuse_update(); }
-    void update() override { refuse_update(); }
-    void update_batch(int32_t) override { refuse_update(); }
-    bool adding() const override { return false; }
-    void close() override { db_->cache.give_back(std::move(text_), std::move(stmt_)); }
 
   private:
-    void advance() {
-        // After a failure SQLite would run the statement again from its start: report the
-        // failure again instead.
-        if (failure_) throw *failure_;
-        try {
-            has_row_ = step_row(stmt_.get());
-        } catch (const ErrorInfo& e) {
-            has_row_ = false;
-            failure_ = e;
-            throw;
-        }
-        ++position_;
+    bool fetch() override { return step_row(stmt_.get(), shown_); }
+    Variant read(std::size_t i) const override {
+        return read_value(stmt_.get(), static_cast<int>(i), columns_[i].kind);
     }
+    bool rerunnable() const override { return sqlite3_stmt_readonly(stmt_.get()) != 0; }
+    void rerun() override { sqlite3_reset(stmt_.get()); }
+    std::string_view statement() const override {
+        return shown_.empty() ? sqlite3_sql(stmt_.get()) : shown_;
+    }
+    void give_back() override { db_->cache.give_back(std::move(text_), std::move(stmt_)); }
 
     Statement stmt_;
     std::string text_;
+    std::string shown_;
     std::vector<Column> columns_;
-    bool has_row_ = false;
-    int64_t position_ = -1;
-    std::optional<ErrorInfo> failure_;
 };
 
 }  // namespace
 
-std::unique_ptr<Cursor> open_forward(std::shared_ptr<Database> db, Statement stmt,
-                                     std::string text) {
-    return std::make_unique<ForwardCursor>(std::move(db), std::move(stmt), std::move(text));
+std::unique_ptr<Cursor> open_forward(std::shared_ptr<Database> db, Statement stmt, std::string text,
+                                     std::string shown) {
+    return std::make_unique<ForwardCursor>(std::move(db), std::move(stmt), std::move(text),
+                                           std::move(shown));
 }
 
 std::unique_ptr<detail::CursorDriver> open_static(std::shared_ptr<Database> db, Statement stmt,
-                                                  std::string text) {
+                                                  std::string text, std::string_view shown) {
     const std::vector<Column> columns = read_columns(stmt.get());
     std::vector<std::string> names;
     for (const auto& c : columns)
         names.push_back(c.name);
     std::vector<std::vector<Variant>> rows;
     GiveBack done{*db, std::move(text), std::move(stmt)};
-    while (step(db->db, done.stmt.get())) {
+    while (step(db->db, done.stmt.get(), shown)) {
         ++db->rows_stepped;
         std::vector<Variant> row;
         row.reserve(columns.size());

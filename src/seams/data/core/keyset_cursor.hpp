@@ -10,6 +10,7 @@
 // written stay written after a failure: the failing row is in hand again to be mended, and the
 // rows after it wait to be written with it.
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <iterator>
@@ -172,6 +173,11 @@ class KeysetCursor : public Base {
     }
 
     void keep(std::vector<Row>& stored) {
+        // Room for a batch at once, still growing geometrically when rows come one at a time.
+        auto& added = rows_.added;
+        if (added.capacity() < added.size() + stored.size()) {
+            added.reserve(std::max(added.size() + stored.size(), 2 * added.capacity()));
+        }
         for (Row& row : stored)
             rows_.stand_on_added(std::move(row));
     }

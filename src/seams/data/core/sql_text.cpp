@@ -1,6 +1,8 @@
 #include "seams/data/core/sql_text.hpp"
 
+#include <algorithm>
 #include <cctype>
+#include <charconv>
 #include <cstddef>
 
 namespace ortiva::detail::sql {
@@ -107,7 +109,106 @@ std::size_t plain_select_from(std::string_view s, const std::vector<Token>& t) {
     return from;
 }
 
+bool is_compound(std::string_view s, const Token& t) {
+    return is_word(s, t, "UNION") || is_word(s, t, "INTERSECT") || is_word(s, t, "EXCEPT");
+}
+
+// The contents of a '...' literal, or nothing when it is unterminated or holds a NUL.
+std::optional<std::string> string_literal(std::string_view s, const Token& t) {
+    std::string out;
+    for (std::size_t i = t.begin + 1; i < t.end; ++i) {
+        if (s[i] == '\0') return std::nullopt;
+        if (s[i] != '\'') {
+            out.push_back(s[i]);
+        } else if (i + 1 < t.end && s[i + 1] == '\'') {
+            out.push_back('\'');
+            ++i;
+        } else {
+            return i + 1 == t.end ? std::optional<std::string>(std::move(out)) : std::nullopt;
+        }
+    }
+    return std::nullopt;
+}
+
 }  // namespace
+
+std::optional<Parameterized> parameterize_condition(std::string_view s, const Dialect& d) {
+    const std::vector<Token> t = tokens(s, d);
+    if (t.empty() || !is_word(s, t[0], "SELECT")) return std::nullopt;
+    std::size_t where = 0;
+    std::size_t end = t.size();
+    int depth = 0;
+    for (std::size_t i = 0; i < t.size(); ++i) {
+        const Token& k = t[i];
+        // Parameters of the text's own would be numbered among ours.
+        if (k.kind == TokenKind::Punct &&
+            (s[k.begin] == '?' || s[k.begin] == ':' || s[k.begin] == '@' || s[k.begin] == '$')) {
+            return std::nullopt;
+        }
+        if (k.kind == TokenKind::Word && s[k.begin] == '$') return std::nullopt;
+        if (is_punct(s, k, '(')) ++depth;
+        if (is_punct(s, k, ')')) --depth;
+        if (depth != 0) continue;
+        if (is_compound(s, k)) return std::nullopt;
+        if (is_punct(s, k, ';')) {
+            if (!only_semicolons(s, t, i)) return std::nullopt;
+            end = std::min(end, i);
+        } else if (!where && is_word(s, k, "WHERE")) {
+            where = i;
+        } else if (where && end == t.size()) {
+            for (const char* word : {"GROUP", "ORDER", "LIMIT", "HAVING", "WINDOW"}) {
+                if (is_word(s, k, word)) end = i;
+            }
+        }
+    }
+    if (!where) return std::nullopt;
+
+    Parameterized out;
+    std::size_t copied = 0;
+    for (std::size_t i = where + 1; i < end; ++i) {
+        const Token& k = t[i];
+        if (is_word(s, k, "SELECT") || is_word(s, k, "VALUES")) return std::nullopt;
+        const Token* before = i > 0 ? &t[i - 1] : nullptr;
+        const Token* after = i + 1 < t.size() ? &t[i + 1] : nullptr;
+        const bool next_to_point =
+            (before && is_punct(s, *before, '.')) || (after && is_punct(s, *after, '.'));
+        Literal value;
+        if (k.kind == TokenKind::Word && std::isdigit(static_cast<unsigned char>(s[k.begin]))) {
+            // Reals, hexadecimal and exponent forms and integers past 64 bits stay as written.
+            const auto [ptr, ec] =
+                std::from_chars(s.data() + k.begin, s.data() + k.end, value.integer);
+            // The digits after "1e-" are an exponent's.
+            const bool exponent = i >= 2 &&
+                                  (is_punct(s, *before, '-') || is_punct(s, *before, '+')) &&
+                                  before->end == k.begin && t[i - 2].end == before->begin &&
+                                  t[i - 2].kind == TokenKind::Word &&
+                                  std::isdigit(static_cast<unsigned char>(s[t[i - 2].begin]));
+            if (ec != std::errc() || ptr != s.data() + k.end || next_to_point || exponent) {
+                continue;
+            }
+        } else if (k.kind == TokenKind::Quoted && s[k.begin] == '\'') {
+            // X'..' is a blob, 'name'.x a name, IN 't' a table, AS 't' a type and COLLATE 'x'
+            // a collation: left as written.
+            const bool prefixed = before && before->kind == TokenKind::Word &&
+                                  (before->end == k.begin || is_word(s, *before, "COLLATE") ||
+                                   is_word(s, *before, "IN") || is_word(s, *before, "AS"));
+            if (prefixed || next_to_point || (after && is_punct(s, *after, '('))) continue;
+            auto text = string_literal(s, k);
+            if (!text) return std::nullopt;
+            value.is_text = true;
+            value.text = std::move(*text);
+        } else {
+            continue;
+        }
+        out.sql.append(s.substr(copied, k.begin - copied));
+        out.sql.push_back('?');
+        copied = k.end;
+        out.values.push_back(std::move(value));
+    }
+    if (out.values.empty()) return std::nullopt;
+    out.sql.append(s.substr(copied));
+    return out;
+}
 
 bool same_name(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;

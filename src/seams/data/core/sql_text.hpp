@@ -4,6 +4,7 @@
 // a plain SELECT reads, and where hidden key columns can go without moving the caller's own.
 // Dialects differ only in a few lexical details, given as flags.
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -38,6 +39,27 @@ std::optional<std::string> single_table(std::string_view select, const Dialect& 
 /// grouped queries, and anything but one SELECT with a FROM.
 std::optional<std::string> with_columns_appended(std::string_view select, std::string_view columns,
                                                  const Dialect& d);
+
+/// A literal taken out of a statement's text, to be bound in its place.
+struct Literal {
+    bool is_text = false;
+    int64_t integer = 0;
+    std::string text;  // unquoted
+};
+
+/// A statement with literals replaced by "?", and the literals in their order.
+struct Parameterized {
+    std::string sql;
+    std::vector<Literal> values;
+};
+
+/// For one SELECT with a top-level WHERE, the statement with the integer and '...' literals of
+/// that condition turned into parameters, which the database compares exactly as it would the
+/// literals (neither has an affinity). Everything outside the condition, and any literal that
+/// could mean something else as a parameter (reals, blobs, names written as strings), stays as
+/// written. Nothing when the text already has parameters, is compound, has a subquery in its
+/// condition, or has no literal to take out.
+std::optional<Parameterized> parameterize_condition(std::string_view select, const Dialect& d);
 
 /// The parts of a written name ("s"."t", [t], `t`), unquoted.
 std::vector<std::string> name_parts(std::string_view name);
