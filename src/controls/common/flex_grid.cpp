@@ -90,8 +90,8 @@ Variant FlexGridMembers::dispatch(Control& self, GridCells& cells, Access access
             if (!set) return Variant(by_row ? cells.current_row() : cells.current_col());
             const int32_t v = int_value(*value);
             if (v < 0 || v >= (by_row ? rows : cols)) {
-                if (by_row) raise(30009, {}, "Invalid Row value");
-                raise(30010, {}, "Invalid Col value");
+                if (by_row) raise(err::grid_invalid_row, {}, "Invalid Row value");
+                raise(err::grid_invalid_col, {}, "Invalid Col value");
             }
             if (by_row) {
                 cells.set_current(v, cells.current_col());

@@ -35,7 +35,7 @@ class FormControls : public Collection {
 Variant FormCore::item(const Variant& index) const {
     if (index.is_string()) {
         if (auto found = control_named(index.str())) return object_variant(std::move(found));
-        raise(730, {}, "Control '" + index.str() + "' not found");
+        raise(err::control_not_found, {}, "Control '" + index.str() + "' not found");
     }
     const int32_t i = int_value(index);
     if (i < 0 || i >= control_count()) raise(err::subscript);

@@ -52,7 +52,7 @@ Control& control_of(HostObject& object) {
 }  // namespace
 
 HostObjectPtr wrap(QWidget* widget) {
-    if (!widget) raise(91);
+    if (!widget) raise(err::object_not_set);
     if (HostObjectPtr existing = adapter_of(widget)) return existing;
     HostObjectPtr adapter = make_adapter(widget);
     keep_adapter(widget, adapter);
@@ -60,7 +60,7 @@ HostObjectPtr wrap(QWidget* widget) {
 }
 
 HostObjectPtr wrap(QTreeWidget* tree, TreeKind kind) {
-    if (!tree) raise(91);
+    if (!tree) raise(err::object_not_set);
     const char* type = kind == TreeKind::ListView ? "ListView" : "TreeView";
     if (HostObjectPtr existing = adapter_of(tree)) {
         if (existing->type_name() != type) {

@@ -51,7 +51,7 @@ MemberId HostObject::id_of(std::string_view member) {
     std::lock_guard lock(names.mutex);
     if (const auto it = names.ids.find(key); it != names.ids.end()) return MemberId{it->second};
     const int32_t id = names.count.load(std::memory_order_relaxed);
-    if (id == chunk_size * max_chunks) raise(7);
+    if (id == chunk_size * max_chunks) raise(err::out_of_memory);
     std::atomic<std::string*>& chunk = names.chunks[id >> chunk_bits];
     if (!chunk.load(std::memory_order_relaxed)) chunk.store(new std::string[chunk_size]);
     chunk.load(std::memory_order_relaxed)[id & (chunk_size - 1)] = std::string(member);

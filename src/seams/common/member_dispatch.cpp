@@ -30,7 +30,7 @@ bool given(const Args& args, std::size_t i) {
 }
 
 void expect_args(const Args& args, std::size_t min, std::size_t max) {
-    if (args.size() < min || args.size() > max) raise(450);
+    if (args.size() < min || args.size() > max) raise(err::wrong_argument_count);
 }
 
 int32_t int_value(const Variant& v) {
@@ -59,7 +59,7 @@ void no_member() {
 }
 
 void read_only() {
-    raise(383, {}, "Set not supported (read-only property)");
+    raise(err::read_only_property, {}, "Set not supported (read-only property)");
 }
 
 void invalid_value() {
@@ -67,7 +67,7 @@ void invalid_value() {
 }
 
 void removed() {
-    raise(35605, {}, "Control has been deleted");
+    raise(err::ctl_deleted, {}, "Control has been deleted");
 }
 
 }  // namespace ortiva::member_dispatch

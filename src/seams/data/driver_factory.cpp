@@ -23,16 +23,16 @@ std::unique_ptr<ConnectionDriver> open_driver(const std::string& connection_stri
 #else
         (void)user_id;
         (void)password;
-        raise(3706, "Ortiva.Connection",
+        raise(err::ado_provider_not_found, "Ortiva.Connection",
               "Provider cannot be found: this build of Ortiva has no ODBC driver.");
 #endif
     }
     if (!provider.empty()) {
-        raise(3706, "Ortiva.Connection",
+        raise(err::ado_provider_not_found, "Ortiva.Connection",
               "Provider cannot be found. It may not be properly installed. (Provider=" +
                   cs.get("Provider") + ")");
     }
-    raise(3706, "Ortiva.Connection",
+    raise(err::ado_provider_not_found, "Ortiva.Connection",
           "The connection string names no provider, data source, driver or DSN.");
 }
 
