@@ -20,22 +20,12 @@
 #include "management/errors.hpp"
 #include "ortiva/error_info.hpp"
 #include "ortiva/management.hpp"
+#include "support/raised.hpp"
 
 namespace ortiva::testing {
 
 inline int32_t code(management::Error e) {
     return static_cast<int32_t>(e);
-}
-
-/// The number of the ErrorInfo that call throws, 0 when it succeeds.
-template <typename F>
-int32_t error_of(F&& call) {
-    try {
-        call();
-    } catch (const ErrorInfo& e) {
-        return e.number();
-    }
-    return 0;
 }
 
 /// Runs SQL on a database file, failing with SQLite's own message.

@@ -6,18 +6,12 @@
 
 #include "ortiva/conversions.hpp"
 #include "ortiva/error_info.hpp"
+#include "support/raised.hpp"
 
 namespace ortiva {
 namespace {
 
-int error_number(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const ErrorInfo& e) {
-        return e.number();
-    }
-    return 0;
-}
+using ortiva::testing::error_of;
 
 TEST(LeadingNumber, ReadsUpToTheFirstCharacterThatCannotContinue) {
     struct Case {
@@ -36,13 +30,13 @@ TEST(LeadingNumber, ReadsUpToTheFirstCharacterThatCannotContinue) {
     for (const auto& c : cases)
         EXPECT_EQ(leading_number(c.in), c.out) << '"' << c.in << '"';
     EXPECT_FALSE(std::signbit(leading_number("-x")));
-    EXPECT_EQ(error_number([] { leading_number("1e400"); }), err::overflow);
-    EXPECT_EQ(error_number([] { leading_number("&H100000000"); }), err::overflow);
+    EXPECT_EQ(error_of([] { leading_number("1e400"); }), err::overflow);
+    EXPECT_EQ(error_of([] { leading_number("&H100000000"); }), err::overflow);
     EXPECT_EQ(leading_number("1e-400"), 0);
     EXPECT_EQ(leading_number("0." + std::string(400, '0') + "1"), 0);
     EXPECT_GT(leading_number("1e-310"), 0);  // subnormal, not flushed
-    EXPECT_EQ(error_number([] { leading_number("1" + std::string(400, '0')); }), err::overflow);
-    EXPECT_EQ(error_number([] { to_double(Variant("-1D400")); }), err::overflow);
+    EXPECT_EQ(error_of([] { leading_number("1" + std::string(400, '0')); }), err::overflow);
+    EXPECT_EQ(error_of([] { to_double(Variant("-1D400")); }), err::overflow);
 }
 
 TEST(Rounding, HalfGoesToEvenAndRangeOverflows) {
@@ -66,14 +60,14 @@ TEST(Rounding, HalfGoesToEvenAndRangeOverflows) {
         EXPECT_EQ(round_to_int32(c.in), c.out) << c.in;
     for (double bad : {2147483647.0 + 1, 2147483647.5, -2147483649.0, -2147483648.6, std::nan(""),
                        double(INFINITY)}) {
-        EXPECT_EQ(error_number([bad] { round_to_int32(bad); }), err::overflow) << bad;
+        EXPECT_EQ(error_of([bad] { round_to_int32(bad); }), err::overflow) << bad;
     }
     EXPECT_EQ(round_to_int16(32767.0), 32767);
     EXPECT_EQ(round_to_int16(-32768.0), -32768);
     EXPECT_EQ(round_to_int16(-32768.5), -32768);
     EXPECT_EQ(round_to_int16(4.5), 4);
     for (double bad : {32768.0, 32767.5, -32769.0, -32768.6}) {
-        EXPECT_EQ(error_number([bad] { round_to_int16(bad); }), err::overflow) << bad;
+        EXPECT_EQ(error_of([bad] { round_to_int16(bad); }), err::overflow) << bad;
     }
 }
 
@@ -94,9 +88,9 @@ TEST(Conversions, ToText) {
     };
     for (const auto& c : cases)
         EXPECT_EQ(to_text(c.in), c.out) << c.out;
-    EXPECT_EQ(error_number([] { to_text(Variant::null()); }), err::invalid_null);
-    EXPECT_EQ(error_number([] { to_text(Variant::missing()); }), err::type_mismatch);
-    EXPECT_EQ(error_number([] { to_text(Variant(VariantArray{1})); }), err::type_mismatch);
+    EXPECT_EQ(error_of([] { to_text(Variant::null()); }), err::invalid_null);
+    EXPECT_EQ(error_of([] { to_text(Variant::missing()); }), err::type_mismatch);
+    EXPECT_EQ(error_of([] { to_text(Variant(VariantArray{1})); }), err::type_mismatch);
     EXPECT_EQ(join_text(Variant::null()), "");
     EXPECT_EQ(join_text(Variant(2.5)), "2.5");
 }
@@ -115,17 +109,17 @@ TEST(Conversions, ToIntegersNeedWhollyNumericText) {
     EXPECT_EQ(to_int16(Variant(int32_t{-32768})), -32768);
     EXPECT_EQ(to_int32(Variant(13.5f)), 14);
     for (const char* bad : {"abc", "12abc", "", " ", "0007x", "1 2", "\t5", "1e", "&HG"}) {
-        EXPECT_EQ(error_number([bad] { to_int32(Variant(bad)); }), err::type_mismatch) << bad;
-        EXPECT_EQ(error_number([bad] { to_double(Variant(bad)); }), err::type_mismatch) << bad;
+        EXPECT_EQ(error_of([bad] { to_int32(Variant(bad)); }), err::type_mismatch) << bad;
+        EXPECT_EQ(error_of([bad] { to_double(Variant(bad)); }), err::type_mismatch) << bad;
     }
-    EXPECT_EQ(error_number([] { to_int32(Variant::null()); }), err::invalid_null);
-    EXPECT_EQ(error_number([] { to_int16(Variant::null()); }), err::invalid_null);
-    EXPECT_EQ(error_number([] { to_double(Variant::null()); }), err::invalid_null);
-    EXPECT_EQ(error_number([] { to_int32(Variant("2147483648")); }), err::overflow);
-    EXPECT_EQ(error_number([] { to_int16(Variant(int32_t{32768})); }), err::overflow);
-    EXPECT_EQ(error_number([] { to_int32(Variant(std::shared_ptr<HostObject>())); }),
+    EXPECT_EQ(error_of([] { to_int32(Variant::null()); }), err::invalid_null);
+    EXPECT_EQ(error_of([] { to_int16(Variant::null()); }), err::invalid_null);
+    EXPECT_EQ(error_of([] { to_double(Variant::null()); }), err::invalid_null);
+    EXPECT_EQ(error_of([] { to_int32(Variant("2147483648")); }), err::overflow);
+    EXPECT_EQ(error_of([] { to_int16(Variant(int32_t{32768})); }), err::overflow);
+    EXPECT_EQ(error_of([] { to_int32(Variant(std::shared_ptr<HostObject>())); }),
               err::type_mismatch);
-    EXPECT_EQ(error_number([] { to_single(Variant(1e300)); }), err::overflow);
+    EXPECT_EQ(error_of([] { to_single(Variant(1e300)); }), err::overflow);
 }
 
 TEST(Conversions, ToBoolAndDate) {
@@ -136,15 +130,15 @@ TEST(Conversions, ToBoolAndDate) {
     EXPECT_FALSE(to_bool(Variant("0.0")));
     EXPECT_TRUE(to_bool(Variant(0.5)));
     EXPECT_FALSE(to_bool(Variant()));
-    EXPECT_EQ(error_number([] { to_bool(Variant("yes")); }), err::type_mismatch);
-    EXPECT_EQ(error_number([] { to_bool(Variant::null()); }), err::invalid_null);
+    EXPECT_EQ(error_of([] { to_bool(Variant("yes")); }), err::type_mismatch);
+    EXPECT_EQ(error_of([] { to_bool(Variant::null()); }), err::invalid_null);
 
     EXPECT_EQ(to_date(Variant(45352.25)), Date(45352.25));
     EXPECT_EQ(to_date(Variant("2024-03-01")), Date::from_fields(2024, 3, 1));
-    EXPECT_EQ(error_number([] { to_date(Variant("45352")); }), err::type_mismatch);
-    EXPECT_EQ(error_number([] { to_date(Variant("not a date")); }), err::type_mismatch);
-    EXPECT_EQ(error_number([] { to_date(Variant(1e10)); }), err::overflow);
-    EXPECT_EQ(error_number([] { to_date(Variant::null()); }), err::invalid_null);
+    EXPECT_EQ(error_of([] { to_date(Variant("45352")); }), err::type_mismatch);
+    EXPECT_EQ(error_of([] { to_date(Variant("not a date")); }), err::type_mismatch);
+    EXPECT_EQ(error_of([] { to_date(Variant(1e10)); }), err::overflow);
+    EXPECT_EQ(error_of([] { to_date(Variant::null()); }), err::invalid_null);
 }
 
 TEST(Conversions, IsNumericMeansPlainDecimal) {

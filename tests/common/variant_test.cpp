@@ -5,18 +5,12 @@
 
 #include "ortiva/error_info.hpp"
 #include "ortiva/variant.hpp"
+#include "support/raised.hpp"
 
 namespace ortiva {
 namespace {
 
-int error_number(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const ErrorInfo& e) {
-        return e.number();
-    }
-    return 0;
-}
+using ortiva::testing::error_of;
 
 TEST(Variant, KindFollowsTheConstructor) {
     EXPECT_EQ(Variant().kind(), VariantKind::Empty);
@@ -36,8 +30,8 @@ TEST(Variant, KindFollowsTheConstructor) {
     EXPECT_EQ(Variant::error(5).kind(), VariantKind::Error);
     EXPECT_EQ(Variant(int16_t{-3}).integer(), -3);
     EXPECT_EQ(Variant("héllo").str(), "héllo");
-    EXPECT_EQ(error_number([] { Variant(int16_t{1}).long_value(); }), err::type_mismatch);
-    EXPECT_EQ(error_number([] { Variant().str(); }), err::type_mismatch);
+    EXPECT_EQ(error_of([] { Variant(int16_t{1}).long_value(); }), err::type_mismatch);
+    EXPECT_EQ(error_of([] { Variant().str(); }), err::type_mismatch);
 }
 
 TEST(Variant, MissingMarker) {
@@ -62,28 +56,28 @@ TEST(Variant, CopyingAnArrayCopiesItsElements) {
 TEST(VariantArray, BoundsAndElementAccess) {
     const VariantArray never;
     EXPECT_FALSE(never.allocated());
-    EXPECT_EQ(error_number([&] { never.lbound(); }), err::subscript);
-    EXPECT_EQ(error_number([&] { never.ubound(); }), err::subscript);
-    EXPECT_EQ(error_number([&] { never.at(0); }), err::subscript);
+    EXPECT_EQ(error_of([&] { never.lbound(); }), err::subscript);
+    EXPECT_EQ(error_of([&] { never.ubound(); }), err::subscript);
+    EXPECT_EQ(error_of([&] { never.at(0); }), err::subscript);
 
     const VariantArray empty(std::vector<Variant>{});
     EXPECT_EQ(empty.lbound(), 0);
     EXPECT_EQ(empty.ubound(), -1);
-    EXPECT_EQ(error_number([&] { empty.at(0); }), err::subscript);
+    EXPECT_EQ(error_of([&] { empty.at(0); }), err::subscript);
 
     const VariantArray list{"a", "b", "c"};
     EXPECT_EQ(list.ubound(), 2);
     EXPECT_EQ(list.at(2), Variant("c"));
-    EXPECT_EQ(error_number([&] { list.at(3); }), err::subscript);
-    EXPECT_EQ(error_number([&] { list.at(-1); }), err::subscript);
-    EXPECT_EQ(error_number([&] { list.ubound(2); }), err::subscript);
-    EXPECT_EQ(error_number([&] { list.lbound(0); }), err::subscript);
+    EXPECT_EQ(error_of([&] { list.at(3); }), err::subscript);
+    EXPECT_EQ(error_of([&] { list.at(-1); }), err::subscript);
+    EXPECT_EQ(error_of([&] { list.ubound(2); }), err::subscript);
+    EXPECT_EQ(error_of([&] { list.lbound(0); }), err::subscript);
 
     const VariantArray one_based({"x", "y"}, 1);
     EXPECT_EQ(one_based.lbound(), 1);
     EXPECT_EQ(one_based.ubound(), 2);
     EXPECT_EQ(one_based.at(1), Variant("x"));
-    EXPECT_EQ(error_number([&] { one_based.at(0); }), err::subscript);
+    EXPECT_EQ(error_of([&] { one_based.at(0); }), err::subscript);
 }
 
 TEST(VariantArray, TwoDimensions) {
@@ -97,19 +91,19 @@ TEST(VariantArray, TwoDimensions) {
     EXPECT_EQ(grid.items()[2], Variant(int32_t{21}));  // first subscript fastest
     EXPECT_EQ(grid.items()[6], Variant(int32_t{3}));
     EXPECT_TRUE(grid.at({1, 2}).is_empty());
-    EXPECT_EQ(error_number([&] { grid.at(0); }), err::subscript);
-    EXPECT_EQ(error_number([&] { grid.at({3, 1}); }), err::subscript);
-    EXPECT_EQ(error_number([&] { grid.at({0, 0}); }), err::subscript);
-    EXPECT_EQ(error_number([&] { grid.at({0, 1, 1}); }), err::subscript);
-    EXPECT_EQ(error_number([] { VariantArray::with_bounds({{5, 3}}); }), err::subscript);
+    EXPECT_EQ(error_of([&] { grid.at(0); }), err::subscript);
+    EXPECT_EQ(error_of([&] { grid.at({3, 1}); }), err::subscript);
+    EXPECT_EQ(error_of([&] { grid.at({0, 0}); }), err::subscript);
+    EXPECT_EQ(error_of([&] { grid.at({0, 1, 1}); }), err::subscript);
+    EXPECT_EQ(error_of([] { VariantArray::with_bounds({{5, 3}}); }), err::subscript);
     // Bounds at the ends of the 32-bit range neither wrap nor allocate the impossible.
-    EXPECT_EQ(error_number([] { VariantArray::with_bounds({{INT32_MIN, INT32_MAX}}); }), 7);
-    EXPECT_EQ(error_number([] { VariantArray({1, 2}, INT32_MAX); }), err::overflow);
+    EXPECT_EQ(error_of([] { VariantArray::with_bounds({{INT32_MIN, INT32_MAX}}); }), 7);
+    EXPECT_EQ(error_of([] { VariantArray({1, 2}, INT32_MAX); }), err::overflow);
     const VariantArray top({1}, INT32_MAX);
     EXPECT_EQ(top.at(INT32_MAX), Variant(int32_t{1}));
     const VariantArray low = VariantArray::with_bounds({{INT32_MIN, INT32_MIN + 1}});
     EXPECT_EQ(low.size(), 2u);
-    EXPECT_EQ(error_number([&] { low.at(INT32_MAX); }), err::subscript);
+    EXPECT_EQ(error_of([&] { low.at(INT32_MAX); }), err::subscript);
 }
 
 }  // namespace

@@ -6,8 +6,11 @@
 #include "ortiva/component.hpp"
 #include "ortiva/error_info.hpp"
 #include "ortiva/memory_controls.hpp"
+#include "support/raised.hpp"
 
 namespace {
+
+using ortiva::testing::error_of;
 
 using namespace ortiva;
 using namespace ortiva::component;
@@ -115,15 +118,6 @@ TEST(ClassTable, SignaturesShowPassingAndOptionalParameters) {
               "intNoLength As Integer, Optional ByRef intPrecision As Integer)");
     EXPECT_EQ(signature(*find_class("Ortiva.ClsCommonDb")->find("strTableName")),
               "Property Get/Let strTableName() As String");
-}
-
-int32_t error_of(auto&& call) {
-    try {
-        call();
-    } catch (const ErrorInfo& e) {
-        return e.number();
-    }
-    return 0;
 }
 
 TEST(LateBound, PropertiesAndNamesThroughTheHostObjectInterface) {

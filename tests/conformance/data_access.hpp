@@ -20,23 +20,12 @@
 #include "ortiva/recordset.hpp"
 #include "ortiva/text.hpp"
 #include "ortiva/variant.hpp"
+#include "support/raised.hpp"
 
 namespace ortiva::testing::conformance {
 
 using Row = std::vector<Variant>;
 using Rows = std::vector<Row>;
-
-/// Runs call and returns the ErrorInfo it raised; records a failure when it raised none.
-template <typename F>
-ErrorInfo failure_of(F&& call) {
-    try {
-        call();
-    } catch (const ErrorInfo& e) {
-        return e;
-    }
-    ADD_FAILURE() << "expected an ErrorInfo, nothing was raised";
-    return {};
-}
 
 inline std::string describe(const Variant& v) {
     switch (v.kind()) {
@@ -180,7 +169,7 @@ TEST_P(DataAccessConnection, UnopenedConnectionRefusesEveryCallWith3709) {
     };
     for (const auto& [name, call] : calls) {
         SCOPED_TRACE(name);
-        const ErrorInfo e = failure_of(call);
+        const ErrorInfo e = raised_by(call);
         EXPECT_EQ(e.number(), 3709);
         EXPECT_FALSE(e.description().empty());
     }
@@ -188,14 +177,14 @@ TEST_P(DataAccessConnection, UnopenedConnectionRefusesEveryCallWith3709) {
 
 TEST_P(DataAccessConnection, OpeningTwiceFails3705AndClosingTwice3704) {
     EXPECT_EQ(db->State(), adStateOpen);
-    EXPECT_EQ(failure_of([&] { db->Open(connection_string); }).number(), 3705);
+    EXPECT_EQ(raised_by([&] { db->Open(connection_string); }).number(), 3705);
     // The failed second Open leaves the first one working.
     EXPECT_EQ(db->State(), adStateOpen);
     exec("create table T (A " + ctx().int_type + ")");
     db->Close();
     EXPECT_EQ(db->State(), adStateClosed);
-    EXPECT_EQ(failure_of([&] { db->Close(); }).number(), 3704);
-    EXPECT_EQ(failure_of([&] { db->Execute("select 1"); }).number(), 3709);
+    EXPECT_EQ(raised_by([&] { db->Close(); }).number(), 3704);
+    EXPECT_EQ(raised_by([&] { db->Execute("select 1"); }).number(), 3709);
     db->Open(connection_string, ctx().user, ctx().password);
     EXPECT_EQ(db->State(), adStateOpen);
 }
@@ -204,7 +193,7 @@ TEST_P(DataAccessConnection, ClosingInsideATransactionIsRefused) {
     make_items();
     db->BeginTrans();
     exec("insert into Items (Id) values (1)");
-    EXPECT_EQ(failure_of([&] { db->Close(); }).number(), 3246);
+    EXPECT_EQ(raised_by([&] { db->Close(); }).number(), 3246);
     EXPECT_EQ(db->State(), adStateOpen);
     db->CommitTrans();
     db->Close();
@@ -219,7 +208,7 @@ TEST_P(DataAccessConnection, ClosingTheConnectionClosesItsRecordsets) {
     db->Close();
     EXPECT_EQ(rs.State(), adStateClosed);
     EXPECT_EQ(executed->State(), adStateClosed);
-    EXPECT_EQ(failure_of([&] { rs.Eof(); }).number(), 3704);
+    EXPECT_EQ(raised_by([&] { rs.Eof(); }).number(), 3704);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -230,7 +219,7 @@ class DataAccessCursors : public DataAccessTest {};
 TEST_P(DataAccessCursors, ExecuteWithoutRowsGivesAClosedRecordset) {
     const auto rs = db->Execute("create table T (A " + ctx().int_type + ")");
     EXPECT_EQ(rs->State(), adStateClosed);
-    EXPECT_EQ(failure_of([&] { rs->Fields(); }).number(), 3704);
+    EXPECT_EQ(raised_by([&] { rs->Fields(); }).number(), 3704);
     EXPECT_EQ(db->Execute("insert into T (A) values (1)")->State(), adStateClosed);
     EXPECT_EQ(rows("select A from T").size(), 1u);
 }
@@ -263,13 +252,13 @@ TEST_P(DataAccessCursors, ForwardOnlyReadsRowsInOrderAndRefusesWrites) {
         for (; !rs->Eof(); rs->MoveNext())
             names.push_back(rs->Fields()["name"].Value().str());
         EXPECT_EQ(names, (std::vector<std::string>{"one", "two", "three"}));
-        EXPECT_EQ(failure_of([&] { rs->MoveNext(); }).number(), 3021);
-        EXPECT_EQ(failure_of([&] { rs->Fields()[0].Value(); }).number(), 3021);
+        EXPECT_EQ(raised_by([&] { rs->MoveNext(); }).number(), 3021);
+        EXPECT_EQ(raised_by([&] { rs->Fields()[0].Value(); }).number(), 3021);
     }
     opened.MoveFirst();
     EXPECT_EQ(opened.Fields()[0].Value(), Variant(int32_t{1}));
-    EXPECT_EQ(failure_of([&] { opened.AddNew(); }).number(), 3251);
-    EXPECT_EQ(failure_of([&] { opened.Fields()[1].Value("x"); }).number(), 3251);
+    EXPECT_EQ(raised_by([&] { opened.AddNew(); }).number(), 3251);
+    EXPECT_EQ(raised_by([&] { opened.Fields()[1].Value("x"); }).number(), 3251);
 }
 
 TEST_P(DataAccessCursors, StaticClientCursorKnowsItsRecordCount) {
@@ -277,7 +266,7 @@ TEST_P(DataAccessCursors, StaticClientCursorKnowsItsRecordCount) {
     Recordset rs;
     rs.CursorLocation(adUseClient);
     rs.Open("select Name from Items order by Id", db, adOpenStatic, adLockReadOnly);
-    EXPECT_EQ(failure_of([&] { rs.CursorLocation(adUseServer); }).number(), 3705);
+    EXPECT_EQ(raised_by([&] { rs.CursorLocation(adUseServer); }).number(), 3705);
     EXPECT_EQ(rs.RecordCount(), 3);
     for (int pass = 0; pass < 2; ++pass) {
         rs.MoveFirst();
@@ -286,7 +275,7 @@ TEST_P(DataAccessCursors, StaticClientCursorKnowsItsRecordCount) {
             names.push_back(rs.Fields()[0].Value().str());
         EXPECT_EQ(names, (std::vector<std::string>{"one", "two", "three"}));
     }
-    EXPECT_EQ(failure_of([&] { rs.AddNew(); }).number(), 3251);
+    EXPECT_EQ(raised_by([&] { rs.AddNew(); }).number(), 3251);
     rs.Close();
 
     Recordset empty;
@@ -294,7 +283,7 @@ TEST_P(DataAccessCursors, StaticClientCursorKnowsItsRecordCount) {
     empty.Open("select Name from Items where Id < 0", db, adOpenStatic, adLockReadOnly);
     EXPECT_EQ(empty.RecordCount(), 0);
     EXPECT_TRUE(empty.Eof());
-    EXPECT_EQ(failure_of([&] { empty.MoveFirst(); }).number(), 3021);
+    EXPECT_EQ(raised_by([&] { empty.MoveFirst(); }).number(), 3021);
 }
 
 TEST_P(DataAccessCursors, KeysetCursorMovesAndCounts) {
@@ -333,7 +322,7 @@ TEST_P(DataAccessCursors, FieldsAreFoundByPositionOrByNameCaseBlind) {
                                           Variant(""),         Variant::null()};
     for (const auto& key : missing) {
         SCOPED_TRACE(describe(key));
-        EXPECT_EQ(failure_of([&] { fields.Item(key); }).number(), 3265);
+        EXPECT_EQ(raised_by([&] { fields.Item(key); }).number(), 3265);
     }
 }
 
@@ -439,7 +428,7 @@ TEST_P(DataAccessWrites, AFailingAddedRowKeepsTheRowsBeforeItAndTheRowsAfterItWa
         add(3);
         EXPECT_EQ(items(), (std::vector<std::string>{"2:taken:20"})) << "rows wait for Update";
         EXPECT_EQ(rs.RecordCount(), 3) << "waiting rows count, the row in hand does not";
-        EXPECT_EQ(failure_of([&] { rs.UpdateBatch(adAffectAll); }).number(), -2147217873);
+        EXPECT_EQ(raised_by([&] { rs.UpdateBatch(adAffectAll); }).number(), -2147217873);
         // Row 1 is written, row 2 is in hand again and row 3 waits for it.
         EXPECT_EQ(rs.Fields()[1].Value(), Variant("new 2"));
         rs.Fields()[0].Value(int32_t{4});
@@ -460,7 +449,7 @@ TEST_P(DataAccessWrites, UnwrittenRowIsDroppedOnReleaseAndCloseRefusesToLoseIt) 
         rs.Open("Select * from Items", db, adOpenKeyset, adLockOptimistic);
         rs.AddNew();
         rs.Fields()[0].Value(int32_t{1});
-        const ErrorInfo e = failure_of([&] { rs.Close(); });
+        const ErrorInfo e = raised_by([&] { rs.Close(); });
         EXPECT_EQ(e.number(), 3219);
         EXPECT_EQ(e.description(), "Operation is not allowed in this context.");
         EXPECT_EQ(rs.State(), adStateOpen);
@@ -484,7 +473,7 @@ TEST_P(DataAccessWrites, ARowIsFoundAgainAfterItsKeyChangedAndADeletedOneIsRepor
     rs.MoveFirst();
     exec("delete from Items where Id = 10");
     rs.Fields()["Name"].Value("gone");
-    EXPECT_EQ(failure_of([&] { rs.Update(); }).number(), -2147217864);
+    EXPECT_EQ(raised_by([&] { rs.Update(); }).number(), -2147217864);
     EXPECT_EQ(items(), (std::vector<std::string>{"2:b:20"}));
 }
 
@@ -648,9 +637,9 @@ TEST_P(DataAccessTransactions, NestedLevelsCommitAndRollBackOnTheirOwn) {
 }
 
 TEST_P(DataAccessTransactions, EndingATransactionThatIsNotOpenFails) {
-    const ErrorInfo commit = failure_of([&] { db->CommitTrans(); });
+    const ErrorInfo commit = raised_by([&] { db->CommitTrans(); });
     EXPECT_EQ(commit.number(), -2147168242);
-    const ErrorInfo rollback = failure_of([&] { db->RollbackTrans(); });
+    const ErrorInfo rollback = raised_by([&] { db->RollbackTrans(); });
     EXPECT_EQ(rollback.number(), -2147168242);
     // A failed end leaves the connection usable for a real transaction.
     EXPECT_EQ(db->BeginTrans(), 1);
@@ -673,13 +662,13 @@ TEST_P(DataAccessErrors, StatementsTheDatabaseRejectsFailWithItsMessage) {
     for (const auto& sql : rejected) {
         SCOPED_TRACE(sql);
         if (sql == rejected.back() && !ctx().can("reject_empty_select")) continue;
-        const ErrorInfo executed = failure_of([&] { db->Execute(sql); });
+        const ErrorInfo executed = raised_by([&] { db->Execute(sql); });
         EXPECT_EQ(executed.number(), -2147217900);
         EXPECT_FALSE(executed.description().empty());
         EXPECT_FALSE(executed.source().empty());
         for (const int32_t cursor : {adOpenForwardOnly, adOpenKeyset, adOpenStatic}) {
             Recordset rs;
-            const ErrorInfo opened = failure_of([&] {
+            const ErrorInfo opened = raised_by([&] {
                 rs.Open(sql, db, cursor,
                         cursor == adOpenKeyset ? adLockOptimistic : adLockReadOnly);
             });
@@ -693,7 +682,7 @@ TEST_P(DataAccessErrors, ConstraintViolationsFailWithTheIntegrityNumber) {
     exec("create table C (Id " + ctx().int_type + " primary key, Name " + ctx().text_type +
          " not null)");
     exec("insert into C (Id, Name) values (1, 'a')");
-    EXPECT_EQ(failure_of([&] { db->Execute("insert into C (Id, Name) values (1, 'b')"); }).number(),
+    EXPECT_EQ(raised_by([&] { db->Execute("insert into C (Id, Name) values (1, 'b')"); }).number(),
               -2147217873);
 
     Recordset rs;
@@ -701,13 +690,13 @@ TEST_P(DataAccessErrors, ConstraintViolationsFailWithTheIntegrityNumber) {
     rs.AddNew();
     rs.Fields()[0].Value(int32_t{1});
     rs.Fields()[1].Value("duplicate key");
-    EXPECT_EQ(failure_of([&] { rs.Update(); }).number(), -2147217873);
+    EXPECT_EQ(raised_by([&] { rs.Update(); }).number(), -2147217873);
     // The row stays pending: fixing the key lets it through.
     rs.Fields()[0].Value(int32_t{2});
     rs.Update();
     rs.AddNew();
     rs.Fields()[0].Value(int32_t{3});
-    EXPECT_EQ(failure_of([&] { rs.Update(); }).number(), -2147217873);
+    EXPECT_EQ(raised_by([&] { rs.Update(); }).number(), -2147217873);
     rs.Fields()[1].Value("now named");
     rs.Update();
     rs.Close();
@@ -735,10 +724,10 @@ TEST_P(DataAccessErrors, ClosedRecordsetFails3704) {
         };
         for (const auto& [name, call] : calls) {
             SCOPED_TRACE(name);
-            EXPECT_EQ(failure_of(call).number(), 3704);
+            EXPECT_EQ(raised_by(call).number(), 3704);
         }
     }
-    EXPECT_EQ(failure_of([&] { kept.Value(); }).number(), 3704);
+    EXPECT_EQ(raised_by([&] { kept.Value(); }).number(), 3704);
 }
 
 TEST_P(DataAccessErrors, NoCurrentRowFails3021) {
@@ -749,22 +738,22 @@ TEST_P(DataAccessErrors, NoCurrentRowFails3021) {
         rs.Open("select * from Items", db, cursor,
                 cursor == adOpenKeyset ? adLockOptimistic : adLockReadOnly);
         EXPECT_TRUE(rs.Eof());
-        EXPECT_EQ(failure_of([&] { rs.Fields()[0].Value(); }).number(), 3021);
-        EXPECT_EQ(failure_of([&] { rs.Fields()[0].Value(int32_t{1}); }).number(), 3021);
-        EXPECT_EQ(failure_of([&] { rs.MoveNext(); }).number(), 3021);
+        EXPECT_EQ(raised_by([&] { rs.Fields()[0].Value(); }).number(), 3021);
+        EXPECT_EQ(raised_by([&] { rs.Fields()[0].Value(int32_t{1}); }).number(), 3021);
+        EXPECT_EQ(raised_by([&] { rs.MoveNext(); }).number(), 3021);
     }
 }
 
 TEST_P(DataAccessErrors, ArgumentsOutOfRangeFail3001) {
     make_items();
     Recordset rs;
-    EXPECT_EQ(failure_of([&] { rs.CursorLocation(1); }).number(), 3001);
-    EXPECT_EQ(failure_of([&] { rs.Open("select * from Items", db, 7, adLockReadOnly); }).number(),
+    EXPECT_EQ(raised_by([&] { rs.CursorLocation(1); }).number(), 3001);
+    EXPECT_EQ(raised_by([&] { rs.Open("select * from Items", db, 7, adLockReadOnly); }).number(),
               3001);
-    EXPECT_EQ(failure_of([&] { rs.Open("select * from Items", db, adOpenKeyset, 9); }).number(),
+    EXPECT_EQ(raised_by([&] { rs.Open("select * from Items", db, adOpenKeyset, 9); }).number(),
               3001);
     rs.Open("select * from Items", db, adOpenKeyset, adLockOptimistic);
-    EXPECT_EQ(failure_of([&] { rs.UpdateBatch(0); }).number(), 3001);
+    EXPECT_EQ(raised_by([&] { rs.UpdateBatch(0); }).number(), 3001);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -816,7 +805,7 @@ class DataAccessQueries : public DataAccessTest {
 
     /// The 3251 a write raises, after checking that its text says why.
     void expect_refused(Recordset& rs, const std::string& field, const std::string& why) {
-        const ErrorInfo e = failure_of([&] { rs.Fields()[field].Value("x"); });
+        const ErrorInfo e = raised_by([&] { rs.Fields()[field].Value("x"); });
         EXPECT_EQ(e.number(), 3251);
         EXPECT_NE(text::upper(e.description()).find(text::upper(why)), std::string::npos)
             << e.description();
@@ -924,7 +913,7 @@ TEST_P(DataAccessQueries, WithoutAnyKeyARowIsUpdatedOnlyWhenItsValuesPickItAlone
         EXPECT_EQ(lines("select Code, Name from T order by Code, Name", cursor_kinds()[0]),
                   (std::vector<std::string>{"1:first", "2:alpha", "3:mid", "3:twin"}));
     } else {
-        EXPECT_EQ(failure_of([&] { rs.Update(); }).number(), -2147467259);
+        EXPECT_EQ(raised_by([&] { rs.Update(); }).number(), -2147467259);
         EXPECT_EQ(rows("select count(*) from T where Name = 'mid'").at(0).at(0).long_value(), 2);
     }
 }

@@ -23,6 +23,7 @@
 #include "ortiva/host_object.hpp"
 #include "ortiva/host_runtime.hpp"
 #include "ortiva/variant.hpp"
+#include "support/raised.hpp"
 
 namespace ortiva::testing {
 
@@ -57,17 +58,6 @@ struct ToolkitName {
         return info.param.name;
     }
 };
-
-/// The ErrorInfo number a statement fails with, or 0 when it succeeds.
-template <typename F>
-int32_t error_of(F&& f) {
-    try {
-        f();
-    } catch (const ErrorInfo& e) {
-        return e.number();
-    }
-    return 0;
-}
 
 #define ORTIVA_EXPECT_ERROR(number, statement) \
     EXPECT_EQ((number), ::ortiva::testing::error_of([&] { statement; })) << #statement

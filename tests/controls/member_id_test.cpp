@@ -11,18 +11,12 @@
 #include "ortiva/conversions.hpp"
 #include "ortiva/error_info.hpp"
 #include "ortiva/host_object.hpp"
+#include "support/raised.hpp"
 
 namespace ortiva {
 namespace {
 
-int32_t error_of(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const ErrorInfo& e) {
-        return e.number();
-    }
-    return 0;
-}
+using ortiva::testing::error_of;
 
 TEST(MemberId, OneIdPerNameWhateverTheCase) {
     const MemberId id = HostObject::id_of("MemberIdTestName");

@@ -6,19 +6,12 @@
 #include "ortiva/conversions.hpp"
 #include "ortiva/error_info.hpp"
 #include "ortiva/memory_controls.hpp"
+#include "support/raised.hpp"
 
 namespace ortiva::memory {
 namespace {
 
-template <typename F>
-int32_t error_of(F&& f) {
-    try {
-        f();
-    } catch (const ErrorInfo& e) {
-        return e.number();
-    }
-    return 0;
-}
+using ortiva::testing::error_of;
 
 const Variant none = Variant::missing();
 

@@ -15,20 +15,10 @@
 #include "ortiva/connection.hpp"
 #include "ortiva/error_info.hpp"
 #include "ortiva/recordset.hpp"
+#include "support/raised.hpp"
 
 namespace ortiva::testing {
 namespace {
-
-template <typename F>
-ErrorInfo failure_of(F&& call) {
-    try {
-        call();
-    } catch (const ErrorInfo& e) {
-        return e;
-    }
-    ADD_FAILURE() << "expected an ErrorInfo, nothing was raised";
-    return {};
-}
 
 // The kind and value, so that a Long 1 and a Double 1 differ in assertions.
 std::string describe(const Variant& v) {
@@ -232,7 +222,7 @@ TEST_F(SqliteDriver, WrittenValuesBindTheirOwnSqliteType) {
     const std::vector<Variant> refused = {Variant::missing(), Variant(VariantArray{Variant(1)})};
     rs.AddNew();
     for (const auto& v : refused) {
-        EXPECT_EQ(failure_of([&] { rs.Fields()[1].Value(v); }).number(), 3421);
+        EXPECT_EQ(raised_by([&] { rs.Fields()[1].Value(v); }).number(), 3421);
     }
     rs.Fields()[0].Value(int32_t{100});
     rs.Update();
@@ -339,7 +329,7 @@ TEST_F(SqliteDriver, ReadsWithLiteralsAnswerAsWrittenAndPrepareOnce) {
     EXPECT_EQ(sqlite::statements_prepared(*db), prepared);
     // Failures name the caller's text, not the one prepared.
     db->Execute("alter table S rename column V to W");
-    const ErrorInfo e = failure_of([&] { lookup(1); });
+    const ErrorInfo e = raised_by([&] { lookup(1); });
     EXPECT_EQ(e.description(), "no such column: V");
     EXPECT_EQ(e.statement(), "select V from S where Id = 1");
 }
@@ -364,7 +354,7 @@ TEST_F(SqliteDriver, ConnectionStringChoosesTheDatabase) {
             conn->Open(c.text, "user", "password");
             EXPECT_EQ(conn->State(), adStateOpen);
         } else {
-            const ErrorInfo e = failure_of([&] { conn->Open(c.text); });
+            const ErrorInfo e = raised_by([&] { conn->Open(c.text); });
             EXPECT_EQ(e.number(), -2147467259);
             EXPECT_EQ(e.source(), "Ortiva.SQLite");
             EXPECT_EQ(conn->State(), adStateClosed);
@@ -373,7 +363,7 @@ TEST_F(SqliteDriver, ConnectionStringChoosesTheDatabase) {
     EXPECT_TRUE(std::filesystem::exists(odd));
 
     const ErrorInfo unknown =
-        failure_of([] { Connection::create()->Open("Provider=NoSuchThing;Data Source=x"); });
+        raised_by([] { Connection::create()->Open("Provider=NoSuchThing;Data Source=x"); });
     EXPECT_EQ(unknown.number(), 3706);
     EXPECT_NE(unknown.description().find("NoSuchThing"), std::string::npos);
 }
@@ -384,18 +374,18 @@ TEST_F(SqliteDriver, ReadModeOpensReadOnly) {
 
     auto ro = open("Data Source=" + file + ";Mode=Read");
     EXPECT_EQ(ro->Execute("select A from T")->Fields()[0].Value(), Variant(int32_t{1}));
-    const ErrorInfo e = failure_of([&] { ro->Execute("insert into T values (2)"); });
+    const ErrorInfo e = raised_by([&] { ro->Execute("insert into T values (2)"); });
     EXPECT_EQ(e.number(), -2147217900);
     EXPECT_NE(e.description().find("readonly"), std::string::npos) << e.description();
 
     const ErrorInfo missing =
-        failure_of([&] { open("Data Source=" + path("absent.sqlite") + ";Mode=Read"); });
+        raised_by([&] { open("Data Source=" + path("absent.sqlite") + ";Mode=Read"); });
     EXPECT_EQ(missing.number(), -2147467259);
     EXPECT_FALSE(std::filesystem::exists(path("absent.sqlite")));
 
     const std::string junk = path("junk.sqlite");
     { std::ofstream(junk) << "this is not a database file, not at all, no header here......"; }
-    EXPECT_EQ(failure_of([&] { open("Data Source=" + junk); }).number(), -2147467259);
+    EXPECT_EQ(raised_by([&] { open("Data Source=" + junk); }).number(), -2147467259);
 }
 
 TEST_F(SqliteDriver, ErrorsCarrySqliteMessageNativeCodeAndStatement) {
@@ -417,7 +407,7 @@ TEST_F(SqliteDriver, ErrorsCarrySqliteMessageNativeCodeAndStatement) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.sql);
-        const ErrorInfo e = failure_of([&] { db->Execute(c.sql); });
+        const ErrorInfo e = raised_by([&] { db->Execute(c.sql); });
         EXPECT_EQ(e.number(), c.number);
         EXPECT_EQ(e.source(), "Ortiva.SQLite");
         EXPECT_EQ(e.description(), c.message);
@@ -435,11 +425,11 @@ TEST_F(SqliteDriver, ExecuteRunsABatchWhoseLastStatementMayReturnRows) {
 
     // Rows from an earlier statement would be lost unseen: refused before anything runs after.
     const ErrorInfo e =
-        failure_of([&] { db->Execute("select A from T; insert into T values (10)"); });
+        raised_by([&] { db->Execute("select A from T; insert into T values (10)"); });
     EXPECT_EQ(e.number(), -2147217900);
     EXPECT_EQ(db->Execute("select count(*) from T")->Fields()[0].Value(), Variant(int32_t{2}));
 
-    EXPECT_EQ(failure_of([&] { db->Execute("  ;  -- nothing\n"); }).number(), -2147217908);
+    EXPECT_EQ(raised_by([&] { db->Execute("  ;  -- nothing\n"); }).number(), -2147217908);
 }
 
 TEST_F(SqliteDriver, FailureWhileStreamingEndsTheRowsUntilMoveFirst) {
@@ -449,13 +439,13 @@ TEST_F(SqliteDriver, FailureWhileStreamingEndsTheRowsUntilMoveFirst) {
     const std::string sql = "select A, abs(A) from T where A <> 0";
     auto rs = db->Execute(sql);
     EXPECT_EQ(rs->Fields()[1].Value(), Variant(int32_t{1}));
-    const ErrorInfo first = failure_of([&] { rs->MoveNext(); });
+    const ErrorInfo first = raised_by([&] { rs->MoveNext(); });
     EXPECT_EQ(first.number(), -2147217900);
     EXPECT_EQ(first.description(), "integer overflow");
     EXPECT_EQ(first.statement(), sql);
     // The statement is not stepped again behind the caller's back...
     EXPECT_TRUE(rs->Eof());
-    EXPECT_EQ(failure_of([&] { rs->MoveNext(); }).number(), 3021);
+    EXPECT_EQ(raised_by([&] { rs->MoveNext(); }).number(), 3021);
     // ...only when asked to start over.
     rs->MoveFirst();
     EXPECT_EQ(rs->Fields()[0].Value(), Variant(int32_t{1}));
@@ -467,7 +457,7 @@ TEST_F(SqliteDriver, TransactionLevelsStayInStepWithTheDatabase) {
     EXPECT_EQ(db->BeginTrans(), 1);
     // A COMMIT sent as a statement ends the transaction behind the connection's back.
     db->Execute("commit");
-    const ErrorInfo e = failure_of([&] { db->CommitTrans(); });
+    const ErrorInfo e = raised_by([&] { db->CommitTrans(); });
     EXPECT_EQ(e.number(), -2147168242);
     EXPECT_EQ(db->BeginTrans(), 1);
     db->CommitTrans();

@@ -22,6 +22,7 @@
 #include "ortiva/error_info.hpp"
 #include "ortiva/recordset.hpp"
 #include "ortiva/variant.hpp"
+#include "support/raised.hpp"
 
 namespace ortiva {
 
@@ -152,18 +153,6 @@ class DbTest : public ::testing::TestWithParam<DbContext> {
     ClsCommonDb db;                     // connected by SetUp, no current table
     std::shared_ptr<Connection> other;  // the same database, for setup and checks
 };
-
-/// Runs the failing call and returns what it raised; records a failure if nothing was raised.
-template <typename F>
-ErrorInfo raised_by(F&& call) {
-    try {
-        call();
-    } catch (const ErrorInfo& e) {
-        return e;
-    }
-    ADD_FAILURE() << "expected an ErrorInfo, nothing was raised";
-    return {};
-}
 
 }  // namespace ortiva::testing
 

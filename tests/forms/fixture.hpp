@@ -15,8 +15,11 @@
 #include "ortiva/error_info.hpp"
 #include "ortiva/host_runtime.hpp"
 #include "ortiva/memory_controls.hpp"
+#include "support/raised.hpp"
 
 namespace ortiva::forms_test {
+
+using ortiva::testing::error_of;
 
 inline std::shared_ptr<HeadlessRuntime> quiet_runtime() {
     auto runtime = std::make_shared<HeadlessRuntime>();
@@ -55,17 +58,6 @@ inline std::string text_of(HostObject& control, std::string_view member = "Text"
 
 inline int32_t int_of(HostObject& control, std::string_view member) {
     return to_int32(control.get(member));
-}
-
-/// The number of the ErrorInfo that body raises, or 0 when it completes.
-template <typename F>
-int32_t error_number(F&& body) {
-    try {
-        body();
-    } catch (const ErrorInfo& e) {
-        return e.number();
-    }
-    return 0;
 }
 
 }  // namespace ortiva::forms_test

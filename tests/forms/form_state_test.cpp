@@ -160,7 +160,7 @@ TEST_F(FormsTest, MandatoryFieldThatCannotTakeTheFocusFailsAfterTheMessage) {
     HostObjectPtr form = form_with({{"TextBox", "txtName"}});
     HostObject& field = *control(*form, "txtName");
     field.let("Visible", Variant(false));
-    EXPECT_EQ(error_number([&] { gen.fnMandatoryFldAvailable(field, "Enter the name"); }),
+    EXPECT_EQ(error_of([&] { gen.fnMandatoryFldAvailable(field, "Enter the name"); }),
               err::invalid_call);
     ASSERT_EQ(runtime->messages().size(), 1u);
     EXPECT_EQ(runtime->messages()[0].prompt, "Enter the name");

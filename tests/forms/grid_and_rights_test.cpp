@@ -68,7 +68,7 @@ TEST_F(FormsTest, DuplicateRowRefusesColumnsNotCountedFromZeroAndRejectedColumns
         {"column outside the grid", {Variant(0), Variant(5)}, err::invalid_property_index},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(error_number([&] { gen.fnGridDuplicateRow(*grid, c.columns); }), c.expected_error)
+        EXPECT_EQ(error_of([&] { gen.fnGridDuplicateRow(*grid, c.columns); }), c.expected_error)
             << c.name;
     }
     // Without a pair to compare, the columns are never read.

@@ -93,7 +93,7 @@ TEST_F(TextValidateNumTest, SixteenBitLimitArithmeticOverflowsAndLeavesTheKey) {
     for (const KeyCase& c : cases) {
         show(c.text, c.sel_start, c.sel_length);
         int16_t key = static_cast<int16_t>(c.key);
-        EXPECT_EQ(error_number([&] { gen.TextValidateNum(*box, key, c.digits, c.precision); }),
+        EXPECT_EQ(error_of([&] { gen.TextValidateNum(*box, key, c.digits, c.precision); }),
                   err::overflow)
             << '"' << c.text << '"';
         EXPECT_EQ(key, c.expected_key);

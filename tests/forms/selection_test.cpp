@@ -67,11 +67,11 @@ TEST_F(FormsTest, SelectionBeyondSixteenBitCountersOverflows) {
     EXPECT_EQ(int_of(*list, "ListIndex"), 32767);
 
     list->let("ListIndex", Variant(int32_t{-1}));
-    EXPECT_EQ(error_number([&] { gen.SelectComboItemByValue(*list, 3); }), err::overflow);
+    EXPECT_EQ(error_of([&] { gen.SelectComboItemByValue(*list, 3); }), err::overflow);
     EXPECT_EQ(int_of(*list, "ListIndex"), -1);
 
     list->call("AddItem", {Variant("y")});  // 32769 entries: the last index is out of range
-    EXPECT_EQ(error_number([&] { gen.SelectComboItemByName(*list, "y"); }), err::overflow);
+    EXPECT_EQ(error_of([&] { gen.SelectComboItemByName(*list, "y"); }), err::overflow);
 }
 
 TEST_F(FormsTest, GetIndexFindsTheFirstTrimmedCaseBlindEntryOfAListBoxOnly) {
@@ -82,7 +82,7 @@ TEST_F(FormsTest, GetIndexFindsTheFirstTrimmedCaseBlindEntryOfAListBoxOnly) {
     EXPECT_EQ(gen.GetIndex(*list_of("ListBox", {}), ""), -1);
     for (const char* kind : {"ComboBox", "TextBox", "MSFlexGrid", "Form"}) {
         HostObjectPtr other = memory::create_control(kind, "other");
-        EXPECT_EQ(error_number([&] { gen.GetIndex(*other, "abc"); }), err::type_mismatch) << kind;
+        EXPECT_EQ(error_of([&] { gen.GetIndex(*other, "abc"); }), err::type_mismatch) << kind;
     }
 }
 
@@ -167,7 +167,7 @@ TEST_F(TypeAheadTest, ComboBoxesServedByOneObjectShareTheTypedText) {
 TEST_F(TypeAheadTest, FailingControlKeepsTheKeyAndTheExtendedText) {
     HostObjectPtr label = memory::create_control("Label", "lbl");  // no window handle
     int16_t key = 'A';
-    EXPECT_EQ(error_number([&] { gen.MatchComboItem(*label, key); }), err::no_such_member);
+    EXPECT_EQ(error_of([&] { gen.MatchComboItem(*label, key); }), err::no_such_member);
     EXPECT_EQ(key, 'A');
 
     HostObjectPtr fruit = combo({"APPLE", "APRICOT"});

@@ -17,19 +17,12 @@
 #include "ortiva/conversions.hpp"
 #include "ortiva/error_info.hpp"
 #include "ortiva/qt_controls.hpp"
+#include "support/raised.hpp"
 
 namespace ortiva::qt_test {
 namespace {
 
-template <typename F>
-int32_t error_of(F&& f) {
-    try {
-        f();
-    } catch (const ErrorInfo& e) {
-        return e.number();
-    }
-    return 0;
-}
+using ortiva::testing::error_of;
 
 QStringList top_texts(const QTreeWidget& tree, int column) {
     QStringList out;
