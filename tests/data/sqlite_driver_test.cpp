@@ -244,6 +244,17 @@ TEST_F(SqliteDriver, KeysetOnAStatementThatChangesDataRunsItAtOpen) {
         EXPECT_EQ(rs.State(), adStateOpen);
     }
     EXPECT_EQ(db->Execute("select count(*) from T")->Fields()[0].Value(), Variant(int32_t{2}));
+
+    // A forward-only cursor never runs a write twice to start over; the refusal names it.
+    const std::string insert = "insert into T (Name) values ('c'), ('d') returning Id";
+    Recordset rs;
+    rs.Open(insert, db, adOpenForwardOnly, adLockReadOnly);
+    rs.MoveNext();
+    const ErrorInfo e = raised_by([&] { rs.MoveFirst(); });
+    EXPECT_EQ(e.description(), "The rowset does not support fetching backward.");
+    EXPECT_EQ(e.statement(), insert);
+    rs.Close();
+    EXPECT_EQ(db->Execute("select count(*) from T")->Fields()[0].Value(), Variant(int32_t{4}));
 }
 
 TEST_F(SqliteDriver, RepeatedAppendsPrepareNothingTwiceUntilTheSchemaChanges) {

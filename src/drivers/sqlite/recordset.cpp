@@ -53,7 +53,8 @@ class ForwardCursor final : public detail::ForwardCursor<Cursor> {
     bool rerunnable() const override { return sqlite3_stmt_readonly(stmt_.get()) != 0; }
     void rerun() override { sqlite3_reset(stmt_.get()); }
     std::string_view statement() const override {
-        return shown_.empty() ? sqlite3_sql(stmt_.get()) : shown_;
+        if (shown_.empty()) return sqlite3_sql(stmt_.get());
+        return shown_;
     }
     void give_back() override { db_->cache.give_back(std::move(text_), std::move(stmt_)); }
 
