@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -103,7 +104,9 @@ ORTIVA_API int32_t default_answer(int32_t style);
 /// A runtime for programs without a screen: a registry of forms the host adds, message boxes
 /// written to standard error (when echo is on), answered and recorded, DoEvents counted, the
 /// mouse pointer held. Every call made to it is also written to a journal, in order, so that
-/// tests can check what a caller asked for and when.
+/// tests can check what a caller asked for and when. Each record (messages, pointer history,
+/// journal) keeps at most record_limit entries: when one is full, its older half is dropped,
+/// so that a long-lived run time (a server, a command-line loop) stays bounded.
 class ORTIVA_API HeadlessRuntime : public HostRuntime {
   public:
     /// One message box shown, as recorded.
@@ -119,6 +122,8 @@ class ORTIVA_API HeadlessRuntime : public HostRuntime {
     };
     /// Chooses the button pressed for a message box (default: default_answer(style)).
     using Answerer = std::function<int32_t(const Message&)>;
+    /// The most entries a record keeps.
+    static constexpr std::size_t record_limit = 65536;
 
     std::vector<HostObjectPtr> Forms() override;
     int32_t MsgBox(const std::string& prompt, int32_t style, const Variant& title) override;

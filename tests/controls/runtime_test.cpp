@@ -173,5 +173,17 @@ TEST(HostObject, ObjectOfTellsNothingFromNoObject) {
     EXPECT_EQ(box, object_of(Variant(box)));
 }
 
+TEST(HeadlessRuntime, RecordsStayBoundedInLongUse) {
+    HeadlessRuntime rt;
+    for (std::size_t i = 0; i <= HeadlessRuntime::record_limit; ++i)
+        rt.SetMousePointer(static_cast<int32_t>(i % 16));
+    rt.DoEvents();
+    EXPECT_LE(rt.journal().size(), HeadlessRuntime::record_limit);
+    EXPECT_EQ("DoEvents", rt.journal().back());
+    EXPECT_EQ("MousePointer 0", rt.journal()[rt.journal().size() - 2]);  // the newest are kept
+    EXPECT_LE(rt.pointer_history().size(), HeadlessRuntime::record_limit);
+    EXPECT_EQ(1, rt.do_events_count());
+}
+
 }  // namespace
 }  // namespace ortiva

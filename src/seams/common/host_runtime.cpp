@@ -25,6 +25,15 @@ ProcessRuntime& process_runtime() {
     return holder;
 }
 
+// Appends to a record, first dropping its older half when it is full.
+template <class T>
+void remember(std::vector<T>& record, T entry) {
+    if (record.size() >= HeadlessRuntime::record_limit) {
+        record.erase(record.begin(), record.begin() + HeadlessRuntime::record_limit / 2);
+    }
+    record.push_back(std::move(entry));
+}
+
 }  // namespace
 
 HostRuntime& host_runtime() {
@@ -72,14 +81,14 @@ int32_t default_answer(int32_t style) {
 }
 
 std::vector<HostObjectPtr> HeadlessRuntime::Forms() {
-    journal_.emplace_back("Forms");
+    remember(journal_, std::string("Forms"));
     return forms_;
 }
 
 int32_t HeadlessRuntime::MsgBox(const std::string& prompt, int32_t style, const Variant& title) {
     Message message{prompt, style, title, default_answer(style)};
     if (answerer_) message.answer = answerer_(message);
-    journal_.push_back("MsgBox " + std::to_string(style) + ": " + prompt);
+    remember(journal_, "MsgBox " + std::to_string(style) + ": " + prompt);
     if (echo_) {
         // A title that has no text form (an object, an array) is shown as none.
         std::string heading;
@@ -90,24 +99,25 @@ int32_t HeadlessRuntime::MsgBox(const std::string& prompt, int32_t style, const 
         std::cerr << "[message" << (heading.empty() ? "" : ": " + heading) << "] " << prompt
                   << '\n';
     }
-    messages_.push_back(std::move(message));
-    return messages_.back().answer;
+    const int32_t answer = message.answer;
+    remember(messages_, std::move(message));
+    return answer;
 }
 
 void HeadlessRuntime::DoEvents() {
     ++do_events_;
-    journal_.emplace_back("DoEvents");
+    remember(journal_, std::string("DoEvents"));
 }
 
 void HeadlessRuntime::SetMousePointer(int32_t pointer) {
     mouse_pointer_ = pointer;
-    pointer_history_.push_back(pointer);
-    journal_.push_back("MousePointer " + std::to_string(pointer));
+    remember(pointer_history_, pointer);
+    remember(journal_, "MousePointer " + std::to_string(pointer));
 }
 
 int32_t HeadlessRuntime::FindFirstEntry(HostObject& combo, std::string_view text) {
     const int32_t found = HostRuntime::FindFirstEntry(combo, text);
-    journal_.push_back("FindFirstEntry " + std::string(text) + " -> " + std::to_string(found));
+    remember(journal_, "FindFirstEntry " + std::string(text) + " -> " + std::to_string(found));
     return found;
 }
 
