@@ -35,9 +35,9 @@ class ListItem : public controls::ListRow {
     int32_t index_ = 0;
 };
 
-class ListView : public Control, public controls::ListViewCore {
+class ListView : public controls::KindControl<Control, controls::ListViewCore> {
   public:
-    explicit ListView(std::string name) : Control("ListView", std::move(name), true) {}
+    explicit ListView(std::string name) : KindControl("ListView", std::move(name), true) {}
     ~ListView() override;
 
     const std::vector<std::shared_ptr<ListItem>>& rows() const { return rows_; }
@@ -45,12 +45,6 @@ class ListView : public Control, public controls::ListViewCore {
     const ListItem* selected() const { return selected_; }
     int32_t row_count() const override { return static_cast<int32_t>(rows_.size()); }
     void select(ListItem* row) { selected_ = row; }
-
-  protected:
-    Variant dispatch(detail::Access access, const detail::MemberRef& member, const Args& args,
-                     const Variant* value) override {
-        return dispatch_list_view(*this, access, member, args, value);
-    }
 
   private:
     friend class ListItem;
