@@ -413,6 +413,10 @@ TEST_P(HostControls, SubItemsFollowTheColumns) {
     get_object(*lvw, "ColumnHeaders", {v(2)})->let("Text", Variant("Item code"));
     EXPECT_EQ("Item code", text(*get_object(*headers, "Item", {v(2)}), "Text"));
     ORTIVA_EXPECT_ERROR(35600, headers->get("Item", {v(4)}));
+    // A column added among the others moves the sub-items after it one to the right.
+    headers->call("Add", {v(2)});
+    EXPECT_EQ("", text(*row, "SubItems", {v(1)}));
+    EXPECT_EQ("42", text(*row, "SubItems", {v(3)}));
 }
 
 TEST_P(HostControls, SelectedItemIsNothingUntilARowIsSelected) {

@@ -21,25 +21,25 @@ Variant caption_property(Captioned& control, Access access, const Args& args,
 
 }  // namespace
 
-Variant dispatch_caption(Control& self, Captioned& control, Access access, const MemberRef& member,
-                         const Args& args, const Variant* value) {
+Variant Captioned::dispatch_kind(Control& self, Access access, const MemberRef& member,
+                                 const Args& args, const Variant* value) {
     self.check_alive();
     if (find_member<caption_members>(member) == K::none)
         return self.dispatch_common(access, member, args, value);
-    return caption_property(control, access, args, value);
+    return caption_property(*this, access, args, value);
 }
 
-Variant dispatch_check_box(Control& self, Checkable& control, Access access,
-                           const MemberRef& member, const Args& args, const Variant* value) {
+Variant Checkable::dispatch_kind(Control& self, Access access, const MemberRef& member,
+                                 const Args& args, const Variant* value) {
     self.check_alive();
     const K id = find_member<check_members>(member);
-    if (id == K::Caption) return caption_property(control, access, args, value);
+    if (id == K::Caption) return caption_property(*this, access, args, value);
     if (id == K::none) return self.dispatch_common(access, member, args, value);
     plain_property(args);
-    if (access != Access::let) return Variant(static_cast<int16_t>(control.check_value()));
+    if (access != Access::let) return Variant(static_cast<int16_t>(check_value()));
     const int32_t v = int_value(*value);
     if (v < 0 || v > 2) invalid_value();
-    control.set_check_value(v);
+    set_check_value(v);
     return Variant();
 }
 

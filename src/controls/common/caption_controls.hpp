@@ -20,6 +20,9 @@ class Captioned {
 
   protected:
     ~Captioned() = default;
+    /// "Caption", then the common members of self.
+    Variant dispatch_kind(Control& self, Access access, const MemberRef& member, const Args& args,
+                          const Variant* value);
 };
 
 /// A check box's state as a toolkit keeps it: 0, 1 or 2.
@@ -30,13 +33,9 @@ class Checkable : public Captioned {
 
   protected:
     ~Checkable() = default;
+    /// "Value" and "Caption", then the common members of self.
+    Variant dispatch_kind(Control& self, Access access, const MemberRef& member, const Args& args,
+                          const Variant* value);
 };
-
-/// "Caption" of a label or frame, then the common members.
-Variant dispatch_caption(Control& self, Captioned& control, Access access, const MemberRef& member,
-                         const Args& args, const Variant* value);
-/// "Value" and "Caption" of a check box, then the common members.
-Variant dispatch_check_box(Control& self, Checkable& control, Access access,
-                           const MemberRef& member, const Args& args, const Variant* value);
 
 }  // namespace ortiva::controls

@@ -16,7 +16,7 @@ Variant Collection::dispatch(Access access, const MemberRef& member, const Args&
                              const Variant*) {
     const auto keep = control_.lock();
     if (!keep) removed();
-    check_alive();
+    keep->check_alive();
     switch (find_member<members>(member)) {
         case C::Item:
             if (access == Access::let) read_only();

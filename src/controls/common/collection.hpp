@@ -3,19 +3,20 @@
 // The collections of the control kinds ("ListItems", "ColumnHeaders", "Nodes", "Controls"):
 // "Item" (the default member), "Count", and where the kind has them "Add", "Remove" and
 // "Clear". A collection watches its control without owning it and fails with 35605 once the
-// control is gone.
+// control, or its native part, is gone.
 
 #include <cstdint>
 #include <memory>
 #include <string_view>
 
-#include "controls/common/dispatch.hpp"
+#include "controls/common/control.hpp"
 
 namespace ortiva::controls {
 
 class Collection : public Dispatched {
   public:
-    explicit Collection(const std::shared_ptr<HostObject>& control) : control_(control) {}
+    explicit Collection(Control& control)
+        : control_(std::static_pointer_cast<Control>(control.shared_from_this())) {}
 
   protected:
     virtual Variant item(const Variant& index) = 0;
@@ -24,13 +25,11 @@ class Collection : public Dispatched {
     virtual Variant add(const Args&) { no_member(); }
     virtual void remove(const Variant&) { no_member(); }
     virtual void clear() { no_member(); }
-    /// 35605 once the control's native part is gone.
-    virtual void check_alive() const {}
 
     Variant dispatch(Access access, const MemberRef& member, const Args& args,
                      const Variant* value) final;
 
-    std::weak_ptr<HostObject> control_;
+    std::weak_ptr<Control> control_;
 };
 
 }  // namespace ortiva::controls

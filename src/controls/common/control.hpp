@@ -50,4 +50,18 @@ class Control : public Dispatched {
     bool windowed_;
 };
 
+/// A toolkit's control of one kind: Base is the toolkit's control class, Kind the kind's
+/// members (its dispatch_kind), over the storage the toolkit's class supplies.
+template <typename Base, typename Kind>
+class KindControl : public Base, public Kind {
+  public:
+    using Base::Base;
+
+  protected:
+    Variant dispatch(Access access, const MemberRef& member, const Args& args,
+                     const Variant* value) override {
+        return Kind::dispatch_kind(*this, access, member, args, value);
+    }
+};
+
 }  // namespace ortiva::controls

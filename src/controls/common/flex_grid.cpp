@@ -26,25 +26,25 @@ constexpr Member<M> members[] = {
 
 }  // namespace
 
-void FlexGridMembers::resize(GridCells& cells, int32_t rows, int32_t cols) {
+void FlexGridMembers::resize(int32_t rows, int32_t cols) {
     check_grid_size(rows, cols);
-    cells.resize_cells(rows, cols);
+    resize_cells(rows, cols);
     fixed_rows_ = std::min(fixed_rows_, rows);
     fixed_cols_ = std::min(fixed_cols_, cols);
     // The current cell stays inside the grid; it is left alone where it already is.
-    const int32_t row = cells.current_row();
-    const int32_t col = cells.current_col();
+    const int32_t row = current_row();
+    const int32_t col = current_col();
     const int32_t inside_row = std::clamp(row, 0, std::max(rows - 1, 0));
     const int32_t inside_col = std::clamp(col, 0, std::max(cols - 1, 0));
-    if (inside_row != row || inside_col != col) cells.set_current(inside_row, inside_col);
+    if (inside_row != row || inside_col != col) set_current(inside_row, inside_col);
 }
 
-Variant FlexGridMembers::dispatch(Control& self, GridCells& cells, Access access,
-                                  const MemberRef& member, const Args& args, const Variant* value) {
+Variant FlexGridMembers::dispatch_kind(Control& self, Access access, const MemberRef& member,
+                                       const Args& args, const Variant* value) {
     self.check_alive();
     const bool set = access == Access::let;
-    const int32_t rows = cells.row_count();
-    const int32_t cols = cells.col_count();
+    const int32_t rows = row_count();
+    const int32_t cols = col_count();
     const M id = find_member<members>(member);
     switch (id) {
         case M::Rows:
@@ -53,7 +53,7 @@ Variant FlexGridMembers::dispatch(Control& self, GridCells& cells, Access access
             const bool by_row = id == M::Rows;
             if (!set) return Variant(by_row ? rows : cols);
             const int32_t n = int_value(*value);
-            resize(cells, by_row ? n : rows, by_row ? cols : n);
+            resize(by_row ? n : rows, by_row ? cols : n);
             return Variant();
         }
         case M::FixedRows:
@@ -74,37 +74,37 @@ Variant FlexGridMembers::dispatch(Control& self, GridCells& cells, Access access
             const int32_t col = int_value(args[1]);
             if (row < 0 || row >= rows || col < 0 || col >= cols)
                 raise(err::invalid_property_index);
-            if (!set) return cells.read_cell(row, col);
-            cells.write_cell(row, col, to_text(*value));
+            if (!set) return read_cell(row, col);
+            write_cell(row, col, to_text(*value));
             return Variant();
         }
         case M::Clear:
             method(access);
             expect_args(args, 0, 0);
-            cells.clear_cells();
+            clear_cells();
             return Variant();
         case M::Row:
         case M::Col: {
             plain_property(args);
             const bool by_row = id == M::Row;
-            if (!set) return Variant(by_row ? cells.current_row() : cells.current_col());
+            if (!set) return Variant(by_row ? current_row() : current_col());
             const int32_t v = int_value(*value);
             if (v < 0 || v >= (by_row ? rows : cols)) {
                 if (by_row) raise(err::grid_invalid_row, {}, "Invalid Row value");
                 raise(err::grid_invalid_col, {}, "Invalid Col value");
             }
             if (by_row) {
-                cells.set_current(v, cells.current_col());
+                set_current(v, current_col());
             } else {
-                cells.set_current(cells.current_row(), v);
+                set_current(current_row(), v);
             }
             return Variant();
         }
         case M::Text: {
             plain_property(args);
             if (rows == 0 || cols == 0) raise(err::invalid_property_index);
-            if (!set) return cells.read_cell(cells.current_row(), cells.current_col());
-            cells.write_cell(cells.current_row(), cells.current_col(), to_text(*value));
+            if (!set) return read_cell(current_row(), current_col());
+            write_cell(current_row(), current_col(), to_text(*value));
             return Variant();
         }
         case M::none:

@@ -12,10 +12,18 @@
 
 namespace ortiva::controls {
 
-/// A grid's cells as a toolkit keeps them: rows and columns from 0, a cell never set reads
-/// as "". Callers have checked every position and size.
-class GridCells {
+/// The grid's members: "Rows", "Cols", "FixedRows", "FixedCols", "TextMatrix"(row, col),
+/// "Clear", "Row", "Col" and "Text" (the default member, the current cell). Cells outside
+/// the grid fail with 381, sizes as check_grid_size says, a current row or column outside
+/// with 30009 or 30010. Fewer rows or columns than the fixed ones reduce the fixed ones.
+///
+/// The toolkit keeps the cells: rows and columns from 0, a cell never set reads as "".
+/// Callers have checked every position and size.
+class FlexGridMembers {
   public:
+    int32_t fixed_rows() const { return fixed_rows_; }
+    int32_t fixed_cols() const { return fixed_cols_; }
+
     virtual int32_t row_count() const = 0;
     virtual int32_t col_count() const = 0;
     /// Takes a size check_grid_size accepted; cells outside it are dropped.
@@ -30,45 +38,16 @@ class GridCells {
     virtual void set_current(int32_t row, int32_t col) = 0;
 
   protected:
-    ~GridCells() = default;
-};
-
-/// The grid's members: "Rows", "Cols", "FixedRows", "FixedCols", "TextMatrix"(row, col),
-/// "Clear", "Row", "Col" and "Text" (the default member, the current cell). Cells outside
-/// the grid fail with 381, sizes as check_grid_size says, a current row or column outside
-/// with 30009 or 30010. Fewer rows or columns than the fixed ones reduce the fixed ones.
-class FlexGridMembers {
-  public:
-    int32_t fixed_rows() const { return fixed_rows_; }
-    int32_t fixed_cols() const { return fixed_cols_; }
-
+    ~FlexGridMembers() = default;
     /// The grid's members, then the common ones of self.
-    Variant dispatch(Control& self, GridCells& cells, Access access, const MemberRef& member,
-                     const Args& args, const Variant* value);
+    Variant dispatch_kind(Control& self, Access access, const MemberRef& member, const Args& args,
+                          const Variant* value);
 
   private:
-    void resize(GridCells& cells, int32_t rows, int32_t cols);
+    void resize(int32_t rows, int32_t cols);
 
     int32_t fixed_rows_ = 1;
     int32_t fixed_cols_ = 1;
-};
-
-/// A toolkit's grid: Base is its control class; it supplies the cells.
-template <typename Base>
-class FlexGridControl : public Base, protected GridCells {
-  public:
-    using Base::Base;
-    int32_t fixed_rows() const { return members_.fixed_rows(); }
-    int32_t fixed_cols() const { return members_.fixed_cols(); }
-
-  protected:
-    Variant dispatch(Access access, const MemberRef& member, const Args& args,
-                     const Variant* value) override {
-        return members_.dispatch(*this, *this, access, member, args, value);
-    }
-
-  private:
-    FlexGridMembers members_;
 };
 
 }  // namespace ortiva::controls

@@ -18,8 +18,7 @@ constexpr Member<M> members[] = {
 // The "Controls" collection.
 class FormControls : public Collection {
   public:
-    FormControls(const std::shared_ptr<HostObject>& control, FormCore* form)
-        : Collection(control), form_(form) {}
+    FormControls(Control& control, FormCore* form) : Collection(control), form_(form) {}
     std::string type_name() const override { return "Controls"; }
 
   protected:
@@ -42,7 +41,7 @@ Variant FormCore::item(const Variant& index) const {
     return object_variant(control_at(i));
 }
 
-Variant FormCore::dispatch_form(Control& self, Access access, const MemberRef& member,
+Variant FormCore::dispatch_kind(Control& self, Access access, const MemberRef& member,
                                 const Args& args, const Variant* value) {
     self.check_alive();
     const M id = find_member<members>(member);
@@ -51,14 +50,13 @@ Variant FormCore::dispatch_form(Control& self, Access access, const MemberRef& m
             if (access == Access::let) read_only();
             expect_args(args, 0, 1);
             if (!args.empty()) return item(args[0]);
-            if (!collection_)
-                collection_ = std::make_shared<FormControls>(self.shared_from_this(), this);
+            if (!collection_) collection_ = std::make_shared<FormControls>(self, this);
             return object_variant(collection_);
         case M::Count:
             read_only_property(access, args);
             return Variant(control_count());
         case M::Caption:
-            return dispatch_caption(self, *this, access, member, args, value);
+            return Captioned::dispatch_kind(self, access, member, args, value);
         case M::ActiveControl: {
             read_only_property(access, args);
             auto active = active_control();

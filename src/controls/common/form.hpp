@@ -33,7 +33,7 @@ class FormCore : public Captioned {
     ~FormCore() = default;
 
     /// The form's members, then the common ones. self is the form control.
-    Variant dispatch_form(Control& self, Access access, const MemberRef& member, const Args& args,
+    Variant dispatch_kind(Control& self, Access access, const MemberRef& member, const Args& args,
                           const Variant* value);
 
   private:

@@ -37,39 +37,39 @@ constexpr Member<M> members[] = {
 
 constexpr Member<M> text_members[] = {{"", M::Text}, {"Text", M::Text}};
 
-int32_t entry_index(const ListEntries& entries, const Variant& v) {
+}  // namespace
+
+int32_t ListMembers::entry_index(const Variant& v) const {
     const int32_t i = int_value(v);
-    if (i < 0 || i >= entries.entry_count()) raise(err::invalid_property_index);
+    if (i < 0 || i >= entry_count()) raise(err::invalid_property_index);
     return i;
 }
-
-}  // namespace
 
 bool is_text_member(const MemberRef& member) {
     return find_member<text_members>(member) == M::Text;
 }
 
-void ListMembers::select(ListEntries& entries, int32_t index) {
-    if (index < -1 || index >= entries.entry_count()) invalid_value();
-    entries.select_entry(index);
+void ListMembers::select(int32_t index) {
+    if (index < -1 || index >= entry_count()) invalid_value();
+    select_entry(index);
 }
 
-Variant ListMembers::dispatch(Control& self, ListEntries& entries, Access access,
-                              const MemberRef& member, const Args& args, const Variant* value) {
+Variant ListMembers::dispatch_kind(Control& self, Access access, const MemberRef& member,
+                                   const Args& args, const Variant* value) {
     self.check_alive();
     switch (find_member<members>(member)) {
         case M::AddItem: {
             method(access);
             expect_args(args, 1, 2);
             const std::string text = to_text(args[0]);
-            const int32_t count = entries.entry_count();
+            const int32_t count = entry_count();
             int32_t at = count;
             if (given(args, 1)) {
                 at = int_value(args[1]);
                 if (at < 0 || at > count) raise(err::invalid_call);
             }
             check_room(static_cast<std::size_t>(count), max_entries);
-            entries.insert_entry(at, text);
+            insert_entry(at, text);
             new_index_ = at;
             return Variant();
         }
@@ -77,32 +77,32 @@ Variant ListMembers::dispatch(Control& self, ListEntries& entries, Access access
             method(access);
             expect_args(args, 1, 1);
             const int32_t at = int_value(args[0]);
-            if (at < 0 || at >= entries.entry_count()) raise(err::invalid_call);
-            entries.remove_entry(at);
+            if (at < 0 || at >= entry_count()) raise(err::invalid_call);
+            remove_entry(at);
             new_index_ = -1;
             return Variant();
         }
         case M::Clear:
             method(access);
             expect_args(args, 0, 0);
-            entries.clear_entries();
+            clear_entries();
             new_index_ = -1;
             return Variant();
         case M::ListCount:
             read_only_property(access, args);
-            return Variant(entries.entry_count());
+            return Variant(entry_count());
         case M::List: {
             expect_args(args, 1, 1);
-            const int32_t i = entry_index(entries, args[0]);
-            if (access != Access::let) return Variant(entries.entry_text(i));
-            entries.set_entry_text(i, to_text(*value));
+            const int32_t i = entry_index(args[0]);
+            if (access != Access::let) return Variant(entry_text(i));
+            set_entry_text(i, to_text(*value));
             return Variant();
         }
         case M::ItemData: {
             expect_args(args, 1, 1);
-            const int32_t i = entry_index(entries, args[0]);
-            if (access != Access::let) return Variant(entries.entry_data(i));
-            entries.set_entry_data(i, int_value(*value));
+            const int32_t i = entry_index(args[0]);
+            if (access != Access::let) return Variant(entry_data(i));
+            set_entry_data(i, int_value(*value));
             return Variant();
         }
         case M::NewIndex:
@@ -110,19 +110,19 @@ Variant ListMembers::dispatch(Control& self, ListEntries& entries, Access access
             return Variant(new_index_);
         case M::ListIndex:
             plain_property(args);
-            if (access != Access::let) return Variant(entries.selected_entry());
-            select(entries, int_value(*value));
+            if (access != Access::let) return Variant(selected_entry());
+            select(int_value(*value));
             return Variant();
         case M::Text: {
             plain_property(args);
-            const int32_t selected = entries.selected_entry();
+            const int32_t selected = selected_entry();
             if (access != Access::let)
-                return Variant(selected < 0 ? std::string() : entries.entry_text(selected));
+                return Variant(selected < 0 ? std::string() : entry_text(selected));
             // The first entry of that text, case-blind, is selected; none changes nothing.
             const std::string wanted = text::upper(text_value(*value));
-            for (int32_t i = 0; i < entries.entry_count(); ++i) {
-                if (text::upper(entries.entry_text(i)) == wanted) {
-                    select(entries, i);
+            for (int32_t i = 0; i < entry_count(); ++i) {
+                if (text::upper(entry_text(i)) == wanted) {
+                    select(i);
                     break;
                 }
             }

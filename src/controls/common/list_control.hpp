@@ -12,9 +12,23 @@
 
 namespace ortiva::controls {
 
-/// A list's entries as a toolkit keeps them. Callers have checked every position.
-class ListEntries {
+/// Whether the member is "Text" or the default member (a combo box without an edit area
+/// answers it in its own way).
+bool is_text_member(const MemberRef& member);
+
+/// "AddItem"(text[, at]), "RemoveItem"(at), "Clear", "ListCount", "List"(i), "ItemData"(i),
+/// "NewIndex" and "ListIndex". A position outside the list fails with 381 ("List",
+/// "ItemData"), 5 ("AddItem", "RemoveItem") or 380 ("ListIndex"); item data is a 32-bit
+/// number (13 for Null or text that is no number, 6 beyond the range). "Text", the default
+/// member, is the selected entry's text; setting it selects the first entry of that text,
+/// case-blind, and leaves the selection as it is when there is none. A combo box answers
+/// "Text" before these.
+///
+/// The toolkit keeps the entries; callers have checked every position.
+class ListMembers {
   public:
+    int32_t new_index() const { return new_index_; }
+
     virtual int32_t entry_count() const = 0;
     virtual std::string entry_text(int32_t i) const = 0;
     virtual void set_entry_text(int32_t i, const std::string& text) = 0;
@@ -31,51 +45,17 @@ class ListEntries {
     virtual void select_entry(int32_t i) = 0;
 
   protected:
-    ~ListEntries() = default;
-};
-
-/// Whether the member is "Text" or the default member (a combo box without an edit area
-/// answers it in its own way).
-bool is_text_member(const MemberRef& member);
-
-/// "AddItem"(text[, at]), "RemoveItem"(at), "Clear", "ListCount", "List"(i), "ItemData"(i),
-/// "NewIndex" and "ListIndex". A position outside the list fails with 381 ("List",
-/// "ItemData"), 5 ("AddItem", "RemoveItem") or 380 ("ListIndex"); item data is a 32-bit
-/// number (13 for Null or text that is no number, 6 beyond the range). "Text", the default
-/// member, is the selected entry's text; setting it selects the first entry of that text,
-/// case-blind, and leaves the selection as it is when there is none. A combo box answers
-/// "Text" before these.
-class ListMembers {
-  public:
-    int32_t new_index() const { return new_index_; }
-    /// Selects entry index through the checks of "ListIndex".
-    static void select(ListEntries& entries, int32_t index);
-
+    ~ListMembers() = default;
     /// The list members, then the common ones of self.
-    Variant dispatch(Control& self, ListEntries& entries, Access access, const MemberRef& member,
-                     const Args& args, const Variant* value);
+    Variant dispatch_kind(Control& self, Access access, const MemberRef& member, const Args& args,
+                          const Variant* value);
+    /// Selects entry index through the checks of "ListIndex" (380 outside -1..ListCount-1).
+    void select(int32_t index);
 
   private:
+    int32_t entry_index(const Variant& v) const;
+
     int32_t new_index_ = -1;
-};
-
-/// A toolkit's combo box or list box: Base is its control class; it supplies the entries.
-template <typename Base>
-class ListControl : public Base, protected ListEntries {
-  public:
-    using Base::Base;
-    int32_t new_index() const { return members_.new_index(); }
-
-  protected:
-    Variant dispatch(Access access, const MemberRef& member, const Args& args,
-                     const Variant* value) override {
-        return members_.dispatch(*this, *this, access, member, args, value);
-    }
-    /// Selects entry index; 380 outside -1..ListCount-1.
-    void select(int32_t index) { ListMembers::select(*this, index); }
-
-  private:
-    ListMembers members_;
 };
 
 }  // namespace ortiva::controls

@@ -117,7 +117,7 @@ class ListSubItems : public Dispatched {
 // A column header by position. Headers added or removed before it move it, as positions do.
 class ColumnHeader : public Dispatched {
   public:
-    ColumnHeader(const std::shared_ptr<HostObject>& control, ListViewCore* view, int32_t c)
+    ColumnHeader(const std::weak_ptr<Control>& control, ListViewCore* view, int32_t c)
         : control_(control), view_(view), c_(c) {}
     std::string type_name() const override { return "ColumnHeader"; }
 
@@ -126,8 +126,8 @@ class ColumnHeader : public Dispatched {
                      const Variant* value) override {
         const auto keep = control_.lock();
         if (!keep) removed();
+        keep->check_alive();
         ListViewCore& view = *view_;
-        view.check_alive();
         if (c_ >= view.column_count()) removed();
         switch (find_member<header_members>(member)) {
             case R::Text:
@@ -152,19 +152,18 @@ class ColumnHeader : public Dispatched {
     }
 
   private:
-    std::weak_ptr<HostObject> control_;
+    std::weak_ptr<Control> control_;
     ListViewCore* view_;
     int32_t c_;
 };
 
 class ColumnHeaders : public Collection {
   public:
-    ColumnHeaders(const std::shared_ptr<HostObject>& control, ListViewCore* view)
-        : Collection(control), view_(view) {}
+    ColumnHeaders(Control& control, ListViewCore* view) : Collection(control), view_(view) {}
     std::string type_name() const override { return "ColumnHeaders"; }
 
     Variant header(int32_t c) const {
-        return object_variant(std::make_shared<ColumnHeader>(control_.lock(), view_, c));
+        return object_variant(std::make_shared<ColumnHeader>(control_, view_, c));
     }
 
   protected:
@@ -175,7 +174,6 @@ class ColumnHeaders : public Collection {
         return header(view_->column_count() - 1);
     }
     void clear() override { view_->clear_columns(); }
-    void check_alive() const override { view_->check_alive(); }
 
   private:
     ListViewCore* view_;
@@ -183,8 +181,7 @@ class ColumnHeaders : public Collection {
 
 class ListItems : public Collection {
   public:
-    ListItems(const std::shared_ptr<HostObject>& control, ListViewCore* view)
-        : Collection(control), view_(view) {}
+    ListItems(Control& control, ListViewCore* view) : Collection(control), view_(view) {}
     std::string type_name() const override { return "ListItems"; }
 
   protected:
@@ -193,7 +190,6 @@ class ListItems : public Collection {
     Variant add(const Args& args) override { return object_variant(view_->add_row(args)); }
     void remove(const Variant& index) override { view_->remove_row(index); }
     void clear() override { view_->clear_rows(); }
-    void check_alive() const override { view_->check_alive(); }
 
   private:
     ListViewCore* view_;
@@ -362,15 +358,14 @@ void ListViewCore::set_column_width(int32_t c, double twips) {
     show_width(c, twips);
 }
 
-Variant ListViewCore::dispatch_list_view(Control& self, Access access, const MemberRef& member,
-                                         const Args& args, const Variant* value) {
-    check_alive();
+Variant ListViewCore::dispatch_kind(Control& self, Access access, const MemberRef& member,
+                                    const Args& args, const Variant* value) {
+    self.check_alive();
     const V id = find_member<view_members>(member);
     if (id == V::none) return self.dispatch_common(access, member, args, value);
     if (!items_) {
-        const auto control = self.shared_from_this();
-        items_ = std::make_shared<ListItems>(control, this);
-        headers_ = std::make_shared<ColumnHeaders>(control, this);
+        items_ = std::make_shared<ListItems>(self, this);
+        headers_ = std::make_shared<ColumnHeaders>(self, this);
     }
     switch (id) {
         case V::ListItems:

@@ -89,8 +89,8 @@ class ListViewCore {
 
     /// "ListItems", "ColumnHeaders" and "SelectedItem", then the common members. self is the
     /// list view control.
-    Variant dispatch_list_view(Control& self, Access access, const MemberRef& member,
-                               const Args& args, const Variant* value);
+    Variant dispatch_kind(Control& self, Access access, const MemberRef& member, const Args& args,
+                          const Variant* value);
     /// Takes columns that the widget already had when it was wrapped.
     void adopt_columns(int32_t count) { columns_.resize(static_cast<std::size_t>(count)); }
 
@@ -111,8 +111,6 @@ class ListViewCore {
     virtual void erase_headers() = 0;
     /// Shows a width the caller gave (twips).
     virtual void show_width(int32_t, double) {}
-    /// 35605 once the toolkit's native part is gone.
-    virtual void check_alive() const {}
 
   private:
     friend class ColumnHeader;

@@ -3,12 +3,48 @@
 #include "controls/common/args.hpp"
 #include "controls/common/collection.hpp"
 #include "controls/common/limits.hpp"
-#include "controls/common/node_members.hpp"
 #include "ortiva/error_info.hpp"
 
 namespace ortiva::controls {
 
 namespace {
+
+enum class NodeMember {
+    none,
+    Text,
+    Key,
+    Index,
+    Parent,
+    Children,
+    Child,
+    FirstSibling,
+    LastSibling,
+    Next,
+    Previous,
+    Root,
+    FullPath,
+    Expanded,
+    Selected,
+    Tag,
+};
+constexpr Member<NodeMember> node_members[] = {
+    {"", NodeMember::Text},
+    {"Text", NodeMember::Text},
+    {"Key", NodeMember::Key},
+    {"Index", NodeMember::Index},
+    {"Parent", NodeMember::Parent},
+    {"Children", NodeMember::Children},
+    {"Child", NodeMember::Child},
+    {"FirstSibling", NodeMember::FirstSibling},
+    {"LastSibling", NodeMember::LastSibling},
+    {"Next", NodeMember::Next},
+    {"Previous", NodeMember::Previous},
+    {"Root", NodeMember::Root},
+    {"FullPath", NodeMember::FullPath},
+    {"Expanded", NodeMember::Expanded},
+    {"Selected", NodeMember::Selected},
+    {"Tag", NodeMember::Tag},
+};
 
 enum class V { none, Nodes, SelectedItem, PathSeparator };
 constexpr Member<V> view_members[] = {
@@ -25,8 +61,7 @@ Variant object(TreeNode* n) {
 
 class Nodes : public Collection {
   public:
-    Nodes(const std::shared_ptr<HostObject>& control, TreeViewCore* tree)
-        : Collection(control), tree_(tree) {}
+    Nodes(Control& control, TreeViewCore* tree) : Collection(control), tree_(tree) {}
     std::string type_name() const override { return "Nodes"; }
 
   protected:
@@ -35,7 +70,6 @@ class Nodes : public Collection {
     Variant add(const Args& args) override { return object(&tree_->add(args)); }
     void remove(const Variant& index) override { tree_->remove(index); }
     void clear() override { tree_->clear(); }
-    void check_alive() const override { tree_->check_alive(); }
 
   private:
     TreeViewCore* tree_;
@@ -171,15 +205,15 @@ void TreeViewCore::forget(const TreeNode& n) {
     if (it != keys_.end() && it->second == &n) keys_.erase(it);
 }
 
-Variant TreeViewCore::dispatch_tree_view(Control& self, Access access, const MemberRef& member,
-                                         const Args& args, const Variant* value) {
-    check_alive();
+Variant TreeViewCore::dispatch_kind(Control& self, Access access, const MemberRef& member,
+                                    const Args& args, const Variant* value) {
+    self.check_alive();
     switch (find_member<view_members>(member)) {
         case V::Nodes:
             if (access == Access::let) read_only();
             expect_args(args, 0, 1);
             if (!args.empty()) return object(&node(args[0]));
-            if (!collection_) collection_ = std::make_shared<Nodes>(self.shared_from_this(), this);
+            if (!collection_) collection_ = std::make_shared<Nodes>(self, this);
             return object_variant(collection_);
         case V::SelectedItem:
             plain_property(args);

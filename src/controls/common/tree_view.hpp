@@ -76,8 +76,8 @@ class TreeViewCore {
     ~TreeViewCore() = default;
 
     /// "Nodes", "SelectedItem" and "PathSeparator", then the common members.
-    Variant dispatch_tree_view(Control& self, Access access, const MemberRef& member,
-                               const Args& args, const Variant* value);
+    Variant dispatch_kind(Control& self, Access access, const MemberRef& member, const Args& args,
+                          const Variant* value);
 
     /// Node i from 0, in the order added.
     virtual TreeNode& node_at(int32_t i) = 0;
@@ -91,8 +91,6 @@ class TreeViewCore {
     virtual void erase_nodes() = 0;
     virtual TreeNode* selected_node() const = 0;
     virtual void select_node(TreeNode* node) = 0;
-    /// 35605 once the toolkit's native part is gone.
-    virtual void check_alive() const {}
 
   private:
     friend class TreeNode;

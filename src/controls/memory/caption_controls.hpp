@@ -12,20 +12,14 @@
 namespace ortiva::memory {
 
 /// "CheckBox": "Value" 0, 1 or 2, the default property, and "Caption".
-class CheckBox : public Control, public controls::Checkable {
+class CheckBox : public controls::KindControl<Control, controls::Checkable> {
   public:
-    explicit CheckBox(std::string name) : Control("CheckBox", std::move(name), true) {}
+    explicit CheckBox(std::string name) : KindControl("CheckBox", std::move(name), true) {}
 
     int32_t check_value() const override { return value_; }
     void set_check_value(int32_t v) override { value_ = v; }
     std::string caption() const override { return caption_; }
     void set_caption(const std::string& text) override { caption_ = text; }
-
-  protected:
-    Variant dispatch(detail::Access access, const detail::MemberRef& member, const Args& args,
-                     const Variant* value) override {
-        return controls::dispatch_check_box(*this, *this, access, member, args, value);
-    }
 
   private:
     std::string caption_;
@@ -33,19 +27,13 @@ class CheckBox : public Control, public controls::Checkable {
 };
 
 /// "Label" (no window, cannot take the focus) and "Frame": "Caption", the default property.
-class CaptionControl : public Control, public controls::Captioned {
+class CaptionControl : public controls::KindControl<Control, controls::Captioned> {
   public:
     CaptionControl(std::string type, std::string name, bool windowed)
-        : Control(std::move(type), std::move(name), windowed) {}
+        : KindControl(std::move(type), std::move(name), windowed) {}
 
     std::string caption() const override { return caption_; }
     void set_caption(const std::string& text) override { caption_ = text; }
-
-  protected:
-    Variant dispatch(detail::Access access, const detail::MemberRef& member, const Args& args,
-                     const Variant* value) override {
-        return controls::dispatch_caption(*this, *this, access, member, args, value);
-    }
 
   private:
     std::string caption_;

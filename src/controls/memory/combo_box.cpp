@@ -4,8 +4,8 @@
 
 namespace ortiva::memory {
 
-Variant ComboBox::dispatch(detail::Access access, const detail::MemberRef& member, const Args& args,
-                           const Variant* value) {
+Variant ComboBox::dispatch(controls::Access access, const controls::MemberRef& member,
+                           const Args& args, const Variant* value) {
     if (auto result = controls::dispatch_edit(edit_, access, member, args, value))
         return std::move(*result);
     return ListControl::dispatch(access, member, args, value);

@@ -18,7 +18,7 @@ class ComboBox : public ListControl, public KeyTarget {
     const EditText& edit() const { return edit_; }
 
   protected:
-    Variant dispatch(detail::Access access, const detail::MemberRef& member, const Args& args,
+    Variant dispatch(controls::Access access, const controls::MemberRef& member, const Args& args,
                      const Variant* value) override;
     void selection_changed() override;
     void cleared() override { edit_.set_text({}); }

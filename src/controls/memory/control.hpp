@@ -8,14 +8,11 @@
 #include <string_view>
 
 #include "controls/common/control.hpp"
-#include "controls/memory/members.hpp"
 #include "ortiva/host_object.hpp"
 
 namespace ortiva::memory {
 
 class Form;
-
-using detail::Dispatched;
 
 class Control : public controls::Control {
   public:

@@ -22,7 +22,7 @@ const std::vector<std::string>& control_kinds() {
 }
 
 HostObjectPtr create_control(std::string_view type_name, std::string_view name) {
-    using detail::same_name;
+    using controls::same_name;
     std::string n(name);
     if (same_name(type_name, "TextBox")) return std::make_shared<TextBox>(std::move(n));
     if (same_name(type_name, "ComboBox")) return std::make_shared<ComboBox>(std::move(n));

@@ -9,7 +9,7 @@ const std::string empty_text;
 }  // namespace
 
 FlexGrid::FlexGrid(std::string name)
-    : FlexGridControl("MSFlexGrid", std::move(name), true), cells_(2) {}
+    : KindControl("MSFlexGrid", std::move(name), true), cells_(2) {}
 
 const std::string& FlexGrid::cell(int32_t row, int32_t col) const {
     const auto& line = cells_[static_cast<std::size_t>(row)];

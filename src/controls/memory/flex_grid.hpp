@@ -11,7 +11,7 @@ namespace ortiva::memory {
 
 /// "MSFlexGrid" over nested vectors; the members are controls::FlexGridMembers. A grid starts
 /// with 2 rows and 2 columns, 1 of each fixed.
-class FlexGrid : public controls::FlexGridControl<Control> {
+class FlexGrid : public controls::KindControl<Control, controls::FlexGridMembers> {
   public:
     explicit FlexGrid(std::string name);
 

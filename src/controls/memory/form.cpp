@@ -10,7 +10,7 @@ void Form::add(const std::shared_ptr<Control>& control) {
         raise(err::invalid_call, {}, "Control " + control->name() + " already sits on a form");
     }
     for (const auto& existing : controls_) {
-        if (!control->name().empty() && detail::same_name(existing->name(), control->name()))
+        if (!control->name().empty() && controls::same_name(existing->name(), control->name()))
             raise(err::invalid_call, {}, "A control named " + control->name() + " exists");
     }
     controls_.push_back(control);
@@ -19,7 +19,7 @@ void Form::add(const std::shared_ptr<Control>& control) {
 
 HostObjectPtr Form::control_named(std::string_view name) const {
     for (const auto& c : controls_) {
-        if (detail::same_name(c->name(), name)) return c;
+        if (controls::same_name(c->name(), name)) return c;
     }
     return nullptr;
 }

@@ -11,9 +11,9 @@ namespace ortiva::memory {
 
 /// "Form": a window holding controls in the order they were added; the members are
 /// controls::FormCore's.
-class Form : public Control, public controls::FormCore {
+class Form : public controls::KindControl<Control, controls::FormCore> {
   public:
-    explicit Form(std::string name) : Control("Form", std::move(name), true) {}
+    explicit Form(std::string name) : KindControl("Form", std::move(name), true) {}
 
     /// Adds a control at the end; see memory::add_control for the failures.
     void add(const std::shared_ptr<Control>& control);
@@ -29,12 +29,6 @@ class Form : public Control, public controls::FormCore {
     HostObjectPtr control_named(std::string_view name) const override;
     HostObjectPtr active_control() const override { return active_.lock(); }
     void show_form(bool shown) override { set_control_visible(shown); }
-
-  protected:
-    Variant dispatch(detail::Access access, const detail::MemberRef& member, const Args& args,
-                     const Variant* value) override {
-        return dispatch_form(*this, access, member, args, value);
-    }
 
   private:
     std::vector<std::shared_ptr<Control>> controls_;

@@ -12,14 +12,14 @@
 
 namespace ortiva::memory {
 
-class ListControl : public controls::ListControl<Control> {
+class ListControl : public controls::KindControl<Control, controls::ListMembers> {
   public:
     struct Entry {
         std::string text;
         int32_t data = 0;
     };
 
-    using controls::ListControl<Control>::ListControl;
+    using KindControl::KindControl;
 
     const std::vector<Entry>& entries() const { return entries_; }
     int32_t list_index() const { return list_index_; }

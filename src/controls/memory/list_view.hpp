@@ -2,7 +2,9 @@
 
 // "ListView" in report view: rows, their texts and the selection kept in vectors, the members
 // are controls::ListViewCore's. Rows refer to their list view without owning it, and fail with
-// 35605 once removed from it (or once the list view is gone).
+// 35605 once removed from it (or once the list view is gone). The texts of all rows share one
+// table, a row per stride, so that adding a row allocates its object only; the table keeps
+// its room when the rows are cleared, for the next fill.
 
 #include <cstdint>
 #include <memory>
@@ -30,13 +32,12 @@ class ListItem : public controls::ListRow {
   private:
     friend class ListView;
     ListView* owner_;
-    std::vector<std::string> cells_;  // cells_[c] is column c; missing ones read as ""
     int32_t index_ = 0;
 };
 
-class ListView : public Control, public controls::ListViewCore {
+class ListView : public controls::KindControl<Control, controls::ListViewCore> {
   public:
-    explicit ListView(std::string name) : Control("ListView", std::move(name), true) {}
+    explicit ListView(std::string name) : KindControl("ListView", std::move(name), true) {}
     ~ListView() override;
 
     const std::vector<std::shared_ptr<ListItem>>& rows() const { return rows_; }
@@ -45,13 +46,8 @@ class ListView : public Control, public controls::ListViewCore {
     int32_t row_count() const override { return static_cast<int32_t>(rows_.size()); }
     void select(ListItem* row) { selected_ = row; }
 
-  protected:
-    Variant dispatch(detail::Access access, const detail::MemberRef& member, const Args& args,
-                     const Variant* value) override {
-        return dispatch_list_view(*this, access, member, args, value);
-    }
-
   private:
+    friend class ListItem;
     std::shared_ptr<controls::ListRow> row_at(int32_t i) override {
         return rows_[static_cast<std::size_t>(i)];
     }
@@ -66,13 +62,17 @@ class ListView : public Control, public controls::ListViewCore {
     void set_header_text(int32_t c, const std::string& text) override {
         headers_[static_cast<std::size_t>(c)] = text;
     }
-    void insert_header(int32_t at, const std::string& text) override {
-        headers_.insert(headers_.begin() + at, text);
-    }
-    void erase_headers() override { headers_.clear(); }
+    void insert_header(int32_t at, const std::string& text) override;
+    void erase_headers() override;
     void renumber_rows(std::size_t from);
+    std::string& cell(const ListItem& row, int32_t c) {
+        return cells_[static_cast<std::size_t>(row.index_ - 1) * stride_ +
+                      static_cast<std::size_t>(c)];
+    }
 
     std::vector<std::shared_ptr<ListItem>> rows_;
+    std::vector<std::string> cells_;  // row i's column c at i * stride_ + c
+    std::size_t stride_ = 1;          // the columns, and at least the row's own text
     std::vector<std::string> headers_;
     ListItem* selected_ = nullptr;
 };

@@ -15,8 +15,12 @@ class TextBox : public Control, public KeyTarget {
     const EditText& edit() const { return edit_; }
 
   protected:
-    Variant dispatch(detail::Access access, const detail::MemberRef& member, const Args& args,
-                     const Variant* value) override;
+    Variant dispatch(controls::Access access, const controls::MemberRef& member, const Args& args,
+                     const Variant* value) override {
+        if (auto result = controls::dispatch_edit(edit_, access, member, args, value))
+            return std::move(*result);
+        return dispatch_common(access, member, args, value);
+    }
 
   private:
     EditText edit_;

@@ -50,21 +50,15 @@ class Node : public controls::TreeNode {
     bool expanded_ = false;
 };
 
-class TreeView : public Control, public controls::TreeViewCore {
+class TreeView : public controls::KindControl<Control, controls::TreeViewCore> {
   public:
-    explicit TreeView(std::string name) : Control("TreeView", std::move(name), true) {}
+    explicit TreeView(std::string name) : KindControl("TreeView", std::move(name), true) {}
     ~TreeView() override;
 
     int32_t count() const override { return static_cast<int32_t>(nodes_.size()); }
     TreeNode* selected_node() const override { return selected_; }
     /// Visits every node in display order with its depth (0 at the top).
     void walk(const std::function<void(const Node&, int)>& visit) const;
-
-  protected:
-    Variant dispatch(detail::Access access, const detail::MemberRef& member, const Args& args,
-                     const Variant* value) override {
-        return dispatch_tree_view(*this, access, member, args, value);
-    }
 
   private:
     friend class Node;

@@ -13,9 +13,9 @@ using detail::Access;
 namespace {
 
 // "CheckBox" over a QCheckBox: "Value" 0 unchecked, 1 checked, 2 grayed.
-class CheckBox : public Control, public controls::Checkable {
+class CheckBox : public controls::KindControl<Control, controls::Checkable> {
   public:
-    explicit CheckBox(QCheckBox* check) : Control("CheckBox", check, true), check_(check) {}
+    explicit CheckBox(QCheckBox* check) : KindControl("CheckBox", check, true), check_(check) {}
 
     int32_t check_value() const override {
         const Qt::CheckState state = check_->checkState();
@@ -28,31 +28,19 @@ class CheckBox : public Control, public controls::Checkable {
     std::string caption() const override { return check_->text().toStdString(); }
     void set_caption(const std::string& text) override { check_->setText(detail::to_q(text)); }
 
-  protected:
-    Variant dispatch(Access access, const detail::MemberRef& member, const Args& args,
-                     const Variant* value) override {
-        return controls::dispatch_check_box(*this, *this, access, member, args, value);
-    }
-
   private:
     QPointer<QCheckBox> check_;
 };
 
 // "Label" (no window handle, no focus) and "Frame": "Caption", the default property.
 template <typename Widget>
-class CaptionControl : public Control, public controls::Captioned {
+class CaptionControl : public controls::KindControl<Control, controls::Captioned> {
   public:
     CaptionControl(std::string type, Widget* widget, bool windowed)
-        : Control(std::move(type), widget, windowed), widget_(widget) {}
+        : KindControl(std::move(type), widget, windowed), widget_(widget) {}
 
     std::string caption() const override { return text_of(*widget_).toStdString(); }
     void set_caption(const std::string& text) override { set_text(*widget_, detail::to_q(text)); }
-
-  protected:
-    Variant dispatch(Access access, const detail::MemberRef& member, const Args& args,
-                     const Variant* value) override {
-        return controls::dispatch_caption(*this, *this, access, member, args, value);
-    }
 
   private:
     static QString text_of(const QLabel& l) { return l.text(); }

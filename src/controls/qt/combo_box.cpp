@@ -17,14 +17,9 @@ namespace {
 // "ComboBox" over a QComboBox. Entries change with the combo's signals blocked, as the
 // classic control raises no click for them; an editable combo keeps its edit text where Qt
 // would replace it (adding the first entry, removing the selected one).
-class ComboBox : public controls::ListControl<Control>, public KeyTarget {
+class ComboBox : public controls::KindControl<Control, controls::ListMembers>, public KeyTarget {
   public:
-    explicit ComboBox(QComboBox* combo) : ListControl("ComboBox", combo, true), combo_(combo) {}
-
-    KeyFilter& key_filter() override {
-        if (!filter_) filter_ = new KeyFilter(widget(), weak_from_this());
-        return *filter_;
-    }
+    explicit ComboBox(QComboBox* combo) : KindControl("ComboBox", combo, true), combo_(combo) {}
 
   protected:
     Variant dispatch(Access access, const detail::MemberRef& member, const Args& args,
@@ -43,7 +38,7 @@ class ComboBox : public controls::ListControl<Control>, public KeyTarget {
             select(i);
             return {};
         }
-        return ListControl::dispatch(access, member, args, value);
+        return KindControl::dispatch(access, member, args, value);
     }
 
     int32_t entry_count() const override { return combo_->count(); }
@@ -111,7 +106,6 @@ class ComboBox : public controls::ListControl<Control>, public KeyTarget {
     }
 
     QPointer<QComboBox> combo_;
-    QPointer<KeyFilter> filter_;
 };
 
 }  // namespace

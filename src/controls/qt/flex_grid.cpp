@@ -11,10 +11,10 @@ namespace {
 
 // "MSFlexGrid" over a QTableWidget: a cell that was never set (no item) reads as empty text.
 // The widget's own headers are the host's to show or hide.
-class FlexGrid : public controls::FlexGridControl<Control> {
+class FlexGrid : public controls::KindControl<Control, controls::FlexGridMembers> {
   public:
     explicit FlexGrid(QTableWidget* table)
-        : FlexGridControl("MSFlexGrid", table, true), table_(table) {}
+        : KindControl("MSFlexGrid", table, true), table_(table) {}
 
   private:
     int32_t row_count() const override { return table_->rowCount(); }

@@ -42,9 +42,9 @@ void collect(const QWidget* parent, std::vector<QWidget*>& out) {
 }
 
 // "Form" over a window (or any widget holding controls); the members are controls::FormCore's.
-class Form : public Control, public controls::FormCore {
+class Form : public controls::KindControl<Control, controls::FormCore> {
   public:
-    explicit Form(QWidget* window) : Control("Form", window, true) {}
+    explicit Form(QWidget* window) : KindControl("Form", window, true) {}
 
     std::string caption() const override { return widget()->windowTitle().toStdString(); }
     void set_caption(const std::string& text) override {
@@ -65,12 +65,6 @@ class Form : public Control, public controls::FormCore {
         return !focus || focus == widget() ? nullptr : wrap(focus);
     }
     void show_form(bool shown) override { widget()->setVisible(shown); }
-
-  protected:
-    Variant dispatch(Access access, const detail::MemberRef& member, const Args& args,
-                     const Variant* value) override {
-        return dispatch_form(*this, access, member, args, value);
-    }
 
   private:
     std::vector<QWidget*> controls() const {

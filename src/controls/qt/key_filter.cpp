@@ -106,4 +106,9 @@ bool KeyFilter::eventFilter(QObject* watched, QEvent* event) {
     return true;
 }
 
+KeyFilter& KeyTarget::key_filter(Control& control) {
+    if (!filter_) filter_ = new KeyFilter(control.widget(), control.weak_from_this());
+    return *filter_;
+}
+
 }  // namespace ortiva::qt

@@ -10,6 +10,7 @@
 #include <exception>
 #include <memory>
 
+#include "controls/qt/control.hpp"
 #include "ortiva/qt_controls.hpp"
 
 class QKeyEvent;
@@ -48,8 +49,11 @@ class KeyFilter : public QObject {
 class KeyTarget {
   public:
     virtual ~KeyTarget() = default;
-    /// The filter on the widget, installed on first use.
-    virtual KeyFilter& key_filter() = 0;
+    /// The filter on the control's widget, installed on first use.
+    KeyFilter& key_filter(Control& control);
+
+  private:
+    QPointer<KeyFilter> filter_;
 };
 
 }  // namespace ortiva::qt

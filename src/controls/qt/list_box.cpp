@@ -9,9 +9,9 @@ namespace ortiva::qt {
 namespace {
 
 // "ListBox" over a QListWidget: the selected entry is the current one when it is selected.
-class ListBox : public controls::ListControl<Control> {
+class ListBox : public controls::KindControl<Control, controls::ListMembers> {
   public:
-    explicit ListBox(QListWidget* list) : ListControl("ListBox", list, true), list_(list) {}
+    explicit ListBox(QListWidget* list) : KindControl("ListBox", list, true), list_(list) {}
 
   protected:
     int32_t entry_count() const override { return list_->count(); }

@@ -72,7 +72,7 @@ void ListItem::set_selected(bool on) {
     }
 }
 
-ListView::ListView(QTreeWidget* tree) : Control("ListView", tree, true), tree_(tree) {
+ListView::ListView(QTreeWidget* tree) : KindControl("ListView", tree, true), tree_(tree) {
     // A new QTreeWidget has one column headed "1", Qt's placeholder: that is no column
     // header yet.
     const int columns = tree->columnCount();

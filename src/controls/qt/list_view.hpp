@@ -48,7 +48,7 @@ class ListItem : public controls::ListRow {
     bool tracked_;  // a RowItem, which clears item_ when deleted
 };
 
-class ListView : public Control, public controls::ListViewCore {
+class ListView : public controls::KindControl<Control, controls::ListViewCore> {
   public:
     explicit ListView(QTreeWidget* tree);
     ~ListView() override;
@@ -63,10 +63,6 @@ class ListView : public Control, public controls::ListViewCore {
     void flush();
 
   protected:
-    Variant dispatch(detail::Access access, const detail::MemberRef& member, const Args& args,
-                     const Variant* value) override {
-        return dispatch_list_view(*this, access, member, args, value);
-    }
     void visibility_changed(bool shown) override;
     void widget_gone() override { tree_ = nullptr; }
 
@@ -82,7 +78,6 @@ class ListView : public Control, public controls::ListViewCore {
     void insert_header(int32_t at, const std::string& text) override;
     void erase_headers() override;
     void show_width(int32_t c, double twips) override;
-    void check_alive() const override { tree(); }
 
     std::shared_ptr<ListItem> handle(QTreeWidgetItem* item);
     /// Turns the widget's sorting off so that positions hold, and lets a header click sort.

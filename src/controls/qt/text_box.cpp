@@ -15,11 +15,6 @@ class TextBox : public Control, public KeyTarget {
   public:
     explicit TextBox(QLineEdit* edit) : Control("TextBox", edit, true), edit_(edit) {}
 
-    KeyFilter& key_filter() override {
-        if (!filter_) filter_ = new KeyFilter(widget(), weak_from_this());
-        return *filter_;
-    }
-
   protected:
     Variant dispatch(detail::Access access, const detail::MemberRef& member, const Args& args,
                      const Variant* value) override {
@@ -32,7 +27,6 @@ class TextBox : public Control, public KeyTarget {
 
   private:
     QPointer<QLineEdit> edit_;
-    QPointer<KeyFilter> filter_;
 };
 
 }  // namespace

@@ -54,9 +54,9 @@ class Node : public controls::TreeNode {
     NodeItem* item_;
 };
 
-class TreeView : public Control, public controls::TreeViewCore {
+class TreeView : public controls::KindControl<Control, controls::TreeViewCore> {
   public:
-    explicit TreeView(QTreeWidget* tree) : Control("TreeView", tree, true), tree_(tree) {}
+    explicit TreeView(QTreeWidget* tree) : KindControl("TreeView", tree, true), tree_(tree) {}
     ~TreeView() override;
 
     QTreeWidget& tree() const;
@@ -67,10 +67,6 @@ class TreeView : public Control, public controls::TreeViewCore {
     void forget_item(NodeItem* item);
 
   protected:
-    Variant dispatch(detail::Access access, const detail::MemberRef& member, const Args& args,
-                     const Variant* value) override {
-        return dispatch_tree_view(*this, access, member, args, value);
-    }
     void widget_gone() override { tree_ = nullptr; }
 
   private:
@@ -81,7 +77,6 @@ class TreeView : public Control, public controls::TreeViewCore {
     void erase_nodes() override;
     TreeNode* selected_node() const override;
     void select_node(TreeNode* node) override;
-    void check_alive() const override { tree(); }
 
     QPointer<QTreeWidget> tree_;
     std::vector<NodeItem*> nodes_;

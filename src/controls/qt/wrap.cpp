@@ -137,13 +137,14 @@ void add_control(HostObject& form, const HostObjectPtr& control) {
 }
 
 void set_key_press_handler(HostObject& control, KeyPressHandler handler) {
-    key_target(control).key_filter().set_handler(std::move(handler));
+    key_target(control).key_filter(control_of(control)).set_handler(std::move(handler));
 }
 
 int16_t press_key(HostObject& control, int16_t key_ascii) {
     KeyTarget& target = key_target(control);
-    if (!control_of(control).reachable()) return 0;
-    return target.key_filter().press(key_ascii);
+    Control& c = control_of(control);
+    if (!c.reachable()) return 0;
+    return target.key_filter(c).press(key_ascii);
 }
 
 bool has_focus(const HostObject& control) {
