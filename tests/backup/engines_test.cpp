@@ -585,17 +585,10 @@ TEST_F(BackupClass, OversizedStridesAreOverflowsBeforeAnythingIsListed) {
     }
 }
 
-TEST_F(BackupClass, BadArraysStopTheRunWhereTheyFailAndEmptyOnesDoNothing) {
+// Where a run stops at a failing name is the engine suite's missing-database case.
+TEST_F(BackupClass, BadArraysAreRefusedAndEmptyOnesDoNothing) {
     auto& obj = connected();
-    VariantArray with_null = names({"A", "B"});
-    with_null.at(1) = Variant::null();
-    EXPECT_THROW(obj.fnBackupDatabase("DISK1", true, with_null), ErrorInfo);
-    auto server = management::create_server();
-    server->connect(server_.dir.string(), "", "");
-    auto rows = server->backup_device("DISK1")->read_backup_header();
-    ASSERT_EQ(rows->rows(), 1);
-    EXPECT_EQ(rows->cell(1, 10), "A");
-
+    ASSERT_TRUE(obj.fnBackupDatabase("DISK1", true, names({"A"})));
     const std::string before = testing::read_file(server_.device());
     for (const VariantArray& bad : {VariantArray(), VariantArray({Variant("A")}, 1),
                                     VariantArray::with_bounds({{0, 0}, {0, 0}})}) {
