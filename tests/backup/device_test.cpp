@@ -447,6 +447,7 @@ TEST_F(BackupDevice, FifosAreRefusedWithoutBlocking) {
 TEST_F(BackupDevice, InvalidNamesPathsAndServersAreRefusedBeforeAnythingIsWritten) {
     const fs::path catalog = server_.dir / "ortiva-devices.catalog";
     const std::string before = testing::read_file(catalog);
+    // Tabs, line breaks and NUL are one rule for names and files: each character once.
     const struct {
         std::string name;
         std::string file;
@@ -454,10 +455,8 @@ TEST_F(BackupDevice, InvalidNamesPathsAndServersAreRefusedBeforeAnythingIsWritte
         {"bad", std::string("a\0b.bak", 7)},
         {"bad", std::string("/tmp\0/x.bak", 11)},
         {"bad", "a\rb.bak"},
-        {"bad", "a\tb.bak"},
         {"bad", ""},
         {std::string("a\0b", 3), "x.bak"},
-        {"bad\r", "x.bak"},
         {"", "x.bak"},
         {" lead", "x.bak"},
         {"trail ", "x.bak"},
@@ -577,11 +576,7 @@ TEST(BackupHostile, RestoreIntoWalDatabasesOfAnyPageSizeWithAReaderOpen) {
         EXPECT_EQ(testing::query_column(reader, "SELECT name FROM items"),
                   std::vector<std::string>{"live"});
 
-        try {
-            restore(*srv, "A", 1);
-        } catch (const ErrorInfo& e) {
-            ADD_FAILURE() << e.description();
-        }
+        EXPECT_EQ(error_of([&] { restore(*srv, "A", 1); }), 0);
         // The reader's snapshot is the old database whole; its next one the restored whole.
         EXPECT_EQ(testing::query_column(reader, "SELECT name FROM items"),
                   std::vector<std::string>{"live"});

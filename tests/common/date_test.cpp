@@ -4,6 +4,7 @@
 
 #include "ortiva/date.hpp"
 #include "ortiva/error_info.hpp"
+#include "support/raised.hpp"
 
 namespace ortiva {
 namespace {
@@ -50,12 +51,9 @@ TEST(Date, FromFieldsRejectsImpossibleFields) {
                           {2024, 1, 1, 24, 0, 0}, {2024, 1, 1, 0, 60, 0}, {2024, 1, 1, 0, 0, 60},
                           {99, 1, 1, 0, 0, 0},    {10000, 1, 1, 0, 0, 0}, {2024, 0, 1, 0, 0, 0}};
     for (const auto& b : bad) {
-        try {
-            Date::from_fields(b[0], b[1], b[2], b[3], b[4], b[5]);
-            ADD_FAILURE() << b[0] << "-" << b[1] << "-" << b[2];
-        } catch (const ErrorInfo& e) {
-            EXPECT_EQ(e.number(), err::invalid_call);
-        }
+        EXPECT_EQ(testing::error_of([&] { Date::from_fields(b[0], b[1], b[2], b[3], b[4], b[5]); }),
+                  err::invalid_call)
+            << b[0] << "-" << b[1] << "-" << b[2];
     }
 }
 
@@ -99,12 +97,7 @@ TEST(Date, Parses) {
         Date d(7);
         EXPECT_FALSE(Date::try_parse(bad, d)) << bad;
         EXPECT_EQ(d, Date(7));
-        try {
-            Date::parse(bad);
-            ADD_FAILURE() << bad;
-        } catch (const ErrorInfo& e) {
-            EXPECT_EQ(e.number(), err::type_mismatch);
-        }
+        EXPECT_EQ(testing::error_of([&] { Date::parse(bad); }), err::type_mismatch) << bad;
     }
 }
 

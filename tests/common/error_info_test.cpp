@@ -4,6 +4,7 @@
 #include <stdexcept>
 
 #include "ortiva/error_info.hpp"
+#include "support/raised.hpp"
 
 namespace ortiva {
 namespace {
@@ -29,29 +30,18 @@ TEST(ErrorInfo, StandardTexts) {
 }
 
 TEST(ErrorInfo, RaiseCarriesNumberSourceAndText) {
-    try {
-        raise(err::overflow, "Src");
-    } catch (const ErrorInfo& e) {
-        EXPECT_EQ(e.number(), 6);
-        EXPECT_EQ(e.source(), "Src");
-        EXPECT_STREQ(e.what(), "Overflow");
-    }
-    try {
-        raise(1, "", "Custom");
-    } catch (const ErrorInfo& e) {
-        EXPECT_EQ(e.number(), 1);
-        EXPECT_EQ(e.description(), "Custom");
-        EXPECT_EQ(e.help_context(), 0);
-    }
+    const ErrorInfo standard = testing::raised_by([] { raise(err::overflow, "Src"); });
+    EXPECT_EQ(standard.number(), 6);
+    EXPECT_EQ(standard.source(), "Src");
+    EXPECT_STREQ(standard.what(), "Overflow");
+    const ErrorInfo custom = testing::raised_by([] { raise(1, "", "Custom"); });
+    EXPECT_EQ(custom.number(), 1);
+    EXPECT_EQ(custom.description(), "Custom");
+    EXPECT_EQ(custom.help_context(), 0);
 }
 
 ErrorInfo hinted(const ErrorInfo& e) {
-    try {
-        raise_with_hint(e);
-    } catch (const ErrorInfo& out) {
-        return out;
-    }
-    return {};
+    return testing::raised_by([&] { raise_with_hint(e); });
 }
 
 TEST(ErrorInfo, HintOnlyFor3709) {

@@ -1,8 +1,8 @@
 #include <string>
 #include <vector>
 
-#include "db/controls_helpers.hpp"
 #include "db/db_fixture.hpp"
+#include "support/controls.hpp"
 
 namespace ortiva::testing {
 namespace {

@@ -1,8 +1,8 @@
 #include <string>
 #include <vector>
 
-#include "db/controls_helpers.hpp"
 #include "db/db_fixture.hpp"
+#include "support/controls.hpp"
 
 namespace ortiva::testing {
 namespace {
@@ -48,10 +48,7 @@ TEST_P(PopulateComboOrListTest, ConditionIsAppendedAsPassed) {
     EXPECT_EQ(item_data(*combo), (std::vector<int32_t>{3, 4}));
 
     // Empty acts as "": the dangling " where " is the database's to reject, unchanged.
-    const ErrorInfo e =
-        raised_by([&] { db.PopulateComboOrList(*combo, "CODE", "NAME", Variant()); });
-    EXPECT_NE(e.number(), err::ado_connection_unusable);
-    EXPECT_EQ(e.description().find("HINT"), std::string::npos);
+    EXPECT_NE(error_of([&] { db.PopulateComboOrList(*combo, "CODE", "NAME", Variant()); }), 0);
     EXPECT_EQ(db.LastExecutedSql(), "select CODE, NAME from LOOKUP where ");
     EXPECT_TRUE(entries(*combo).empty());
 }

@@ -3,9 +3,9 @@
 #include <string>
 #include <vector>
 
-#include "db/controls_helpers.hpp"
 #include "db/db_fixture.hpp"
 #include "ortiva/ClsCommonDb.hpp"
+#include "support/controls.hpp"
 
 namespace ortiva::testing {
 namespace {

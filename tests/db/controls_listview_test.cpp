@@ -1,7 +1,7 @@
 #include <string>
 
-#include "db/controls_helpers.hpp"
 #include "db/db_fixture.hpp"
+#include "support/controls.hpp"
 
 namespace ortiva::testing {
 namespace {

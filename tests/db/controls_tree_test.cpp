@@ -1,8 +1,8 @@
 #include <string>
 #include <vector>
 
-#include "db/controls_helpers.hpp"
 #include "db/db_fixture.hpp"
+#include "support/controls.hpp"
 
 namespace ortiva::testing {
 namespace {
@@ -55,21 +55,6 @@ TEST_P(PopulateTreeTest, WorkedExampleWithTitle) {
     EXPECT_EQ(nodes_of(*tree), first);
 }
 
-TEST_P(PopulateTreeTest, WithoutTitleTheGroupsAreTopLevel) {
-    for (const std::string title : {"", "   "}) {
-        auto t = memory::create_control("TreeView", "t");
-        db.PopulateTree(*t, query, title, {"GROUP", "NAME"});
-        EXPECT_EQ(nodes_of(*t), (Tree{
-                                    {"L0GROUPTools", "Tools", ""},
-                                    {"L0GROUPToolsL1NAMEHammer", "Hammer", "L0GROUPTools"},
-                                    {"L0GROUPToolsL1NAMESaw", "Saw", "L0GROUPTools"},
-                                    {"L0GROUPPaint", "Paint", ""},
-                                    {"L0GROUPPaintL1NAMEBrush", "Brush", "L0GROUPPaint"},
-                                }))
-            << "title '" << title << "'";
-    }
-}
-
 TEST_P(PopulateTreeTest, TitleIsUsedUntrimmedAndEntriesMatchTrimmedCaseBlind) {
     db.PopulateTree(*tree, "select GRP, NAME from ITEMS where SEQ = 3", " My ", {" grp ", "Name"});
     EXPECT_EQ(nodes_of(*tree), (Tree{
@@ -102,8 +87,9 @@ TEST_P(PopulateTreeTest, FieldsAreMatchedByTheirFirstPositionAndATrailingRowguid
     }
 }
 
+// A title of spaces is no title: the groups are top-level nodes.
 TEST_P(PopulateTreeTest, AnUnmatchedNameStopsThatLevelAndTheLevelsBelow) {
-    db.PopulateTree(*tree, query, "", {"GROUP", "NOPE", "NAME"});
+    db.PopulateTree(*tree, query, "   ", {"GROUP", "NOPE", "NAME"});
     EXPECT_EQ(nodes_of(*tree),
               (Tree{{"L0GROUPTools", "Tools", ""}, {"L0GROUPPaint", "Paint", ""}}));
 }

@@ -5,10 +5,10 @@
 #include <string>
 #include <vector>
 
-#include "db/controls_helpers.hpp"
 #include "db/db_fixture.hpp"
 #include "ortiva/conversions.hpp"
 #include "ortiva/date.hpp"
+#include "support/controls.hpp"
 
 namespace ortiva::testing {
 namespace {
@@ -153,7 +153,6 @@ TEST_P(CommonDbState, FailedOpenLeavesTheConnectionStringAsLastSql) {
     const ErrorInfo e =
         raised_by([&] { fresh.SetPropertyValues(bad, ctx().user, ctx().password, "Items"); });
     EXPECT_NE(e.number(), 0);
-    EXPECT_EQ(e.description().find("HINT"), std::string::npos);
     EXPECT_EQ(fresh.LastExecutedSql(), bad);
     EXPECT_EQ(fresh.strTableName(), "Prev");
     EXPECT_EQ(fresh.dtSystemDate().serial, 0.0);

@@ -139,14 +139,7 @@ class DbTest : public ::testing::TestWithParam<DbContext> {
     /// What the data-access layer itself raises opening a recordset on sql (second connection).
     ErrorInfo seam_error(const std::string& sql, int32_t cursor_type = adOpenForwardOnly,
                          int32_t lock_type = adLockReadOnly) {
-        try {
-            Recordset rs;
-            rs.Open(sql, other, cursor_type, lock_type);
-        } catch (const ErrorInfo& e) {
-            return e;
-        }
-        ADD_FAILURE() << sql << "\n  was expected to fail";
-        return {};
+        return raised_by([&] { Recordset().Open(sql, other, cursor_type, lock_type); });
     }
 
     std::string connection_string;

@@ -15,17 +15,14 @@
 #include "ortiva/error_info.hpp"
 #include "ortiva/host_runtime.hpp"
 #include "ortiva/memory_controls.hpp"
+#include "support/controls.hpp"
 #include "support/raised.hpp"
 
 namespace ortiva::forms_test {
 
 using ortiva::testing::error_of;
-
-inline std::shared_ptr<HeadlessRuntime> quiet_runtime() {
-    auto runtime = std::make_shared<HeadlessRuntime>();
-    runtime->set_echo(false);
-    return runtime;
-}
+using ortiva::testing::grid_with;
+using ortiva::testing::quiet_runtime;
 
 class FormsTest : public ::testing::Test {
   protected:

@@ -6,23 +6,6 @@
 namespace ortiva::forms_test {
 namespace {
 
-// A grid with a header row and these data rows, as many columns as the widest row.
-HostObjectPtr grid_of(const std::vector<std::vector<std::string>>& rows) {
-    HostObjectPtr grid = memory::create_control("MSFlexGrid", "mfgLines");
-    std::size_t cols = 1;
-    for (const auto& row : rows)
-        cols = std::max(cols, row.size());
-    grid->let("Rows", Variant(static_cast<int32_t>(rows.size() + 1)));
-    grid->let("Cols", Variant(static_cast<int32_t>(cols)));
-    for (std::size_t r = 0; r < rows.size(); ++r) {
-        for (std::size_t c = 0; c < rows[r].size(); ++c) {
-            grid->let("TextMatrix", Variant(rows[r][c]),
-                      {Variant(static_cast<int32_t>(r + 1)), Variant(static_cast<int32_t>(c))});
-        }
-    }
-    return grid;
-}
-
 TEST_F(FormsTest, DuplicateRowIsTheLaterRowOfTheFirstEqualPairInVisitingOrder) {
     struct Case {
         const char* name;
@@ -49,13 +32,13 @@ TEST_F(FormsTest, DuplicateRowIsTheLaterRowOfTheFirstEqualPairInVisitingOrder) {
         {"no data rows", {}, {Variant(0)}, 0},
     };
     for (const Case& c : cases) {
-        HostObjectPtr grid = grid_of(c.rows);
+        HostObjectPtr grid = grid_with(c.rows);
         EXPECT_EQ(gen.fnGridDuplicateRow(*grid, c.columns), c.expected) << c.name;
     }
 }
 
 TEST_F(FormsTest, DuplicateRowRefusesColumnsNotCountedFromZeroAndRejectedColumns) {
-    HostObjectPtr grid = grid_of({{"A", "1"}, {"A", "1"}});
+    HostObjectPtr grid = grid_with({{"A", "1"}, {"A", "1"}});
     struct Case {
         const char* name;
         VariantArray columns;
@@ -72,7 +55,7 @@ TEST_F(FormsTest, DuplicateRowRefusesColumnsNotCountedFromZeroAndRejectedColumns
             << c.name;
     }
     // Without a pair to compare, the columns are never read.
-    EXPECT_EQ(gen.fnGridDuplicateRow(*grid_of({{"A"}}),
+    EXPECT_EQ(gen.fnGridDuplicateRow(*grid_with({{"A"}}),
                                      VariantArray(std::vector<Variant>{Variant(0)}, 1)),
               0);
 }

@@ -43,9 +43,6 @@ def shop(tmp_path):
 # cross the interface as counted UTF-8, NUL and characters beyond the BMP included.
 @pytest.mark.parametrize("text, key, enciphered", [
     ("", "k", ""),
-    ("Hello", "key", "iO_~\x81l„"),
-    ("café €5", "é€", "KpP\\€NaXwH"),
-    ("Grüße, señor — ½ ÿ", "clé", "NthUP_IOrTTwSo„‚‡ƒ`[ULd["),
     ("\x00\x01\x7f\x81\x8d\x8f\x90\x9d\xa0ÿ", "K", "oq\\Y„pVm{^\x7f}nh"),
     ("secret", "a\x00b", "V[h‡uRzg"),
     ("secret", "😀", "Ql…JucfM"),

@@ -7,13 +7,11 @@
 
 #include <QAbstractButton>
 #include <QTest>
-#include <cstdlib>
 #include <deque>
-#include <filesystem>
-#include <memory>
 #include <ostream>
 #include <vector>
 
+#include "conformance/db_context.hpp"
 #include "items_window.hpp"
 #include "prompts.hpp"
 #include "qt_context.hpp"
@@ -61,18 +59,6 @@ class ScriptedPrompts : public items::Prompts {
     QString last_text() const { return shown.empty() ? QString() : shown.back().text; }
 };
 
-class TempDir {
-  public:
-    TempDir() {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "ortiva-qt-items-XXXXXX").string();
-        path = mkdtemp(pattern.data());
-    }
-    ~TempDir() {
-        std::error_code ignored;
-        std::filesystem::remove_all(path, ignored);
-    }
-    std::filesystem::path path;
-};
+using ortiva::testing::TempDir;
 
 }  // namespace ortiva::qt_test

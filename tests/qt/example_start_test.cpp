@@ -43,20 +43,20 @@ Finished run_program(const fs::path& cwd, const QStringList& arguments) {
 
 TEST(QtItemsCommandLine, HelpVersionAndMistakesAnswerWithoutCreatingAnything) {
     TempDir cwd;
-    const Finished help = run_program(cwd.path, {"--help"});
+    const Finished help = run_program(cwd.path(), {"--help"});
     EXPECT_EQ(0, help.status);
     EXPECT_TRUE(help.out.contains("Usage:")) << help.out.toStdString();
     EXPECT_TRUE(help.out.contains("--data <DIR>")) << help.out.toStdString();
     EXPECT_TRUE(help.out.contains("--screenshot <FILE>")) << help.out.toStdString();
 
-    const Finished version = run_program(cwd.path, {"--version"});
+    const Finished version = run_program(cwd.path(), {"--version"});
     EXPECT_EQ(0, version.status);
     EXPECT_TRUE(version.out.startsWith("qt-items ")) << version.out.toStdString();
 
-    const Finished wrong = run_program(cwd.path, {"--colour", "red"});
+    const Finished wrong = run_program(cwd.path(), {"--colour", "red"});
     EXPECT_EQ(2, wrong.status);
     EXPECT_TRUE(wrong.err.contains("colour")) << wrong.err.toStdString();
-    EXPECT_TRUE(fs::is_empty(cwd.path));
+    EXPECT_TRUE(fs::is_empty(cwd.path()));
 }
 
 TEST(QtItemsCommandLine, DataFolderFromOptionOrArgumentButNotBoth) {
@@ -78,13 +78,13 @@ TEST(QtItemsCommandLine, DataFolderFromOptionOrArgumentButNotBoth) {
 
 TEST(QtItemsCommandLine, ScreenshotsOnePerTabFromSampleData) {
     TempDir cwd;
-    const fs::path shot = cwd.path / "docs" / "shot.png";
+    const fs::path shot = cwd.path() / "docs" / "shot.png";
     fs::create_directories(shot.parent_path());
     const Finished run =
-        run_program(cwd.path, {"--screenshot", QString::fromStdString(shot.string())});
+        run_program(cwd.path(), {"--screenshot", QString::fromStdString(shot.string())});
     ASSERT_EQ(0, run.status) << run.err.toStdString();
     for (const char* tab : {"items", "invoice", "categories", "backup"}) {
-        const QString file = QString::fromStdString((cwd.path / "docs").string()) +
+        const QString file = QString::fromStdString((cwd.path() / "docs").string()) +
                              QStringLiteral("/shot-%1.png").arg(tab);
         EXPECT_TRUE(run.out.contains(file)) << run.out.toStdString();
         const QImage image(file);
@@ -92,7 +92,7 @@ TEST(QtItemsCommandLine, ScreenshotsOnePerTabFromSampleData) {
         EXPECT_EQ(900, image.width());
     }
     // The sample data lived in a folder of its own.
-    EXPECT_FALSE(fs::exists(cwd.path / "qt-items-data"));
+    EXPECT_FALSE(fs::exists(cwd.path() / "qt-items-data"));
 }
 
 class QtItemsStart : public ::testing::Test {
@@ -102,14 +102,14 @@ class QtItemsStart : public ::testing::Test {
 };
 
 TEST_F(QtItemsStart, DamagedDatabaseOffersANewOneAndKeepsTheOldFile) {
-    const items::Store first = items::open_store(dir.path / "server");
+    const items::Store first = items::open_store(dir.path() / "server");
     {
         std::ofstream damage(first.database_file(), std::ios::binary | std::ios::trunc);
         damage << "these are not the pages of a database, just words in their place";
     }
     prompts.answers = {QMessageBox::Yes};
     const std::optional<items::Store> store =
-        items::open_with_recovery(dir.path / "server", prompts);
+        items::open_with_recovery(dir.path() / "server", prompts);
     ASSERT_TRUE(store);
     ASSERT_EQ(1u, prompts.shown.size());
     EXPECT_EQ("Shop database", prompts.shown[0].title);
@@ -122,7 +122,7 @@ TEST_F(QtItemsStart, DamagedDatabaseOffersANewOneAndKeepsTheOldFile) {
     db.SetPropertyValues(store->connection_string(), "", "", "Categories");
     EXPECT_EQ(4, to_int32(db.fnReturnField("count(*)")));
     int kept = 0;
-    for (const auto& entry : fs::directory_iterator(dir.path / "server"))
+    for (const auto& entry : fs::directory_iterator(dir.path() / "server"))
         kept += entry.path().filename().string().rfind("shop.db.damaged-", 0) == 0;
     EXPECT_EQ(1, kept);
 
@@ -132,10 +132,10 @@ TEST_F(QtItemsStart, DamagedDatabaseOffersANewOneAndKeepsTheOldFile) {
 }
 
 TEST_F(QtItemsStart, MissingDatabaseCanBeLeftByQuitting) {
-    const items::Store first = items::open_store(dir.path / "server");
+    const items::Store first = items::open_store(dir.path() / "server");
     fs::remove(first.database_file());
     prompts.answers = {QMessageBox::Cancel};
-    EXPECT_FALSE(items::open_with_recovery(dir.path / "server", prompts));
+    EXPECT_FALSE(items::open_with_recovery(dir.path() / "server", prompts));
     ASSERT_EQ(1u, prompts.shown.size());
     EXPECT_TRUE(prompts.shown[0].text.contains("missing")) << prompts.shown[0].text.toStdString();
     EXPECT_FALSE(fs::exists(first.database_file()));
@@ -143,16 +143,16 @@ TEST_F(QtItemsStart, MissingDatabaseCanBeLeftByQuitting) {
 
 TEST_F(QtItemsStart, UnusableFolderLeadsToAnotherFolder) {
     // A file where the folder should be, then a folder of someone else's files.
-    const fs::path file = dir.path / "not-a-folder";
+    const fs::path file = dir.path() / "not-a-folder";
     std::ofstream(file) << "x";
-    const fs::path foreign = dir.path / "foreign";
+    const fs::path foreign = dir.path() / "foreign";
     fs::create_directories(foreign);
     std::ofstream(foreign / "notes.txt") << "mine";
     prompts.answers = {QMessageBox::No};
-    prompts.folder = QString::fromStdString((dir.path / "fresh").string());
+    prompts.folder = QString::fromStdString((dir.path() / "fresh").string());
     const std::optional<items::Store> store = items::open_with_recovery(file, prompts);
     ASSERT_TRUE(store);
-    EXPECT_EQ(dir.path / "fresh", store->server_dir);
+    EXPECT_EQ(dir.path() / "fresh", store->server_dir);
     EXPECT_EQ("Data folder", prompts.shown[0].title);
     QStringList buttons = prompts.shown[0].buttons;
     buttons.sort();

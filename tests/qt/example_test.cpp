@@ -28,7 +28,7 @@ class QtItemsExample : public ::testing::Test {
         : runtime(std::make_shared<AnsweringRuntime>()),
           scope(runtime),
           prompts(std::make_shared<ScriptedPrompts>()),
-          store(items::open_store(dir.path / "server")) {}
+          store(items::open_store(dir.path() / "server")) {}
 
     void start(bool with_samples = false) {
         if (with_samples) items::add_sample_items(store);
@@ -62,8 +62,8 @@ class QtItemsExample : public ::testing::Test {
         edit->selectAll();
         QTest::keyClicks(edit, text);
     }
-    // Types into a grid cell through the cell's own editor, as double-clicking it would open.
-    void type_cell(int row, int column, const QString& text) {
+    // Opens a grid cell's own editor, as double-clicking it would, with its text selected.
+    QLineEdit* edit_cell(int row, int column) {
         QTableWidget* grid = window->lines;
         if (!grid->item(row, column)) grid->setItem(row, column, new QTableWidgetItem);
         grid->setCurrentCell(row, column);
@@ -71,8 +71,12 @@ class QtItemsExample : public ::testing::Test {
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         grid->editItem(grid->item(row, column));
         auto* editor = grid->viewport()->findChild<QLineEdit*>();
+        if (editor) editor->selectAll();
+        return editor;
+    }
+    void type_cell(int row, int column, const QString& text) {
+        QLineEdit* editor = edit_cell(row, column);
         ASSERT_NE(nullptr, editor);
-        editor->selectAll();
         QTest::keyClicks(editor, text);
         const QPointer<QLineEdit> open(editor);
         QTest::keyClick(editor, Qt::Key_Return);
@@ -282,13 +286,8 @@ TEST_F(QtItemsExample, InvoiceIsCheckedThenStoredOnce) {
     EXPECT_EQ(0, rows("InvoiceLines"));
 
     // Stored once, by the shortcut, with the last cell still being edited.
-    QTableWidget* grid = window->lines;
-    grid->setCurrentCell(2, 2);
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    grid->editItem(grid->item(2, 2));
-    auto* editor = grid->viewport()->findChild<QLineEdit*>();
+    QLineEdit* editor = edit_cell(2, 2);
     ASSERT_NE(nullptr, editor);
-    editor->selectAll();
     QTest::keyClicks(editor, "6");
     QTest::keyClick(editor, Qt::Key_Return, Qt::ControlModifier);
     EXPECT_EQ(2, rows("InvoiceLines"));
@@ -306,6 +305,7 @@ TEST_F(QtItemsExample, InvoiceIsCheckedThenStoredOnce) {
     EXPECT_EQ(2, rows("InvoiceLines"));
 
     // The next invoice takes the next number; filling the last row brings another.
+    QTableWidget* grid = window->lines;
     for (int r = 1; r < 8; ++r) {
         grid->setItem(r, 1, new QTableWidgetItem("Pipe wrench"));
         grid->setItem(r, 2, new QTableWidgetItem("1"));

@@ -1,10 +1,11 @@
 #pragma once
 
-// In-memory controls for the suites that fill and read them through ClsCommonDb, and a
-// headless run time whose DoEvents calls and mouse pointers the suites inspect.
+// In-memory controls for the suites that fill and read them through the library's classes,
+// and a headless run time whose messages, DoEvents calls and mouse pointers they inspect.
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -26,10 +27,14 @@ inline std::shared_ptr<HeadlessRuntime> quiet_runtime() {
     return runtime;
 }
 
-/// A four-column grid with the given lines below its header row; "" leaves a cell empty.
+/// A grid with the given lines below its header row, as many columns as the widest line; ""
+/// leaves a cell empty.
 inline HostObjectPtr grid_with(const Cells& lines) {
     auto g = memory::create_control("MSFlexGrid", "mfg");
-    g->let("Cols", Variant(int32_t{4}));
+    std::size_t cols = 1;
+    for (const auto& line : lines)
+        cols = std::max(cols, line.size());
+    g->let("Cols", Variant(static_cast<int32_t>(cols)));
     g->let("Rows", Variant(static_cast<int32_t>(lines.size() + 1)));
     for (std::size_t r = 0; r < lines.size(); ++r) {
         for (std::size_t c = 0; c < lines[r].size(); ++c) {
