@@ -85,14 +85,14 @@ class ORTIVA_API Variant {
     Variant(ErrorCode e) : value_(e) {}
 
     /// Copies arrays deeply and shares objects.
-    Variant(const Variant& other);
+    Variant(const Variant& other) = default;
     /// Moves; the source is left valid but unspecified.
     Variant(Variant&&) noexcept = default;
     /// Copies arrays deeply and shares objects.
-    Variant& operator=(const Variant& other);
+    Variant& operator=(const Variant& other) = default;
     /// Moves; the source is left valid but unspecified.
     Variant& operator=(Variant&&) noexcept = default;
-    ~Variant();
+    ~Variant() = default;
 
     /// A Null value.
     static Variant null() { return Variant(NullTag{}); }
@@ -102,13 +102,24 @@ class ORTIVA_API Variant {
     static Variant error(int32_t code) { return Variant(ErrorCode{code}); }
 
     /// The kind of the held value.
-    VariantKind kind() const;
+    VariantKind kind() const {
+        // Indexed as Storage lists its alternatives.
+        constexpr VariantKind kinds[] = {
+            VariantKind::Empty,  VariantKind::Null,   VariantKind::Integer, VariantKind::Long,
+            VariantKind::Single, VariantKind::Double, VariantKind::Date,    VariantKind::String,
+            VariantKind::Object, VariantKind::Error,  VariantKind::Boolean, VariantKind::Array};
+        const std::size_t i = value_.index();
+        return i < std::size(kinds) ? kinds[i] : VariantKind::Array;
+    }
     /// True for a default-constructed (Empty) value.
     bool is_empty() const { return kind() == VariantKind::Empty; }
     /// True for Null.
     bool is_null() const { return kind() == VariantKind::Null; }
     /// True only for an Error holding missing_code.
-    bool is_missing() const;
+    bool is_missing() const {
+        const auto* e = std::get_if<ErrorCode>(&value_);
+        return e && e->code == missing_code;
+    }
     /// True for String.
     bool is_string() const { return kind() == VariantKind::String; }
     /// True for Object, including Nothing.
@@ -116,27 +127,32 @@ class ORTIVA_API Variant {
     /// True for Array.
     bool is_array() const { return kind() == VariantKind::Array; }
     /// Integer, Long, Single or Double (not Boolean, Date or text).
-    bool is_number() const;
+    bool is_number() const {
+        return std::holds_alternative<int16_t>(value_) || std::holds_alternative<int32_t>(value_) ||
+               std::holds_alternative<float>(value_) || std::holds_alternative<double>(value_);
+    }
 
     // Held-value accessors: throw ErrorInfo 13 when the kind differs.
     /// The Integer held; ErrorInfo 13 for any other kind.
-    int16_t integer() const;
+    int16_t integer() const { return held<int16_t>(); }
     /// The Long held; ErrorInfo 13 for any other kind.
-    int32_t long_value() const;
+    int32_t long_value() const { return held<int32_t>(); }
     /// The Single held; ErrorInfo 13 for any other kind.
-    float single() const;
+    float single() const { return held<float>(); }
     /// The Double held; ErrorInfo 13 for any other kind.
-    double dbl() const;
+    double dbl() const { return held<double>(); }
     /// The Date held; ErrorInfo 13 for any other kind.
-    Date date() const;
+    Date date() const { return held<Date>(); }
     /// The Boolean held; ErrorInfo 13 for any other kind.
-    bool boolean() const;
+    bool boolean() const { return held<bool>(); }
     /// The String held; ErrorInfo 13 for any other kind.
-    const std::string& str() const;
+    const std::string& str() const { return held<std::string>(); }
     /// The object (nullptr for an Object variant set to Nothing).
-    const std::shared_ptr<HostObject>& object() const;
+    const std::shared_ptr<HostObject>& object() const {
+        return held<std::shared_ptr<HostObject>>();
+    }
     /// The code of the Error held; ErrorInfo 13 for any other kind.
-    int32_t error_code() const;
+    int32_t error_code() const { return held<ErrorCode>().code; }
     /// The Array held; ErrorInfo 13 for any other kind.
     const VariantArray& array() const;
     /// The Array held, for changing in place; ErrorInfo 13 for any other kind.
@@ -147,9 +163,30 @@ class ORTIVA_API Variant {
 
   private:
     struct ArrayBox;
+    // Holds an array on the heap so that Variant stays small; copies it deeply.
+    struct ArrayRef {
+        explicit ArrayRef(VariantArray v);
+        ArrayRef(const ArrayRef& other);
+        ArrayRef(ArrayRef&&) noexcept = default;
+        ArrayRef& operator=(const ArrayRef& other);
+        ArrayRef& operator=(ArrayRef&&) noexcept = default;
+        ~ArrayRef();
+        bool operator==(const ArrayRef& other) const;
+
+        std::unique_ptr<ArrayBox> box;
+    };
     using Storage =
         std::variant<std::monostate, NullTag, int16_t, int32_t, float, double, Date, std::string,
-                     std::shared_ptr<HostObject>, ErrorCode, bool, std::unique_ptr<ArrayBox>>;
+                     std::shared_ptr<HostObject>, ErrorCode, bool, ArrayRef>;
+
+    // The held T; ErrorInfo 13 for any other kind.
+    template <typename T>
+    const T& held() const {
+        if (const T* p = std::get_if<T>(&value_)) return *p;
+        type_mismatch();
+    }
+    [[noreturn]] static void type_mismatch();
+
     Storage value_;
 };
 
@@ -220,5 +257,7 @@ struct ORTIVA_API Variant::ArrayBox {
     /// The held array.
     VariantArray array;
 };
+
+inline Variant::ArrayRef::~ArrayRef() = default;
 
 }  // namespace ortiva

@@ -7,120 +7,36 @@
 
 namespace ortiva {
 
-Variant::Variant(VariantArray v) : value_(std::make_unique<ArrayBox>(ArrayBox{std::move(v)})) {}
+Variant::Variant(VariantArray v) : value_(ArrayRef(std::move(v))) {}
 
-Variant::Variant(const Variant& other) {
-    *this = other;
-}
+Variant::ArrayRef::ArrayRef(VariantArray v)
+    : box(std::make_unique<ArrayBox>(ArrayBox{std::move(v)})) {}
 
-Variant& Variant::operator=(const Variant& other) {
-    if (this == &other) return *this;
-    if (const auto* box = std::get_if<std::unique_ptr<ArrayBox>>(&other.value_)) {
-        value_ = std::make_unique<ArrayBox>(**box);
-    } else {
-        std::visit(
-            [this](const auto& held) {
-                using T = std::decay_t<decltype(held)>;
-                if constexpr (!std::is_same_v<T, std::unique_ptr<ArrayBox>>) value_ = held;
-            },
-            other.value_);
-    }
+Variant::ArrayRef::ArrayRef(const ArrayRef& other)
+    : box(other.box ? std::make_unique<ArrayBox>(*other.box) : nullptr) {}
+
+Variant::ArrayRef& Variant::ArrayRef::operator=(const ArrayRef& other) {
+    if (this != &other) *this = ArrayRef(other);
     return *this;
 }
 
-Variant::~Variant() = default;
-
-VariantKind Variant::kind() const {
-    switch (value_.index()) {
-        case 0:
-            return VariantKind::Empty;
-        case 1:
-            return VariantKind::Null;
-        case 2:
-            return VariantKind::Integer;
-        case 3:
-            return VariantKind::Long;
-        case 4:
-            return VariantKind::Single;
-        case 5:
-            return VariantKind::Double;
-        case 6:
-            return VariantKind::Date;
-        case 7:
-            return VariantKind::String;
-        case 8:
-            return VariantKind::Object;
-        case 9:
-            return VariantKind::Error;
-        case 10:
-            return VariantKind::Boolean;
-        default:
-            return VariantKind::Array;
-    }
+bool Variant::ArrayRef::operator==(const ArrayRef& other) const {
+    if (!box || !other.box) return box == other.box;
+    return box->array == other.box->array;
 }
 
-bool Variant::is_missing() const {
-    const auto* e = std::get_if<ErrorCode>(&value_);
-    return e && e->code == missing_code;
-}
-
-bool Variant::is_number() const {
-    switch (kind()) {
-        case VariantKind::Integer:
-        case VariantKind::Long:
-        case VariantKind::Single:
-        case VariantKind::Double:
-            return true;
-        default:
-            return false;
-    }
-}
-
-namespace {
-template <typename T, typename S>
-const T& held(const S& storage) {
-    if (const T* p = std::get_if<T>(&storage)) return *p;
+void Variant::type_mismatch() {
     raise(err::type_mismatch);
 }
-}  // namespace
 
-int16_t Variant::integer() const {
-    return held<int16_t>(value_);
-}
-int32_t Variant::long_value() const {
-    return held<int32_t>(value_);
-}
-float Variant::single() const {
-    return held<float>(value_);
-}
-double Variant::dbl() const {
-    return held<double>(value_);
-}
-Date Variant::date() const {
-    return held<Date>(value_);
-}
-bool Variant::boolean() const {
-    return held<bool>(value_);
-}
-const std::string& Variant::str() const {
-    return held<std::string>(value_);
-}
-const std::shared_ptr<HostObject>& Variant::object() const {
-    return held<std::shared_ptr<HostObject>>(value_);
-}
-int32_t Variant::error_code() const {
-    return held<ErrorCode>(value_).code;
-}
 const VariantArray& Variant::array() const {
-    return held<std::unique_ptr<ArrayBox>>(value_)->array;
+    return held<ArrayRef>().box->array;
 }
 VariantArray& Variant::array() {
     return const_cast<VariantArray&>(std::as_const(*this).array());
 }
 
 bool operator==(const Variant& a, const Variant& b) {
-    if (a.value_.index() != b.value_.index()) return false;
-    if (a.is_array()) return a.array() == b.array();
     return a.value_ == b.value_;
 }
 

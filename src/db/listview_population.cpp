@@ -93,6 +93,7 @@ void ClsCommonDb::PopulateListview(HostObject& lvwCntrl, const std::string& strT
                 if (column.kind == Kind::field) sources.push_back(fields.Item(column.position));
             }
             const Variant empty_text{std::string()};
+            std::vector<Variant> cells(columns.size());  // each column's value, storage reused
             Args add{Variant(), Variant::missing(), Variant()};
             Args row_index{Variant()};
             if (columns.empty()) raise(err::subscript);  // there is no entry for the row text
@@ -116,7 +117,7 @@ void ClsCommonDb::PopulateListview(HostObject& lvwCntrl, const std::string& strT
                         add[2] = *first.entry;
                         break;
                     case Kind::field:
-                        add[2] = sources.front().Value();
+                        db::read_current(rs, sources.front(), 0, add[2]);
                         break;
                 }
                 items->call_by_id(add_id, add);
@@ -137,7 +138,8 @@ void ClsCommonDb::PopulateListview(HostObject& lvwCntrl, const std::string& strT
                             break;
                         case Kind::field: {
                             // A Null leaves the cell as the new row has it: empty.
-                            const Variant value = sources[column.position].Value();
+                            const Variant& value = db::read_current(rs, sources[column.position],
+                                                                    column.position, cells[c]);
                             if (!value.is_null())
                                 item->let_by_id(sub_items_id, value, column.sub_item);
                             break;

@@ -5,7 +5,9 @@
 #include <string>
 
 #include "ortiva/error_info.hpp"
+#include "ortiva/recordset.hpp"
 #include "ortiva/text.hpp"
+#include "seams/data_driver.hpp"
 
 namespace ortiva::db {
 
@@ -27,6 +29,20 @@ decltype(auto) unchanged(F&& body) {
     } catch (...) {
         throw current_error();
     }
+}
+
+/// Reads field `position` of rs's current row into out, which keeps its own storage where it
+/// can (text into text makes no allocation), and returns out. A value the cursor holds is
+/// copied, not referred to: the caller hands it to host code, which may close the recordset.
+/// Fails as Field::Value does.
+inline const Variant& read_current(const Recordset& rs, const Field& field, int32_t position,
+                                   Variant& out) {
+    if (const Variant* v = rs.cursor().current(position)) {
+        out = *v;
+    } else {
+        out = field.Value();
+    }
+    return out;
 }
 
 /// Whether a field name is the trailing row-GUID column that writes leave alone.

@@ -460,6 +460,10 @@ TEST_F(SqliteDriver, FailureWhileStreamingEndsTheRowsUntilMoveFirst) {
     // ...only when asked to start over.
     rs->MoveFirst();
     EXPECT_EQ(rs->Fields()[0].Value(), Variant(int32_t{1}));
+    // A static cursor reads every row at Open, so Open fails; the statement stays usable.
+    Recordset all;
+    EXPECT_EQ(raised_by([&] { all.Open(sql, db, adOpenStatic, adLockReadOnly); }).statement(), sql);
+    EXPECT_EQ(db->Execute(sql)->Fields()[1].Value(), Variant(int32_t{1}));
 }
 
 TEST_F(SqliteDriver, TransactionLevelsStayInStepWithTheDatabase) {

@@ -14,10 +14,10 @@ void Cursor::refuse_update() const {
 
 namespace {
 
-class ForwardCursor final : public detail::ForwardCursor<Cursor> {
+class ForwardCursor final : public detail::ForwardCursor<Cursor, ForwardCursor> {
   public:
     ForwardCursor(std::unique_ptr<Statement> stmt, std::string sql)
-        : detail::ForwardCursor<Cursor>(stmt->shared_session()),
+        : detail::ForwardCursor<Cursor, ForwardCursor>(stmt->shared_session()),
           stmt_(std::move(stmt)),
           sql_(std::move(sql)),
           columns_(describe(*stmt_, sql_)),
@@ -30,17 +30,17 @@ class ForwardCursor final : public detail::ForwardCursor<Cursor> {
     }
 
   private:
-    bool fetch() override { return reader_.fetch(); }
-    Variant read(std::size_t i) const override { return reader_.value(i); }
-    bool rerunnable() const override {
-        return detail::sql::is_select(sql_, detail::sql::odbc_dialect);
-    }
-    void rerun() override {
+    friend detail::ForwardCursor<Cursor, ForwardCursor>;
+
+    bool fetch() { return reader_.fetch(); }
+    Variant read(std::size_t i) const { return reader_.value(i); }
+    bool rerunnable() const { return detail::sql::is_select(sql_, detail::sql::odbc_dialect); }
+    void rerun() {
         stmt_->close_cursor();
         stmt_->execute_direct(sql_);
     }
-    std::string_view statement() const override { return sql_; }
-    void give_back() override { stmt_.reset(); }
+    std::string_view statement() const { return sql_; }
+    void give_back() { stmt_.reset(); }
 
     std::unique_ptr<Statement> stmt_;
     std::string sql_;
@@ -56,16 +56,8 @@ std::unique_ptr<Cursor> open_forward(std::unique_ptr<Statement> executed, std::s
 
 std::unique_ptr<detail::CursorDriver> open_static(std::unique_ptr<Statement> executed,
                                                   std::string sql) {
-    const std::vector<Column> columns = describe(*executed, sql);
-    std::vector<std::string> names;
-    for (const auto& c : columns)
-        names.push_back(c.name);
-    std::vector<std::vector<Variant>> rows;
-    RowReader reader(*executed, columns, sql);
-    reader.bind();
-    while (reader.fetch())
-        rows.push_back(reader.row());
-    return detail::make_static_cursor(error_source, std::move(names), std::move(rows));
+    ForwardCursor rows(std::move(executed), std::move(sql));
+    return detail::load_static(error_source, rows);
 }
 
 }  // namespace ortiva::odbc

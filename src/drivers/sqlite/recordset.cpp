@@ -31,10 +31,10 @@ void Cursor::refuse_update() const {
 
 namespace {
 
-class ForwardCursor final : public detail::ForwardCursor<Cursor> {
+class ForwardCursor final : public detail::ForwardCursor<Cursor, ForwardCursor> {
   public:
     ForwardCursor(std::shared_ptr<Database> db, Statement stmt, std::string text, std::string shown)
-        : detail::ForwardCursor<Cursor>(std::move(db)),
+        : detail::ForwardCursor<Cursor, ForwardCursor>(std::move(db)),
           stmt_(std::move(stmt)),
           text_(std::move(text)),
           shown_(std::move(shown)),
@@ -46,17 +46,19 @@ class ForwardCursor final : public detail::ForwardCursor<Cursor> {
     }
 
   private:
-    bool fetch() override { return step_row(stmt_.get(), shown_); }
-    Variant read(std::size_t i) const override {
+    friend detail::ForwardCursor<Cursor, ForwardCursor>;
+
+    bool fetch() { return step_row(stmt_.get(), shown_); }
+    Variant read(std::size_t i) const {
         return read_value(stmt_.get(), static_cast<int>(i), columns_[i].kind);
     }
-    bool rerunnable() const override { return sqlite3_stmt_readonly(stmt_.get()) != 0; }
-    void rerun() override { sqlite3_reset(stmt_.get()); }
-    std::string_view statement() const override {
+    bool rerunnable() const { return sqlite3_stmt_readonly(stmt_.get()) != 0; }
+    void rerun() { sqlite3_reset(stmt_.get()); }
+    std::string_view statement() const {
         if (shown_.empty()) return sqlite3_sql(stmt_.get());
         return shown_;
     }
-    void give_back() override { db_->cache.give_back(std::move(text_), std::move(stmt_)); }
+    void give_back() { db_->cache.give_back(std::move(text_), std::move(stmt_)); }
 
     Statement stmt_;
     std::string text_;
@@ -74,21 +76,8 @@ std::unique_ptr<Cursor> open_forward(std::shared_ptr<Database> db, Statement stm
 
 std::unique_ptr<detail::CursorDriver> open_static(std::shared_ptr<Database> db, Statement stmt,
                                                   std::string text, std::string_view shown) {
-    const std::vector<Column> columns = read_columns(stmt.get());
-    std::vector<std::string> names;
-    for (const auto& c : columns)
-        names.push_back(c.name);
-    std::vector<std::vector<Variant>> rows;
-    GiveBack done{*db, std::move(text), std::move(stmt)};
-    while (step(db->db, done.stmt.get(), shown)) {
-        ++db->rows_stepped;
-        std::vector<Variant> row;
-        row.reserve(columns.size());
-        for (std::size_t i = 0; i < columns.size(); ++i)
-            row.push_back(read_value(done.stmt.get(), static_cast<int>(i), columns[i].kind));
-        rows.push_back(std::move(row));
-    }
-    return detail::make_static_cursor(error_source, std::move(names), std::move(rows));
+    ForwardCursor rows(std::move(db), std::move(stmt), std::move(text), std::string(shown));
+    return detail::load_static(error_source, rows);
 }
 
 int64_t rows_stepped(const detail::CursorDriver& cursor) {

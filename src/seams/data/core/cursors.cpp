@@ -97,29 +97,45 @@ namespace {
 class StaticCursor final : public CursorDriver {
   public:
     StaticCursor(std::string_view source, std::vector<std::string> names,
-                 std::vector<std::vector<Variant>> rows)
-        : source_(source), names_(std::move(names)), rows_(std::move(rows)) {}
+                 std::vector<Variant> cells, std::size_t rows)
+        : source_(source),
+          names_(std::move(names)),
+          cells_(std::move(cells)),
+          width_(names_.size()),
+          rows_(rows) {}
 
-    bool eof() const override { return position_ >= rows_.size(); }
-    int32_t record_count() const override { return static_cast<int32_t>(rows_.size()); }
+    bool eof() const override { return position_ >= rows_; }
+    int32_t record_count() const override { return static_cast<int32_t>(rows_); }
     void move_first() override { position_ = 0; }
     void move_next() override { ++position_; }
 
-    int32_t field_count() const override { return static_cast<int32_t>(names_.size()); }
+    int32_t field_count() const override { return static_cast<int32_t>(width_); }
     std::string field_name(int32_t index) const override { return names_[index]; }
-    Variant value(int32_t index) const override { return rows_[position_][index]; }
+    Variant value(int32_t index) const override { return cells_[cell(index)]; }
+    const Variant* current(int32_t index) const override {
+        return position_ < rows_ ? &cells_[cell(index)] : nullptr;
+    }
 
     void set_value(int32_t, const Variant&) override { refuse_update(source_); }
     void add_new() override { refuse_update(source_); }
     void update() override { refuse_update(source_); }
     void update_batch(int32_t) override { refuse_update(source_); }
     bool adding() const override { return false; }
-    void close() override { rows_.clear(); }
+    void close() override {
+        cells_.clear();
+        rows_ = 0;
+    }
 
   private:
+    std::size_t cell(int32_t index) const {
+        return position_ * width_ + static_cast<std::size_t>(index);
+    }
+
     std::string source_;
     std::vector<std::string> names_;
-    std::vector<std::vector<Variant>> rows_;
+    std::vector<Variant> cells_;  // row after row
+    std::size_t width_;
+    std::size_t rows_;
     std::size_t position_ = 0;
 };
 
@@ -127,8 +143,8 @@ class StaticCursor final : public CursorDriver {
 
 std::unique_ptr<CursorDriver> make_static_cursor(std::string_view source,
                                                  std::vector<std::string> names,
-                                                 std::vector<std::vector<Variant>> rows) {
-    return std::make_unique<StaticCursor>(source, std::move(names), std::move(rows));
+                                                 std::vector<Variant> cells, std::size_t rows) {
+    return std::make_unique<StaticCursor>(source, std::move(names), std::move(cells), rows);
 }
 
 }  // namespace ortiva::detail

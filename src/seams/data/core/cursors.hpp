@@ -3,6 +3,7 @@
 // What every driver's cursors share: the data-access error numbers, the refusal of writes to
 // a read-only cursor, and the static cursor, which holds its rows whatever read them.
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -46,9 +47,35 @@ Variant storable_bool(const Variant& v);
 /// "YYYY-MM-DD hh:mm:ss", the date text every database reads.
 std::string iso_text(Date d);
 
-/// A read-only cursor over rows read at Open: RecordCount is known at once.
+/// A read-only cursor over rows read at Open: RecordCount is known at once. cells holds the
+/// rows one after another, names.size() values each.
 std::unique_ptr<CursorDriver> make_static_cursor(std::string_view source,
                                                  std::vector<std::string> names,
-                                                 std::vector<std::vector<Variant>> rows);
+                                                 std::vector<Variant> cells, std::size_t rows);
+
+/// Reads every row of a cursor standing on its first row into a static cursor, and closes it
+/// (also when a read fails). Rows is the driver's forward cursor class: being final, its calls
+/// here need no vtable.
+template <class Rows>
+std::unique_ptr<CursorDriver> load_static(std::string_view source, Rows& rows) {
+    const int32_t width = rows.field_count();
+    std::vector<std::string> names;
+    names.reserve(static_cast<std::size_t>(width));
+    for (int32_t i = 0; i < width; ++i)
+        names.push_back(rows.field_name(i));
+    std::vector<Variant> cells;
+    std::size_t count = 0;
+    try {
+        for (; !rows.eof(); rows.move_next(), ++count) {
+            for (int32_t i = 0; i < width; ++i)
+                cells.push_back(rows.value(i));
+        }
+    } catch (...) {
+        rows.close();
+        throw;
+    }
+    rows.close();
+    return make_static_cursor(source, std::move(names), std::move(cells), count);
+}
 
 }  // namespace ortiva::detail
