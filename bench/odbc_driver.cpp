@@ -2,6 +2,8 @@
 //   - a forward-only read of 100,000 rows, every field of every row, against a SQLFetch loop
 //     with bound columns;
 //   - the same one-row query 2,000 times against SQLExecDirect of its text each time;
+//   - a keyset opened on one row, that row changed and the keyset closed, 500 times, against
+//     SQLExecDirect of the query and of the UPDATE each time;
 //   - fnInsertGridDetails of 10,000 grid lines against a prepared, bound INSERT executed per
 //     line in one transaction, with the driver's parameter arrays and without them.
 // Each iteration runs both sides one after the other, so that drift falls on both alike; the
@@ -281,6 +283,39 @@ void BM_RepeatedQueryVsRawExecDirect(benchmark::State& state) {
         });
 }
 BENCHMARK(BM_RepeatedQueryVsRawExecDirect)->Unit(benchmark::kMillisecond)->MinTime(3.0);
+
+// As fnUpdateSelectedRecord does it: what a keyset open costs beside the statements it runs
+// (finding the table's key and whether it is a view).
+void BM_KeysetUpdateVsRawExecDirect(benchmark::State& state) {
+    constexpr int runs = 500;
+    const std::string select = "select Id, Name from bench_read where Id = 7";
+    const std::string update = "update bench_read set Name = 'name of row 7' where Id = 7";
+    compare_reads(
+        state, runs,
+        [&](Raw& raw) {
+            int64_t sum = 0;
+            for (int i = 0; i < runs; ++i) {
+                sum += raw.count(select);
+                raw.exec(update);
+            }
+            return sum;
+        },
+        [&](ortiva::Connection& conn) {
+            int64_t sum = 0;
+            for (int i = 0; i < runs; ++i) {
+                ortiva::Recordset rs;
+                rs.Open(select, conn.shared_from_this(), ortiva::adOpenKeyset,
+                        ortiva::adLockOptimistic);
+                auto& fields = rs.Fields();
+                sum += fields[0].Value().long_value();
+                fields[1].Value(ortiva::Variant("name of row 7"));
+                rs.Update();
+                rs.Close();
+            }
+            return sum;
+        });
+}
+BENCHMARK(BM_KeysetUpdateVsRawExecDirect)->Unit(benchmark::kMillisecond)->MinTime(3.0);
 
 std::shared_ptr<ortiva::HostObject> make_grid() {
     auto g = ortiva::memory::create_control("MSFlexGrid", "mfgLines");

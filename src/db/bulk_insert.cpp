@@ -66,22 +66,25 @@ void insert_lines(Recordset& rs, Lines& lines, VariantArray& map) {
               "Supplied parameter values should be equal to no of fields in Table");
     }
 
-    // Markers and field handles do not change during the call; only the running values do.
+    // Markers, value slots and field handles do not change during the call; only the running
+    // values do.
     std::vector<Source> sources;
+    std::vector<Variant*> values;
     std::vector<Field> targets;
     const int32_t last = lines.last();
     for (int32_t row = 1; row <= last; ++row) {
         if (lines.skipped(row)) continue;
         rs.AddNew();
-        const int32_t upper = map.ubound();
         if (sources.empty()) {
+            const int32_t upper = map.ubound();
             for (int32_t j = 0, k = 0; j <= upper; j += 2, ++k) {
                 sources.push_back(source_of(map[j]));
+                values.push_back(&map[j + 1]);
                 targets.push_back(fields.Item(k));
             }
         }
-        for (int32_t j = 0, k = 0; j <= upper; j += 2, ++k) {
-            Variant& value = map[j + 1];
+        for (std::size_t k = 0; k < sources.size(); ++k) {
+            Variant& value = *values[k];
             switch (sources[k]) {
                 case Source::column:
                     targets[k].Value(lines.cell(row, value));

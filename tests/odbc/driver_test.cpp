@@ -147,19 +147,21 @@ TEST_P(OdbcValues, BatchedRowsOfMixedKindsAreStoredAsTheirColumnsKeepThem) {
     exec("create table M (Id " + ctx.int_type + " primary key, N " + ctx.int_type + ", T " +
          ctx.text_type + ", D " + ctx.date_type + ")");
     const Date when = Date::from_fields(2024, 3, 1, 13, 45, 10);
+    const std::string when_text = "2024-03-01 13:45:10";
+    const Variant null = Variant::null();
     struct Case {
         Variant n, t, d;
-        std::string expected;
+        std::vector<Variant> expected;
     };
     // The kinds change from row to row within each column, so the batch is split where they
     // do and each part binds its own way.
     const std::vector<Case> cases = {
-        {int32_t{1}, "text", when, "1|text|2024-03-01 13:45:10"},
-        {"2", int32_t{5}, "2024-03-01 13:45:10", "2|5|2024-03-01 13:45:10"},
-        {3.0, Variant::null(), Variant::null(), "3|NULL|NULL"},
-        {int16_t{4}, 2.5, when.serial, "4|2.5|2024-03-01 13:45:10"},
-        {Variant::null(), when, when, "NULL|2024-03-01 13:45:10|2024-03-01 13:45:10"},
-        {Variant(true), "", when, "1||2024-03-01 13:45:10"},
+        {int32_t{1}, "text", when, {1, "text", when}},
+        {"2", int32_t{5}, when_text, {2, "5", when}},
+        {3.0, null, null, {3, null, null}},
+        {int16_t{4}, 2.5, when.serial, {4, "2.5", when}},
+        {null, when, when, {null, when_text, when}},
+        {Variant(true), "", when, {1, "", when}},
     };
     Recordset rs;
     rs.Open("Select * from M", db, adOpenKeyset, adLockOptimistic);
@@ -175,17 +177,10 @@ TEST_P(OdbcValues, BatchedRowsOfMixedKindsAreStoredAsTheirColumnsKeepThem) {
     auto read = other->Execute("select N, T, D from M order by Id");
     for (const Case& c : cases) {
         ASSERT_FALSE(read->Eof());
-        std::string line;
-        for (int32_t f = 0; f < 3; ++f) {
-            const Variant v = read->Fields()[f].Value();
-            if (f) line += '|';
-            line += v.is_null()                       ? "NULL"
-                    : v.kind() == VariantKind::Date   ? v.date().to_text()
-                    : v.kind() == VariantKind::Long   ? std::to_string(v.long_value())
-                    : v.kind() == VariantKind::String ? v.str()
-                                                      : ::testing::PrintToString(v);
-        }
-        EXPECT_EQ(line, c.expected);
+        std::vector<Variant> row;
+        for (int32_t f = 0; f < 3; ++f)
+            row.push_back(read->Fields()[f].Value());
+        EXPECT_EQ(row, c.expected);
         read->MoveNext();
     }
 }
@@ -257,28 +252,33 @@ TEST_P(OdbcBatches, RepeatedTextsArePreparedOnceAndNotReusedAcrossATableChange) 
     };
     append_and_rename(1);
     const int64_t prepared = odbc::statements_prepared(db->driver());
+    const int64_t asked = odbc::catalog_calls(db->driver());
     for (int32_t id = 2; id <= 4; ++id)
         EXPECT_EQ(append_and_rename(id), Variant(id));
-    // The keyset's query, its INSERT, UPDATE and re-reads, and Execute's query are all kept.
+    // Keyset and Execute statements are kept, and so is what the catalog said of B.
     EXPECT_EQ(odbc::statements_prepared(db->driver()), prepared);
+    EXPECT_EQ(odbc::catalog_calls(db->driver()), asked);
 
     // A statement in use while its table is made again with other columns is not kept.
     Recordset held;
     held.Open("Select * from B order by Id", db, adOpenKeyset, adLockOptimistic);
     EXPECT_EQ(held.Fields()[0].Value(), Variant(int32_t{1}));
     exec("drop table B");
-    exec("create table B (Id " + ctx.text_type + " primary key, Name " + ctx.int_type + ", Extra " +
+    // Keyed by another column now: what the catalog said of B before is not used either.
+    exec("create table B (Code " + ctx.text_type + " primary key, Id " + ctx.int_type + ", Name " +
          ctx.int_type + ")");
+    exec("insert into B values ('j', 7, 1)");
     held.Close();
     Recordset rs;
     rs.Open("Select * from B order by Id", db, adOpenKeyset, adLockOptimistic);
-    EXPECT_EQ(rs.Fields().Count(), 3);
     rs.AddNew();
     rs.Fields()[0].Value("k");
     rs.Fields()[1].Value(int32_t{7});
     rs.Update();
+    rs.Fields()[2].Value(int32_t{2});
+    rs.Update();
     rs.Close();
-    EXPECT_EQ(column("select Name from B where Id = 'k'"), (std::vector<Variant>{7}));
+    EXPECT_EQ(column("select Name from B order by Code"), (std::vector<Variant>{1, 2}));
 }
 
 TEST_P(OdbcBatches, WithoutAPrimaryKeyARowIsFoundByItsComparableValues) {
@@ -320,9 +320,9 @@ TEST_F(PostgresDriver, RejectedStatementsCarryTheServersSqlstateAndWholeMessage)
         int32_t number;
         std::string message;
     };
+    // The first message is the detail line of the server's message: that is kept too.
     const std::vector<Case> cases = {
-        {"insert into K values (1)", "23505", integrity_violation,
-         "duplicate key value violates unique constraint"},
+        {"insert into K values (1)", "23505", integrity_violation, "Key (id)=(1) already exists"},
         {"selec 1", "42601", statement_rejected, "syntax error at or near \"selec\""},
         {"select NoSuch from K", "42703", statement_rejected, "nosuch"},
         {"insert into K values (null)", "23502", integrity_violation, "null value"},
@@ -336,10 +336,6 @@ TEST_F(PostgresDriver, RejectedStatementsCarryTheServersSqlstateAndWholeMessage)
         EXPECT_NE(e.description().find(c.message), std::string::npos) << e.description();
         EXPECT_EQ(e.statement(), c.sql);
     }
-    // The detail line of the server's message is kept too.
-    const ErrorInfo duplicate = raised_by([&] { db->Execute("insert into K values (1)"); });
-    EXPECT_NE(duplicate.description().find("Key (id)=(1) already exists"), std::string::npos)
-        << duplicate.description();
 }
 
 TEST_F(PostgresDriver, ACommitTheServerRefusesIsAFailureAndEndsTheTransaction) {

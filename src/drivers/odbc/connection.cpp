@@ -264,6 +264,11 @@ int64_t statements_prepared(const detail::ConnectionDriver& connection) {
     return own && own->session() ? own->session()->statements_prepared : -1;
 }
 
+int64_t catalog_calls(const detail::ConnectionDriver& connection) {
+    const auto* own = dynamic_cast<const OdbcConnection*>(&connection);
+    return own && own->session() ? own->session()->catalog_calls : -1;
+}
+
 void use_parameter_arrays(detail::ConnectionDriver& connection, bool on) {
     auto* own = dynamic_cast<OdbcConnection*>(&connection);
     if (own && own->session()) own->session()->param_arrays = on;

@@ -20,6 +20,8 @@ inline int64_t rows_fetched(Connection& connection) {
 
 /// Statements prepared on the connection so far; -1 for another driver's connection.
 int64_t statements_prepared(const detail::ConnectionDriver& connection);
+/// Catalog calls made on the connection so far; -1 for another driver's connection.
+int64_t catalog_calls(const detail::ConnectionDriver& connection);
 
 /// Whether added rows may be written with parameter arrays on this driver; off, they are
 /// written as on a driver without them, one execution per row. For tests of that path.

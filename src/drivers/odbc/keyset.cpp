@@ -127,8 +127,16 @@ class KeysetCursor final : public detail::KeysetCursor<Row, Cursor> {
         updatable_ = true;
     }
 
-    // Whether the catalog lists the table as a view; asked once, on the first write.
+    // Whether the catalog lists the table as a view; asked on the first write, once per
+    // connection until a table may have changed.
     bool is_view() const {
+        auto& known = session_->table(table_schema_, table_name_).view;
+        if (!known) known = ask_is_view();
+        return *known;
+    }
+
+    bool ask_is_view() const {
+        ++session_->catalog_calls;
         Statement stmt(session_);
         auto text = [](const std::string& s) {
             return reinterpret_cast<SQLCHAR*>(const_cast<char*>(s.c_str()));
@@ -243,7 +251,15 @@ class KeysetCursor final : public detail::KeysetCursor<Row, Cursor> {
 
     // ---- keys ----
 
+    // Asked once per connection until a table may have changed.
     std::vector<std::string> primary_key_names() const {
+        auto& known = session_->table(table_schema_, table_name_).primary_key;
+        if (!known) known = ask_primary_key();
+        return *known;
+    }
+
+    std::vector<std::string> ask_primary_key() const {
+        ++session_->catalog_calls;
         Statement stmt(session_);
         auto text = [](const std::string& s) {
             return reinterpret_cast<SQLCHAR*>(const_cast<char*>(s.c_str()));

@@ -14,6 +14,8 @@ namespace {
 // and at most this many such texts are remembered.
 constexpr int64_t large_result = 1000;
 constexpr std::size_t max_large_results = 256;
+// Tables described at once; past that the descriptions start afresh.
+constexpr std::size_t max_tables = 256;
 
 // ODBC lengths are SQLINTEGER; a longer text cannot be passed at all.
 SQLINTEGER text_length(std::string_view sql) {
@@ -52,7 +54,15 @@ Session::~Session() {
 
 void Session::forget_statements() noexcept {
     cache.clear();
+    tables.clear();
     ++schema_generation;
+}
+
+TableFacts& Session::table(const std::string& schema, const std::string& name) {
+    auto key = std::make_pair(schema, name);
+    if (const auto it = tables.find(key); it != tables.end()) return it->second;
+    if (tables.size() >= max_tables) tables.clear();
+    return tables[std::move(key)];
 }
 
 std::string Session::quoted(std::string_view name) const {
@@ -153,6 +163,8 @@ bool Statement::execute_cached(std::unique_ptr<Statement>& stmt) {
     } catch (const ErrorInfo&) {
         if (!stmt->reused_) throw;
     }
+    // Another connection changed a table: what the catalog said of it may be out of date too.
+    stmt->session_->tables.clear();
     auto fresh = std::make_unique<Statement>(stmt->session_);
     fresh->prepare(sql);
     fresh->cached_sql_ = sql;

@@ -6,7 +6,9 @@
 #include <sqlext.h>
 
 #include <cstdint>
+#include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_set>
@@ -37,6 +39,12 @@ struct ResetStatement {
     void operator()(KeptStatement& stmt) const noexcept;
 };
 
+/// What the catalog says of one table, asked only when first needed.
+struct TableFacts {
+    std::optional<std::vector<std::string>> primary_key;  // in key order; empty without one
+    std::optional<bool> view;
+};
+
 /// One open ODBC connection. Cursors hold it too, so that a statement never outlives the
 /// connection it runs on; the link is closed when the last holder lets go.
 struct Session {
@@ -61,6 +69,8 @@ struct Session {
     int64_t rows_fetched = 0;
     /// Statements prepared on this link, counted for tests and benchmarks of the cache.
     int64_t statements_prepared = 0;
+    /// Catalog calls made on this link (keys of a table, whether it is a view), likewise.
+    int64_t catalog_calls = 0;
     /// Statements kept prepared by their text: queries, and what keyset cursors write and
     /// read back with. It holds bare handles, not Statements, so that it never keeps its own
     /// session alive.
@@ -71,6 +81,8 @@ struct Session {
     /// Queries that gave many rows: they run directly, as drivers read large results faster
     /// that way (psqlODBC by about a tenth) and preparing saves little beside the reading.
     std::unordered_set<std::string> large_results;
+    /// Catalog answers by schema and table name, dropped with the kept statements.
+    std::map<std::pair<std::string, std::string>, TableFacts> tables;
 
     Session() = default;
     ~Session();
@@ -79,8 +91,11 @@ struct Session {
 
     /// An identifier quoted with the server's quote character.
     std::string quoted(std::string_view name) const;
-    /// A table may have changed or gone: no statement prepared so far is used again.
+    /// A table may have changed or gone: no statement prepared so far, and nothing the
+    /// catalog said, is used again.
     void forget_statements() noexcept;
+    /// What is known of a table; a new entry when nothing is.
+    TableFacts& table(const std::string& schema, const std::string& name);
 };
 
 /// A statement handle on a session.

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <functional>
 #include <optional>
 #include <unordered_map>
 
@@ -298,6 +299,8 @@ class KeysetCursor final : public detail::KeysetCursor<Row, Cursor> {
             for (auto& key : unindexed_)
                 ++written_[std::move(key)];
             unindexed_.clear();
+            for (; added_indexed_ < rows_.added.size(); ++added_indexed_)
+                ++written_[rows_.added[added_indexed_].key];
             while (step_row(stmt_.get())) {
                 Row row;
                 if (plan_->updatable) {
@@ -326,11 +329,20 @@ class KeysetCursor final : public detail::KeysetCursor<Row, Cursor> {
         return false;
     }
 
-    // Binds the assigned values from parameter 1 on; returns the next free index.
+    // Binds the assigned values from parameter 1 on; returns the next free index. The edits
+    // outlive the statement's run (it is reset before they go), so texts are not copied.
     int bind_edits(sqlite3_stmt* s, const detail::Edits& edits) const {
         int index = 0;
         for (const auto& edit : edits) {
-            if (edit) bind_value(db_->db, s, ++index, *edit);
+            if (!edit) continue;
+            if (!edit->is_string()) {
+                bind_value(db_->db, s, ++index, *edit);
+                continue;
+            }
+            const std::string& text = edit->str();
+            const int rc = sqlite3_bind_text64(s, ++index, text.data(), text.size(), SQLITE_STATIC,
+                                               SQLITE_UTF8);
+            if (rc != SQLITE_OK) raise_error(db_->db, rc, sqlite3_sql(s) ? sqlite3_sql(s) : "");
         }
         return index + 1;
     }
@@ -338,7 +350,6 @@ class KeysetCursor final : public detail::KeysetCursor<Row, Cursor> {
     // Several rows share one savepoint, released whatever happens: the rows written before a
     // failing one stay written.
     void insert_rows(std::vector<detail::Edits>& rows, std::vector<Row>& stored) override {
-        stored.reserve(rows.size());
         if (rows.size() > 1) begin_append_batch(*db_);
         struct End {
             Database& db;
@@ -355,11 +366,15 @@ class KeysetCursor final : public detail::KeysetCursor<Row, Cursor> {
     }
 
     Row insert_row(const detail::Edits& edits) {
-        std::vector<bool> mask(edits.size());
-        for (std::size_t i = 0; i < edits.size(); ++i)
-            mask[i] = edits[i].has_value();
         // Rows appended one after another mostly assign the same fields: one statement serves.
-        if (!insert_ || mask != insert_mask_) {
+        const bool same_fields =
+            insert_ &&
+            std::equal(edits.begin(), edits.end(), insert_mask_.begin(), insert_mask_.end(),
+                       [](const auto& edit, bool set) { return edit.has_value() == set; });
+        if (!same_fields) {
+            std::vector<bool> mask(edits.size());
+            for (std::size_t i = 0; i < edits.size(); ++i)
+                mask[i] = edits[i].has_value();
             std::string names, marks;
             for (std::size_t i = 0; i < mask.size(); ++i) {
                 if (!mask[i]) continue;
@@ -389,10 +404,9 @@ class KeysetCursor final : public detail::KeysetCursor<Row, Cursor> {
                 row.key.append(reinterpret_cast<const char*>(&rowid), sizeof rowid);
             }
         }
-        // Its values are read back when first asked for (see reload).
+        // Its values are read back when first asked for (see reload). Its key is indexed from
+        // rows_.added only when the query is read further: a batch of appends never hashes.
         row.stale = true;
-        // Indexed only when the query is read further: a batch of appends never hashes.
-        if (!done_) unindexed_.push_back(row.key);
         return row;
     }
 
@@ -424,9 +438,18 @@ class KeysetCursor final : public detail::KeysetCursor<Row, Cursor> {
         std::string moved_to = read_key(update.stmt.get(), all_columns());
         while (step(db_->db, update.stmt.get())) {
         }
-        if (moved_to != row.key && !done_) unindexed_.push_back(moved_to);
+        // An added row not indexed yet is indexed under the key it has by then.
+        if (moved_to != row.key && !done_ && !awaits_index(row)) unindexed_.push_back(moved_to);
         row.key = std::move(moved_to);
         row.stale = true;
+    }
+
+    bool awaits_index(const Row& row) const {
+        const auto& added = rows_.added;
+        // std::less: a row of rows_.read is compared too, which plain < leaves unspecified.
+        const std::less<const Row*> before;
+        return !before(&row, added.data() + added_indexed_) &&
+               before(&row, added.data() + added.size());
     }
 
     // Found by its values, a row must be the only one that holds them, or the update would
@@ -478,7 +501,8 @@ class KeysetCursor final : public detail::KeysetCursor<Row, Cursor> {
     mutable std::optional<ErrorInfo> failure_;
     // Keys of rows this cursor wrote, with how often the query may still show them.
     mutable std::unordered_map<std::string, int> written_;
-    mutable std::vector<std::string> unindexed_;  // keys written since the last fetch
+    mutable std::vector<std::string> unindexed_;  // keys rows moved to since the last fetch
+    mutable std::size_t added_indexed_ = 0;       // rows_.added before this are in written_
 
     // The INSERT of the last added row, kept while rows assign the same fields.
     Statement insert_;

@@ -95,8 +95,8 @@ class KeysetCursor : public Base {
     virtual void check_updatable() const = 0;
     /// The value field index stores for v; throws when the field cannot be written.
     virtual Variant storable(int32_t index, const Variant& v) const = 0;
-    /// Writes rows in order, appending to `stored` each row as it is written; throws at the
-    /// first that fails, with `stored` holding those before it.
+    /// Writes rows in order, appending to `stored` (the keyset's added rows) each row as it is
+    /// written; throws at the first that fails, with `stored` holding those before it.
     virtual void insert_rows(std::vector<Edits>& rows, std::vector<Row>& stored) = 0;
     /// Writes the assigned values of an existing row, found by its key.
     virtual void update_row(Row& row, const Edits& edits) = 0;
@@ -152,15 +152,20 @@ class KeysetCursor : public Base {
         edits_.clear();
     }
 
-    // On success the rows join the keyset and the cursor stands on the last.
+    // The rows join the keyset as they are written, and the cursor stands on the last
+    // written. They go straight into rows_.added: a batch of thousands is not moved twice.
     void write_added(std::vector<Edits>& rows) {
-        std::vector<Row> stored;
+        auto& added = rows_.added;
+        const std::size_t before = added.size();
+        // Room for a batch at once, still growing geometrically when rows come one at a time.
+        if (added.capacity() < before + rows.size())
+            added.reserve(std::max(before + rows.size(), 2 * added.capacity()));
         try {
             before_write();
-            insert_rows(rows, stored);
+            insert_rows(rows, added);
         } catch (...) {
-            keep(stored);
-            const std::size_t failed = stored.size();
+            const std::size_t failed = added.size() - before;
+            rows_.stand_on_last_added(before);
             if (failed < rows.size()) {
                 edits_.values = std::move(rows[failed]);
                 edits_.adding = true;
@@ -169,17 +174,7 @@ class KeysetCursor : public Base {
             }
             throw;
         }
-        keep(stored);
-    }
-
-    void keep(std::vector<Row>& stored) {
-        // Room for a batch at once, still growing geometrically when rows come one at a time.
-        auto& added = rows_.added;
-        if (added.capacity() < added.size() + stored.size()) {
-            added.reserve(std::max(added.size() + stored.size(), 2 * added.capacity()));
-        }
-        for (Row& row : stored)
-            rows_.stand_on_added(std::move(row));
+        rows_.stand_on_last_added(before);
     }
 
     EditBuffer edits_;

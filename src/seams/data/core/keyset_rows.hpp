@@ -46,10 +46,9 @@ class KeysetRows {
     }
     void rewind() { pos = {false, 0}; }
     Row& current() { return pos.added ? added[pos.index] : read[pos.index]; }
-    /// Keeps a row the cursor wrote and stands on it.
-    void stand_on_added(Row row) {
-        added.push_back(std::move(row));
-        pos = {true, added.size() - 1};
+    /// Stands on the last added row when there are more than `before`.
+    void stand_on_last_added(std::size_t before) {
+        if (added.size() > before) pos = {true, added.size() - 1};
     }
     void clear() {
         read.clear();
