@@ -29,16 +29,12 @@ bool given(const Args& args, std::size_t i) {
     return i < args.size() && !args[i].is_missing();
 }
 
-void expect_args(const Args& args, std::size_t min, std::size_t max) {
-    if (args.size() < min || args.size() > max) raise(err::wrong_argument_count);
+void wrong_argument_count() {
+    raise(err::wrong_argument_count);
 }
 
-int32_t int_value(const Variant& v) {
+int32_t converted_int_value(const Variant& v) {
     switch (v.kind()) {
-        case VariantKind::Integer:
-            return v.integer();
-        case VariantKind::Long:
-            return v.long_value();
         case VariantKind::Null:
         case VariantKind::Object:
         case VariantKind::Error:

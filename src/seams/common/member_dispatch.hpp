@@ -91,12 +91,21 @@ auto find_member(const MemberRef& member) {
 const Variant& arg(const Args& args, std::size_t i);
 /// Whether argument i was given (present and not the missing marker).
 bool given(const Args& args, std::size_t i);
+[[noreturn]] void wrong_argument_count();
 /// 450 unless min <= args.size() <= max.
-void expect_args(const Args& args, std::size_t min, std::size_t max);
+inline void expect_args(const Args& args, std::size_t min, std::size_t max) {
+    if (args.size() < min || args.size() > max) wrong_argument_count();
+}
 
+/// int_value for the kinds other than Integer and Long.
+int32_t converted_int_value(const Variant& v);
 /// A number argument as a 32-bit integer: 13 for Null, text that is no number, objects and
-/// the missing marker; 6 beyond the range.
-int32_t int_value(const Variant& v);
+/// the missing marker; 6 beyond the range. Inline for the kinds index arguments have.
+inline int32_t int_value(const Variant& v) {
+    if (v.kind() == VariantKind::Integer) return v.integer();
+    if (v.kind() == VariantKind::Long) return v.long_value();
+    return converted_int_value(v);
+}
 bool bool_value(const Variant& v);
 
 [[noreturn]] void no_member();
