@@ -245,7 +245,7 @@ class ORTIVA_API VariantArray {
     friend bool operator==(const VariantArray& a, const VariantArray& b);
 
   private:
-    std::size_t offset(const std::vector<int32_t>& subscripts) const;
+    std::size_t offset(const int32_t* subscripts, std::size_t count) const;
 
     bool allocated_ = false;
     std::vector<Bounds> dims_;

@@ -87,8 +87,8 @@ int32_t VariantArray::ubound(int dimension) const {
     return dims_[dimension - 1].upper;
 }
 
-std::size_t VariantArray::offset(const std::vector<int32_t>& subscripts) const {
-    if (!allocated_ || subscripts.size() != dims_.size()) raise(err::subscript);
+std::size_t VariantArray::offset(const int32_t* subscripts, std::size_t count) const {
+    if (!allocated_ || count != dims_.size()) raise(err::subscript);
     std::size_t pos = 0;
     std::size_t stride = 1;
     for (std::size_t d = 0; d < dims_.size(); ++d) {
@@ -101,16 +101,16 @@ std::size_t VariantArray::offset(const std::vector<int32_t>& subscripts) const {
 }
 
 const Variant& VariantArray::at(int32_t i) const {
-    return items_[offset({i})];
+    return items_[offset(&i, 1)];
 }
 Variant& VariantArray::at(int32_t i) {
-    return items_[offset({i})];
+    return items_[offset(&i, 1)];
 }
 const Variant& VariantArray::at(const std::vector<int32_t>& s) const {
-    return items_[offset(s)];
+    return items_[offset(s.data(), s.size())];
 }
 Variant& VariantArray::at(const std::vector<int32_t>& s) {
-    return items_[offset(s)];
+    return items_[offset(s.data(), s.size())];
 }
 
 bool operator==(const VariantArray& a, const VariantArray& b) {
