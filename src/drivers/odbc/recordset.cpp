@@ -23,10 +23,7 @@ class ForwardCursor final : public detail::ForwardCursor<Cursor, ForwardCursor> 
           columns_(describe(*stmt_, sql_)),
           reader_(*stmt_, columns_, sql_) {
         reader_.bind();
-        std::vector<std::string> names;
-        for (const auto& c : columns_)
-            names.push_back(c.name);
-        start(error_source, std::move(names));
+        start(error_source, columns_);
     }
 
   private:

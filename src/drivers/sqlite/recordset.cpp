@@ -39,10 +39,7 @@ class ForwardCursor final : public detail::ForwardCursor<Cursor, ForwardCursor> 
           text_(std::move(text)),
           shown_(std::move(shown)),
           columns_(read_columns(stmt_.get())) {
-        std::vector<std::string> names;
-        for (const auto& c : columns_)
-            names.push_back(c.name);
-        start(error_source, std::move(names));
+        start(error_source, columns_);
     }
 
   private:

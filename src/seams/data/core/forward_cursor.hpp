@@ -72,10 +72,14 @@ class ForwardCursor : public Base {
 
   protected:
     /// Stands on the first row of the statement, which the driver has run; the driver's
-    /// constructor calls it last. source names the driver in errors.
-    void start(std::string_view source, std::vector<std::string> names) {
+    /// constructor calls it last. source names the driver in errors; columns are the driver's
+    /// column descriptions, each with its name.
+    template <class Columns>
+    void start(std::string_view source, const Columns& columns) {
         source_ = source;
-        names_ = std::move(names);
+        names_.reserve(columns.size());
+        for (const auto& c : columns)
+            names_.push_back(c.name);
         advance();
     }
 
