@@ -130,9 +130,11 @@ class KeysetCursor final : public detail::KeysetCursor<Row, Cursor> {
     // Whether the catalog lists the table as a view; asked on the first write, once per
     // connection until a table may have changed.
     bool is_view() const {
-        auto& known = session_->table(table_schema_, table_name_).view;
-        if (!known) known = ask_is_view();
-        return *known;
+        if (const auto& known = session_->table(table_schema_, table_name_).view) return *known;
+        // The entry is looked up again: asking may run statements that drop what is known.
+        const bool view = ask_is_view();
+        session_->table(table_schema_, table_name_).view = view;
+        return view;
     }
 
     bool ask_is_view() const {
@@ -253,9 +255,11 @@ class KeysetCursor final : public detail::KeysetCursor<Row, Cursor> {
 
     // Asked once per connection until a table may have changed.
     std::vector<std::string> primary_key_names() const {
-        auto& known = session_->table(table_schema_, table_name_).primary_key;
-        if (!known) known = ask_primary_key();
-        return *known;
+        if (const auto& known = session_->table(table_schema_, table_name_).primary_key)
+            return *known;
+        auto names = ask_primary_key();
+        session_->table(table_schema_, table_name_).primary_key = names;
+        return names;
     }
 
     std::vector<std::string> ask_primary_key() const {
