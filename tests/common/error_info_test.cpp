@@ -60,32 +60,29 @@ TEST(ErrorInfo, HintOnlyFor3709) {
     EXPECT_EQ(same.help_file(), "help.chm");
 }
 
+// What current_error makes of the exception thrower throws, caught as any exception.
+template <typename F>
+ErrorInfo current_error_of(F&& thrower) {
+    try {
+        thrower();
+    } catch (...) {
+        return current_error();
+    }
+    ADD_FAILURE() << "nothing was thrown";
+    return {};
+}
+
 TEST(ErrorInfo, CurrentErrorTurnsAnyFailureIntoErrorInfo) {
-    try {
-        throw ErrorInfo(9, "S", "D").with_native(19, "23000");
-    } catch (...) {
-        const ErrorInfo e = current_error();
-        EXPECT_EQ(e.number(), 9);
-        EXPECT_EQ(e.native_error(), 19);
-        EXPECT_EQ(e.sqlstate(), "23000");
-    }
-    try {
-        throw std::runtime_error("boom");
-    } catch (...) {
-        const ErrorInfo e = current_error();
-        EXPECT_EQ(e.number(), err::invalid_call);
-        EXPECT_EQ(e.description(), "boom");
-    }
-    try {
-        throw 42;
-    } catch (...) {
-        EXPECT_EQ(current_error().number(), err::invalid_call);
-    }
-    try {
-        throw std::bad_alloc();
-    } catch (...) {
-        EXPECT_THROW(current_error(), std::bad_alloc);
-    }
+    const ErrorInfo e =
+        current_error_of([] { throw ErrorInfo(9, "S", "D").with_native(19, "23000"); });
+    EXPECT_EQ(e.number(), 9);
+    EXPECT_EQ(e.native_error(), 19);
+    EXPECT_EQ(e.sqlstate(), "23000");
+    const ErrorInfo boom = current_error_of([] { throw std::runtime_error("boom"); });
+    EXPECT_EQ(boom.number(), err::invalid_call);
+    EXPECT_EQ(boom.description(), "boom");
+    EXPECT_EQ(current_error_of([] { throw 42; }).number(), err::invalid_call);
+    EXPECT_THROW(current_error_of([] { throw std::bad_alloc(); }), std::bad_alloc);
 }
 
 }  // namespace

@@ -8,10 +8,8 @@
 
 #include <gtest/gtest.h>
 
-#include <map>
 #include <memory>
 #include <optional>
-#include <ostream>
 #include <string>
 #include <vector>
 
@@ -23,29 +21,7 @@
 #include "ortiva/recordset.hpp"
 #include "ortiva/variant.hpp"
 #include "support/raised.hpp"
-
-namespace ortiva {
-
-/// Readable Variants in assertion messages: the kind, then the text form where there is one.
-inline void PrintTo(const Variant& v, std::ostream* os) {
-    static const std::map<VariantKind, const char*> names = {
-        {VariantKind::Empty, "Empty"},     {VariantKind::Null, "Null"},
-        {VariantKind::Integer, "Integer"}, {VariantKind::Long, "Long"},
-        {VariantKind::Single, "Single"},   {VariantKind::Double, "Double"},
-        {VariantKind::Date, "Date"},       {VariantKind::String, "String"},
-        {VariantKind::Object, "Object"},   {VariantKind::Error, "Error"},
-        {VariantKind::Boolean, "Boolean"}, {VariantKind::Array, "Array"}};
-    *os << names.at(v.kind());
-    if (v.kind() == VariantKind::Error) {
-        *os << ' ' << v.error_code();
-    } else if (v.kind() == VariantKind::Array) {
-        *os << " of " << v.array().size();
-    } else if (!v.is_null() && v.kind() != VariantKind::Object) {
-        *os << " \"" << to_text(v) << '"';
-    }
-}
-
-}  // namespace ortiva
+#include "support/values.hpp"
 
 namespace ortiva::testing {
 
@@ -54,9 +30,6 @@ std::vector<DbContext> db_contexts();
 
 /// What a member adds to the closed-connection error when the object was never connected.
 inline const std::string hint = "\rHINT: Check whether Properties assigned";
-
-using Row = std::vector<Variant>;
-using Rows = std::vector<Row>;
 
 /// The five values a caller relies on are those of expected (with the description given).
 inline void expect_same_failure(const ErrorInfo& actual, const ErrorInfo& expected,
@@ -89,25 +62,7 @@ class DbTest : public ::testing::TestWithParam<DbContext> {
 
     /// All rows of a statement, run on the second connection (none for a statement that
     /// returns no records).
-    Rows rows(const std::string& sql) {
-        Rows out;
-        try {
-            auto rs = other->Execute(sql);
-            if (rs->State() != adStateOpen) return out;
-            const int32_t n = rs->Fields().Count();
-            for (; !rs->Eof(); rs->MoveNext()) {
-                Row row;
-                for (int32_t i = 0; i < n; ++i)
-                    row.push_back(rs->Fields()[i].Value());
-                out.push_back(std::move(row));
-            }
-            rs->Close();
-        } catch (const ErrorInfo& e) {
-            ADD_FAILURE() << sql << "\n  failed: " << e.number() << " " << e.description();
-            throw;
-        }
-        return out;
-    }
+    Rows rows(const std::string& sql) { return rows_of(*other, sql); }
     void exec(const std::string& sql) { rows(sql); }
 
     /// Field 0 of the first row (Empty when there is none).

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
+#include <QKeyEvent>
 #include <QMessageBox>
 #include <QPushButton>
 #include <memory>
@@ -42,5 +44,13 @@ class AnsweringRuntime : public qt::QtRuntime {
         return press != QMessageBox::NoButton ? press : s.default_button;
     }
 };
+
+/// Sends each character of text to w as a key press without a key code, as typing it would.
+inline void type(QWidget* w, const QString& text) {
+    for (QChar c : text) {
+        QKeyEvent key(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
+        QCoreApplication::sendEvent(w, &key);
+    }
+}
 
 }  // namespace ortiva::qt_test

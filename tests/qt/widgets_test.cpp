@@ -5,9 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <QComboBox>
-#include <QCoreApplication>
 #include <QHeaderView>
-#include <QKeyEvent>
 #include <QLineEdit>
 #include <QTabWidget>
 #include <QTableWidget>
@@ -17,6 +15,7 @@
 #include "ortiva/conversions.hpp"
 #include "ortiva/error_info.hpp"
 #include "ortiva/qt_controls.hpp"
+#include "qt_context.hpp"
 #include "support/raised.hpp"
 
 namespace ortiva::qt_test {
@@ -29,13 +28,6 @@ QStringList top_texts(const QTreeWidget& tree, int column) {
     for (int i = 0; i < tree.topLevelItemCount(); ++i)
         out << tree.topLevelItem(i)->text(column);
     return out;
-}
-
-void type(QWidget* w, const QString& text) {
-    for (QChar c : text) {
-        QKeyEvent key(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
-        QCoreApplication::sendEvent(w, &key);
-    }
 }
 
 TEST(QtWidgets, ComboEntriesLiveInTheWidgetWithoutQtsFirstSelection) {
