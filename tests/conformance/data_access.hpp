@@ -21,36 +21,9 @@
 #include "ortiva/text.hpp"
 #include "ortiva/variant.hpp"
 #include "support/raised.hpp"
+#include "support/values.hpp"
 
 namespace ortiva::testing::conformance {
-
-using Row = std::vector<Variant>;
-using Rows = std::vector<Row>;
-
-inline std::string describe(const Variant& v) {
-    switch (v.kind()) {
-        case VariantKind::Empty:
-            return "Empty";
-        case VariantKind::Null:
-            return "Null";
-        case VariantKind::Integer:
-            return "Integer " + std::to_string(v.integer());
-        case VariantKind::Long:
-            return "Long " + std::to_string(v.long_value());
-        case VariantKind::Single:
-            return "Single " + std::to_string(v.single());
-        case VariantKind::Double:
-            return "Double " + std::to_string(v.dbl());
-        case VariantKind::Date:
-            return "Date " + std::to_string(v.date().serial);
-        case VariantKind::String:
-            return "String \"" + v.str() + "\"";
-        case VariantKind::Boolean:
-            return v.boolean() ? "Boolean True" : "Boolean False";
-        default:
-            return "kind " + std::to_string(static_cast<int>(v.kind()));
-    }
-}
 
 class DataAccessTest : public ::testing::TestWithParam<DbContext> {
   protected:
@@ -88,24 +61,7 @@ class DataAccessTest : public ::testing::TestWithParam<DbContext> {
     void exec(const std::string& sql) { exec(sql, *db); }
 
     /// Every row of sql, read through Execute on the second connection.
-    Rows rows(const std::string& sql) {
-        Rows out;
-        try {
-            auto rs = other->Execute(sql);
-            const int32_t n = rs->Fields().Count();
-            for (; !rs->Eof(); rs->MoveNext()) {
-                Row row;
-                for (int32_t i = 0; i < n; ++i)
-                    row.push_back(rs->Fields()[i].Value());
-                out.push_back(std::move(row));
-            }
-            rs->Close();
-        } catch (const ErrorInfo& e) {
-            ADD_FAILURE() << sql << "\n  failed: " << e.number() << " " << e.description();
-            throw;
-        }
-        return out;
-    }
+    Rows rows(const std::string& sql) { return rows_of(*other, sql); }
 
     /// The table Items (Id, Name, Qty) with the given rows.
     void make_items(const std::vector<std::pair<int, std::string>>& items = {}) {
@@ -117,25 +73,25 @@ class DataAccessTest : public ::testing::TestWithParam<DbContext> {
         }
     }
 
-    /// "Id:Name:Qty" per row of Items in Id order, Null shown as NULL.
+    /// "Id:Name:Qty" per row of Items in Id order.
     std::vector<std::string> items() {
         std::vector<std::string> out;
-        for (const Row& r : rows("select Id, Name, Qty from Items order by Id")) {
-            std::string line;
-            for (std::size_t i = 0; i < r.size(); ++i) {
-                if (i) line += ':';
-                if (r[i].is_null()) {
-                    line += "NULL";
-                } else if (r[i].is_string()) {
-                    line += r[i].str();
-                } else {
-                    line += std::to_string(static_cast<long long>(std::llround(
-                        r[i].kind() == VariantKind::Long ? r[i].long_value() : r[i].dbl())));
-                }
-            }
-            out.push_back(line);
-        }
+        for (const Row& r : rows("select Id, Name, Qty from Items order by Id"))
+            out.push_back(line_of(r));
         return out;
+    }
+
+    /// The values joined by ':', numbers rounded to whole ones and Null shown as NULL.
+    static std::string line_of(const Row& r) {
+        std::string line;
+        for (std::size_t i = 0; i < r.size(); ++i) {
+            line += (i ? ":" : "") + (r[i].is_null()     ? std::string("NULL")
+                                      : r[i].is_string() ? r[i].str()
+                                      : r[i].kind() == VariantKind::Long
+                                          ? std::to_string(r[i].long_value())
+                                          : std::to_string(std::llround(r[i].dbl())));
+        }
+        return line;
     }
 
     std::string connection_string;
@@ -283,21 +239,6 @@ TEST_P(DataAccessCursors, StaticClientCursorKnowsItsRecordCount) {
     EXPECT_EQ(raised_by([&] { empty.MoveFirst(); }).number(), 3021);
 }
 
-TEST_P(DataAccessCursors, KeysetCursorMovesAndCounts) {
-    make_items({{1, "one"}, {2, "two"}, {3, "three"}});
-    Recordset rs;
-    rs.Open("select * from Items order by Id", db, adOpenKeyset, adLockOptimistic);
-    ASSERT_FALSE(rs.Eof());
-    EXPECT_EQ(rs.Fields()["ID"].Value(), Variant(int32_t{1}));
-    rs.MoveNext();
-    EXPECT_EQ(rs.Fields()[1].Value(), Variant("two"));
-    EXPECT_EQ(rs.RecordCount(), 3);
-    // Counting does not move the cursor.
-    EXPECT_EQ(rs.Fields()[1].Value(), Variant("two"));
-    rs.MoveFirst();
-    EXPECT_EQ(rs.Fields()[1].Value(), Variant("one"));
-}
-
 TEST_P(DataAccessCursors, FieldsAreFoundByPositionOrByNameCaseBlind) {
     make_items({{1, "one"}});
     auto rs = db->Execute("select Id, Name, Qty from Items");
@@ -328,42 +269,6 @@ TEST_P(DataAccessCursors, FieldsAreFoundByPositionOrByNameCaseBlind) {
 
 class DataAccessWrites : public DataAccessTest {};
 
-TEST_P(DataAccessWrites, AddNewAndUpdatePersist) {
-    make_items({{1, "one"}});
-    Recordset rs;
-    rs.Open("Select * from Items", db, adOpenKeyset, adLockOptimistic);
-    rs.AddNew();
-    rs.Fields()[0].Value(int32_t{2});
-    rs.Fields()["Name"].Value("two");
-    rs.Fields().Item(Variant(int16_t{2})).Value(int32_t{20});
-    rs.Update();
-    // The added row is the current row and reads what the database keeps.
-    EXPECT_EQ(rs.Fields()["Name"].Value(), Variant("two"));
-    rs.Close();
-    EXPECT_EQ(items(), (std::vector<std::string>{"1:one:10", "2:two:20"}));
-}
-
-TEST_P(DataAccessWrites, UpdateBatchStoresEveryRowAddedSinceOpen) {
-    make_items();
-    Recordset rs;
-    rs.Open("Select * from Items", db, adOpenKeyset, adLockOptimistic);
-    for (int i = 1; i <= 3; ++i) {
-        rs.AddNew();
-        rs.Fields()[0].Value(int32_t{i});
-        rs.Fields()[1].Value("row " + std::to_string(i));
-    }
-    rs.UpdateBatch(adAffectAll);
-    rs.Close();
-    EXPECT_EQ(items(), (std::vector<std::string>{"1:row 1:NULL", "2:row 2:NULL", "3:row 3:NULL"}));
-
-    // Nothing added: UpdateBatch and Close still succeed.
-    Recordset none;
-    none.Open("Select * from Items", db, adOpenKeyset, adLockOptimistic);
-    none.UpdateBatch(adAffectAll);
-    none.Close();
-    EXPECT_EQ(items().size(), 3u);
-}
-
 TEST_P(DataAccessWrites, UpdateChangesExactlyTheCurrentRow) {
     // Three rows that look the same through the cursor: only the key tells them apart.
     make_items();
@@ -373,6 +278,7 @@ TEST_P(DataAccessWrites, UpdateChangesExactlyTheCurrentRow) {
     Recordset rs;
     rs.Open("select Name, Qty from Items order by Id", db, adOpenKeyset, adLockOptimistic);
     rs.MoveNext();
+    EXPECT_EQ(rs.RecordCount(), 3) << "counting leaves the cursor where it was";
     rs.Fields()["Qty"].Value(int32_t{6});
     rs.Update();
     rs.MoveNext();
@@ -477,49 +383,47 @@ TEST_P(DataAccessWrites, ARowIsFoundAgainAfterItsKeyChangedAndADeletedOneIsRepor
     EXPECT_EQ(items(), (std::vector<std::string>{"2:b:20", "40:NULL:NULL"}));
 }
 
-TEST_P(DataAccessWrites, TextWithQuotesAndSemicolonsIsStoredUnchanged) {
+// Written one by one and then as a batch: each way binds the texts as they are.
+TEST_P(DataAccessWrites, QuotedAndUnicodeTextsAreStoredUnchanged) {
     make_items();
     const std::vector<std::string> texts = {
-        "O'Brien",           "it''s", "a; drop table Items; --", "'); delete from Items; --",
-        "\"double\" quotes", "",      "  spaces kept  ",         "50% _ \\ back",
+        "O'Brien",
+        "it''s",
+        "a; drop table Items; --",
+        "'); delete from Items; --",
+        "\"double\" quotes",
+        "",
+        "  spaces kept  ",
+        "50% _ \\ back",
         "line\nbreak\ttab",
+        "日本語のテキスト",
+        "Ünïcödé façade",
+        "Ελληνικά",
+        "emoji 😀 and 𝄞",
+        "עברית",
+        "ß→SS",
     };
     Recordset rs;
     rs.Open("Select * from Items", db, adOpenKeyset, adLockOptimistic);
     for (std::size_t i = 0; i < texts.size(); ++i) {
         rs.AddNew();
         rs.Fields()["Id"].Value(static_cast<int32_t>(i));
-        rs.Fields()["Name"].Value(texts[i]);
-        rs.Update();
-    }
-    rs.Close();
-    const Rows stored = rows("select Name from Items order by Id");
-    ASSERT_EQ(stored.size(), texts.size());
-    for (std::size_t i = 0; i < texts.size(); ++i) {
-        EXPECT_EQ(stored[i][0], Variant(texts[i])) << "row " << i;
-    }
-}
-
-TEST_P(DataAccessWrites, UnicodeTextRoundTrips) {
-    make_items();
-    const std::vector<std::string> texts = {
-        "Ünïcödé façade", "日本語のテキスト", "Ελληνικά", "emoji 😀 and 𝄞", "עברית", "ß→SS",
-    };
-    Recordset rs;
-    rs.Open("Select * from Items", db, adOpenKeyset, adLockOptimistic);
-    for (std::size_t i = 0; i < texts.size(); ++i) {
-        rs.AddNew();
-        rs.Fields()[0].Value(static_cast<int32_t>(i));
         rs.Fields()[1].Value(texts[i]);
+        if (i < 9) rs.Update();
     }
     rs.UpdateBatch(adAffectAll);
     rs.Close();
+    // Nothing added: UpdateBatch and Close still succeed, and write nothing.
+    Recordset none;
+    none.Open("Select * from Items", db, adOpenKeyset, adLockOptimistic);
+    none.UpdateBatch(adAffectAll);
+    none.Close();
     const Rows stored = rows("select Name from Items order by Id");
     ASSERT_EQ(stored.size(), texts.size());
     for (std::size_t i = 0; i < texts.size(); ++i)
-        EXPECT_EQ(stored[i][0], Variant(texts[i]));
+        EXPECT_EQ(stored[i][0], Variant(texts[i])) << "row " << i;
     // A literal in the statement text arrives unchanged as well.
-    EXPECT_EQ(rows("select Id from Items where Name = '" + texts[1] + "'").size(), 1u);
+    EXPECT_EQ(rows("select Id from Items where Name = '" + texts[9] + "'"), (Rows{{9}}));
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -780,16 +684,10 @@ class DataAccessQueries : public DataAccessTest {
         rs.Open(sql, db, kind.type, kind.lock);
         std::vector<std::string> out;
         for (; !rs.Eof(); rs.MoveNext()) {
-            std::string line;
-            for (int32_t i = 0; i < rs.Fields().Count(); ++i) {
-                const Variant v = rs.Fields()[i].Value();
-                line += (i ? ":" : "") + (v.is_null()     ? std::string("NULL")
-                                          : v.is_string() ? v.str()
-                                          : v.kind() == VariantKind::Long
-                                              ? std::to_string(v.long_value())
-                                              : std::to_string(std::llround(v.dbl())));
-            }
-            out.push_back(line);
+            Row row;
+            for (int32_t i = 0; i < rs.Fields().Count(); ++i)
+                row.push_back(rs.Fields()[i].Value());
+            out.push_back(line_of(row));
         }
         rs.Close();
         return out;

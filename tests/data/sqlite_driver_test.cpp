@@ -16,29 +16,10 @@
 #include "ortiva/error_info.hpp"
 #include "ortiva/recordset.hpp"
 #include "support/raised.hpp"
+#include "support/values.hpp"
 
 namespace ortiva::testing {
 namespace {
-
-// The kind and value, so that a Long 1 and a Double 1 differ in assertions.
-std::string describe(const Variant& v) {
-    switch (v.kind()) {
-        case VariantKind::Null:
-            return "Null";
-        case VariantKind::Long:
-            return "Long " + std::to_string(v.long_value());
-        case VariantKind::Double:
-            return "Double " + std::to_string(v.dbl());
-        case VariantKind::Date:
-            return "Date " + std::to_string(v.date().serial);
-        case VariantKind::String:
-            return "String \"" + v.str() + "\"";
-        case VariantKind::Boolean:
-            return v.boolean() ? "Boolean True" : "Boolean False";
-        default:
-            return "kind " + std::to_string(static_cast<int>(v.kind()));
-    }
-}
 
 class SqliteDriver : public ::testing::Test {
   protected:
@@ -257,7 +238,9 @@ TEST_F(SqliteDriver, KeysetOnAStatementThatChangesDataRunsItAtOpen) {
     EXPECT_EQ(db->Execute("select count(*) from T")->Fields()[0].Value(), Variant(int32_t{4}));
 }
 
-TEST_F(SqliteDriver, RepeatedAppendsPrepareNothingTwiceUntilTheSchemaChanges) {
+// That a changed schema is not met with the old statements is the conformance suite's
+// RepeatedStatementsSeeTablesChangedOrDroppedInBetween.
+TEST_F(SqliteDriver, RepeatedAppendsPrepareNothingTwice) {
     auto db = open("Data Source=:memory:");
     db->Execute("create table T (Code integer, Name text)");
     auto append = [&](int code) {
@@ -265,7 +248,7 @@ TEST_F(SqliteDriver, RepeatedAppendsPrepareNothingTwiceUntilTheSchemaChanges) {
         rs.Open("Select * from T", db, adOpenKeyset, adLockOptimistic);
         rs.AddNew();
         rs.Fields()[0].Value(int32_t{code});
-        rs.Fields()[rs.Fields().Count() - 1].Value(int32_t{code});
+        rs.Fields()[1].Value(int32_t{code});
         rs.Update();
         rs.Close();
     };
@@ -274,14 +257,6 @@ TEST_F(SqliteDriver, RepeatedAppendsPrepareNothingTwiceUntilTheSchemaChanges) {
     for (int code = 2; code <= 5; ++code)
         append(code);
     EXPECT_EQ(sqlite::statements_prepared(*db), prepared);
-
-    // The statements of the old schema are not used with the new one.
-    db->Execute("alter table T add column Extra integer");
-    append(6);
-    EXPECT_GT(sqlite::statements_prepared(*db), prepared + 2);
-    auto rs = db->Execute("select count(*), sum(Extra) from T");
-    EXPECT_EQ(rs->Fields()[0].Value(), Variant(int32_t{6}));
-    EXPECT_EQ(rs->Fields()[1].Value(), Variant(int32_t{6}));
 }
 
 // Reads with literals in their condition run with parameters in the literals' place; the
