@@ -50,15 +50,7 @@ class DataAccessTest : public ::testing::TestWithParam<DbContext> {
         return c;
     }
 
-    void exec(const std::string& sql, Connection& on) {
-        try {
-            on.Execute(sql);
-        } catch (const ErrorInfo& e) {
-            ADD_FAILURE() << sql << "\n  failed: " << e.number() << " " << e.description();
-            throw;
-        }
-    }
-    void exec(const std::string& sql) { exec(sql, *db); }
+    void exec(const std::string& sql) { rows_of(*db, sql); }
 
     /// Every row of sql, read through Execute on the second connection.
     Rows rows(const std::string& sql) { return rows_of(*other, sql); }

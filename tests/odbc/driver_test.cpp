@@ -46,13 +46,7 @@ class OdbcTest : public ::testing::TestWithParam<DbContext> {
     }
     std::shared_ptr<Connection> connect() const { return connect(ctx.password); }
 
-    void exec(const std::string& sql) {
-        try {
-            db->Execute(sql);
-        } catch (const ErrorInfo& e) {
-            FAIL() << sql << "\n  failed: " << e.number() << " " << e.description();
-        }
-    }
+    void exec(const std::string& sql) { rows_of(*db, sql); }
 
     std::vector<Variant> column(const std::string& sql) {
         std::vector<Variant> out;
