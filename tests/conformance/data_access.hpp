@@ -259,7 +259,7 @@ TEST_P(DataAccessCursors, ForwardOnlyReadsRowsInOrderAndRefusesWrites) {
 }
 
 TEST_P(DataAccessCursors, StaticClientCursorKnowsItsRecordCount) {
-    make_items({{1, "one"}, {2, "two"}, {3, "three"}});
+    make_items({{1, "one"}, {2, "two"}, {3, "three, and a text of thirty"}});
     Recordset rs;
     rs.CursorLocation(adUseClient);
     rs.Open("select Id, Name from Items order by Id", db, adOpenStatic, adLockReadOnly);
@@ -270,7 +270,7 @@ TEST_P(DataAccessCursors, StaticClientCursorKnowsItsRecordCount) {
         std::vector<std::string> names;
         for (; !rs.Eof(); rs.MoveNext())
             names.push_back(rs.Fields()[1].Value().str());
-        EXPECT_EQ(names, (std::vector<std::string>{"one", "two", "three"}));
+        EXPECT_EQ(names, (std::vector<std::string>{"one", "two", "three, and a text of thirty"}));
     }
     EXPECT_EQ(raised_by([&] { rs.AddNew(); }).number(), 3251);
     rs.Close();
