@@ -139,7 +139,7 @@ void StaticRows::append(Variant v) {
             }
             [[fallthrough]];
         default:
-            // Longer texts keep the storage they were read into: no copy now or when read.
+            // Longer texts keep the storage they were read into.
             cell.tag = Tag::boxed;
             put(boxed_.size());
             boxed_.push_back(std::move(v));
@@ -159,45 +159,46 @@ T take(const char* bytes) {
 
 }  // namespace
 
-const Variant* StaticRows::view(std::size_t i, Variant& scratch) const {
+void StaticRows::copy(std::size_t i, Variant& out) const {
     const Cell& cell = cells_[i];
     switch (cell.tag) {
         case Tag::empty:
-            scratch = Variant();
+            out = Variant();
             break;
         case Tag::null:
-            scratch = Variant::null();
+            out = Variant::null();
             break;
         case Tag::integer:
-            scratch = Variant(take<int16_t>(cell.bytes));
+            out = Variant(take<int16_t>(cell.bytes));
             break;
         case Tag::long_value:
-            scratch = Variant(take<int32_t>(cell.bytes));
+            out = Variant(take<int32_t>(cell.bytes));
             break;
         case Tag::single:
-            scratch = Variant(take<float>(cell.bytes));
+            out = Variant(take<float>(cell.bytes));
             break;
         case Tag::dbl:
-            scratch = Variant(take<double>(cell.bytes));
+            out = Variant(take<double>(cell.bytes));
             break;
         case Tag::date:
-            scratch = Variant(Date(take<double>(cell.bytes)));
+            out = Variant(Date(take<double>(cell.bytes)));
             break;
         case Tag::boolean:
-            scratch = Variant(take<bool>(cell.bytes));
+            out = Variant(take<bool>(cell.bytes));
             break;
         case Tag::text:
-            scratch = Variant(std::string_view(cell.bytes, cell.size));
+            out = Variant(std::string_view(cell.bytes, cell.size));
             break;
         case Tag::boxed:
-            return &boxed_[take<std::size_t>(cell.bytes)];
+            out = boxed_[take<std::size_t>(cell.bytes)];
+            break;
     }
-    return &scratch;
 }
 
 Variant StaticRows::at(std::size_t i) const {
-    Variant scratch;
-    return *view(i, scratch);
+    Variant v;
+    copy(i, v);
+    return v;
 }
 
 void StaticRows::clear() {
@@ -215,8 +216,7 @@ class StaticCursor final : public CursorDriver {
           names_(std::move(names)),
           values_(std::move(values)),
           width_(names_.size()),
-          rows_(rows),
-          current_(width_) {}
+          rows_(rows) {}
 
     bool eof() const override { return position_ >= rows_; }
     int32_t record_count() const override { return static_cast<int32_t>(rows_); }
@@ -226,9 +226,10 @@ class StaticCursor final : public CursorDriver {
     int32_t field_count() const override { return static_cast<int32_t>(width_); }
     std::string field_name(int32_t index) const override { return names_[index]; }
     Variant value(int32_t index) const override { return values_.at(cell(index)); }
-    const Variant* current(int32_t index) const override {
-        if (position_ >= rows_) return nullptr;
-        return values_.view(cell(index), current_[static_cast<std::size_t>(index)]);
+    bool copy_current(int32_t index, Variant& out) const override {
+        if (position_ >= rows_) return false;
+        values_.copy(cell(index), out);
+        return true;
     }
 
     void set_value(int32_t, const Variant&) override { refuse_update(source_); }
@@ -252,7 +253,6 @@ class StaticCursor final : public CursorDriver {
     std::size_t width_;
     std::size_t rows_;
     std::size_t position_ = 0;
-    mutable std::vector<Variant> current_;  // the current row's packed values, as handed out
 };
 
 }  // namespace

@@ -55,8 +55,8 @@ class StaticRows {
     void append(Variant v);
     std::size_t size() const { return cells_.size(); }
     Variant at(std::size_t i) const;
-    /// Value i without a copy where it is kept as a Variant, else rebuilt in scratch.
-    const Variant* view(std::size_t i, Variant& scratch) const;
+    /// Value i into out, which keeps its storage where it can.
+    void copy(std::size_t i, Variant& out) const;
     void clear();
 
   private:
