@@ -559,7 +559,6 @@ TEST_P(DataAccessValues, ValuesReadBackWithTheKindOfTheirColumn) {
     }
     rs.UpdateBatch(adAffectAll);
     rs.Close();
-    // A static cursor keeps the values the driver read in storage of its own.
     rs.CursorLocation(adUseClient);
     rs.Open("select * from V order by Id", db, adOpenStatic, adLockReadOnly);
     for (const Case& c : cases) {
