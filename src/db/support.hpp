@@ -37,11 +37,7 @@ decltype(auto) unchanged(F&& body) {
 /// Fails as Field::Value does.
 inline const Variant& read_current(const Recordset& rs, const Field& field, int32_t position,
                                    Variant& out) {
-    if (const Variant* v = rs.cursor().current(position)) {
-        out = *v;
-    } else {
-        out = field.Value();
-    }
+    if (!rs.cursor().copy_current(position, out)) out = field.Value();
     return out;
 }
 

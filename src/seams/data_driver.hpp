@@ -30,10 +30,10 @@ class CursorDriver {
     /// Value of the current row (or of the row being added). Called only when not at EOF
     /// or while a row is being added.
     virtual Variant value(int32_t index) const = 0;
-    /// The value of the current row where the cursor holds it, for the library's own loops to
-    /// read without a copy; valid until the cursor moves. nullptr where the cursor holds no
-    /// values (use value) or there is no current row.
-    virtual const Variant* current(int32_t /*index*/) const { return nullptr; }
+    /// Copies the value of the current row into out, reusing out's storage, where the cursor
+    /// holds its values, for the library's own loops; false where it holds none (use value) or
+    /// there is no current row.
+    virtual bool copy_current(int32_t /*index*/, Variant& /*out*/) const { return false; }
     virtual void set_value(int32_t index, const Variant& v) = 0;
 
     virtual void add_new() = 0;

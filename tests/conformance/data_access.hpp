@@ -207,7 +207,7 @@ TEST_P(DataAccessCursors, ForwardOnlyReadsRowsInOrderAndRefusesWrites) {
 }
 
 TEST_P(DataAccessCursors, StaticClientCursorKnowsItsRecordCount) {
-    make_items({{1, "one"}, {2, "two"}, {3, "three"}});
+    make_items({{1, "one"}, {2, "two"}, {3, "three, and a text of thirty"}});
     Recordset rs;
     rs.CursorLocation(adUseClient);
     rs.Open("select Id, Name from Items order by Id", db, adOpenStatic, adLockReadOnly);
@@ -218,7 +218,7 @@ TEST_P(DataAccessCursors, StaticClientCursorKnowsItsRecordCount) {
         std::vector<std::string> names;
         for (; !rs.Eof(); rs.MoveNext())
             names.push_back(rs.Fields()[1].Value().str());
-        EXPECT_EQ(names, (std::vector<std::string>{"one", "two", "three"}));
+        EXPECT_EQ(names, (std::vector<std::string>{"one", "two", "three, and a text of thirty"}));
     }
     EXPECT_EQ(raised_by([&] { rs.AddNew(); }).number(), 3251);
     rs.Close();
@@ -455,13 +455,13 @@ TEST_P(DataAccessValues, ValuesReadBackWithTheKindOfTheirColumn) {
     }
     rs.UpdateBatch(adAffectAll);
     rs.Close();
-    for (std::size_t i = 0; i < cases.size(); ++i) {
-        const auto& c = cases[i];
+    rs.CursorLocation(adUseClient);
+    rs.Open("select * from V order by Id", db, adOpenStatic, adLockReadOnly);
+    for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.column) + " written as " + describe(c.written));
-        const Rows r =
-            rows(std::string("select ") + c.column + " from V where Id = " + std::to_string(i));
-        ASSERT_EQ(r.size(), 1u);
-        EXPECT_EQ(describe(r[0][0]), describe(c.read));
+        ASSERT_FALSE(rs.Eof());
+        EXPECT_EQ(describe(rs.Fields()[c.column].Value()), describe(c.read));
+        rs.MoveNext();
     }
 }
 

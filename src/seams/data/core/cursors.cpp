@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cstdlib>
+#include <cstring>
 
 #include "ortiva/conversions.hpp"
 #include "ortiva/error_info.hpp"
@@ -92,15 +93,128 @@ std::string iso_text(Date d) {
     return out;
 }
 
+void StaticRows::append(Variant v) {
+    Cell cell{};
+    const auto put = [&cell](const auto& value) {
+        static_assert(sizeof value <= inline_text);
+        std::memcpy(cell.bytes, &value, sizeof value);
+    };
+    switch (v.kind()) {
+        case VariantKind::Empty:
+            cell.tag = Tag::empty;
+            break;
+        case VariantKind::Null:
+            cell.tag = Tag::null;
+            break;
+        case VariantKind::Integer:
+            cell.tag = Tag::integer;
+            put(v.integer());
+            break;
+        case VariantKind::Long:
+            cell.tag = Tag::long_value;
+            put(v.long_value());
+            break;
+        case VariantKind::Single:
+            cell.tag = Tag::single;
+            put(v.single());
+            break;
+        case VariantKind::Double:
+            cell.tag = Tag::dbl;
+            put(v.dbl());
+            break;
+        case VariantKind::Date:
+            cell.tag = Tag::date;
+            put(v.date().serial);
+            break;
+        case VariantKind::Boolean:
+            cell.tag = Tag::boolean;
+            put(v.boolean());
+            break;
+        case VariantKind::String:
+            if (v.str().size() <= inline_text) {
+                cell.tag = Tag::text;
+                cell.size = static_cast<unsigned char>(v.str().size());
+                std::memcpy(cell.bytes, v.str().data(), v.str().size());
+                break;
+            }
+            [[fallthrough]];
+        default:
+            // Longer texts keep the storage they were read into.
+            cell.tag = Tag::boxed;
+            put(boxed_.size());
+            boxed_.push_back(std::move(v));
+            break;
+    }
+    cells_.push_back(cell);
+}
+
+namespace {
+
+template <class T>
+T take(const char* bytes) {
+    T value;
+    std::memcpy(&value, bytes, sizeof value);
+    return value;
+}
+
+}  // namespace
+
+void StaticRows::copy(std::size_t i, Variant& out) const {
+    const Cell& cell = cells_[i];
+    switch (cell.tag) {
+        case Tag::empty:
+            out = Variant();
+            break;
+        case Tag::null:
+            out = Variant::null();
+            break;
+        case Tag::integer:
+            out = Variant(take<int16_t>(cell.bytes));
+            break;
+        case Tag::long_value:
+            out = Variant(take<int32_t>(cell.bytes));
+            break;
+        case Tag::single:
+            out = Variant(take<float>(cell.bytes));
+            break;
+        case Tag::dbl:
+            out = Variant(take<double>(cell.bytes));
+            break;
+        case Tag::date:
+            out = Variant(Date(take<double>(cell.bytes)));
+            break;
+        case Tag::boolean:
+            out = Variant(take<bool>(cell.bytes));
+            break;
+        case Tag::text:
+            out = Variant(std::string_view(cell.bytes, cell.size));
+            break;
+        case Tag::boxed:
+            out = boxed_[take<std::size_t>(cell.bytes)];
+            break;
+    }
+}
+
+Variant StaticRows::at(std::size_t i) const {
+    Variant v;
+    copy(i, v);
+    return v;
+}
+
+void StaticRows::clear() {
+    cells_.clear();
+    boxed_.clear();
+}
+
 namespace {
 
 class StaticCursor final : public CursorDriver {
   public:
-    StaticCursor(std::string_view source, std::vector<std::string> names,
-                 std::vector<Variant> cells, std::size_t rows)
+    StaticCursor(std::string_view source, std::vector<std::string> names, StaticRows values,
+                 std::size_t rows)
         : source_(source),
           names_(std::move(names)),
-          cells_(std::move(cells)),
+          values_(std::move(values)),
           width_(names_.size()),
           rows_(rows) {}
 
@@ -111,9 +225,11 @@ class StaticCursor final : public CursorDriver {
 
     int32_t field_count() const override { return static_cast<int32_t>(width_); }
     std::string field_name(int32_t index) const override { return names_[index]; }
-    Variant value(int32_t index) const override { return cells_[cell(index)]; }
-    const Variant* current(int32_t index) const override {
-        return position_ < rows_ ? &cells_[cell(index)] : nullptr;
+    Variant value(int32_t index) const override { return values_.at(cell(index)); }
+    bool copy_current(int32_t index, Variant& out) const override {
+        if (position_ >= rows_) return false;
+        values_.copy(cell(index), out);
+        return true;
     }
 
     void set_value(int32_t, const Variant&) override { refuse_update(source_); }
@@ -122,7 +238,7 @@ class StaticCursor final : public CursorDriver {
     void update_batch(int32_t) override { refuse_update(source_); }
     bool adding() const override { return false; }
     void close() override {
-        cells_.clear();
+        values_.clear();
         rows_ = 0;
     }
 
@@ -133,7 +249,7 @@ class StaticCursor final : public CursorDriver {
 
     std::string source_;
     std::vector<std::string> names_;
-    std::vector<Variant> cells_;  // row after row
+    StaticRows values_;
     std::size_t width_;
     std::size_t rows_;
     std::size_t position_ = 0;
@@ -142,9 +258,9 @@ class StaticCursor final : public CursorDriver {
 }  // namespace
 
 std::unique_ptr<CursorDriver> make_static_cursor(std::string_view source,
-                                                 std::vector<std::string> names,
-                                                 std::vector<Variant> cells, std::size_t rows) {
-    return std::make_unique<StaticCursor>(source, std::move(names), std::move(cells), rows);
+                                                 std::vector<std::string> names, StaticRows values,
+                                                 std::size_t rows) {
+    return std::make_unique<StaticCursor>(source, std::move(names), std::move(values), rows);
 }
 
 }  // namespace ortiva::detail

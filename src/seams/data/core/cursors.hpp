@@ -47,11 +47,69 @@ Variant storable_bool(const Variant& v);
 /// "YYYY-MM-DD hh:mm:ss", the date text every database reads.
 std::string iso_text(Date d);
 
-/// A read-only cursor over rows read at Open: RecordCount is known at once. cells holds the
-/// rows one after another, names.size() values each.
+/// The values a static cursor holds, row after row. Values live in fixed blocks that never
+/// move, so loading a large result copies nothing it has already read; numbers, dates and
+/// short texts are packed into 16 bytes each, and only what does not fit is kept as a Variant.
+class StaticRows {
+  public:
+    void append(Variant v);
+    std::size_t size() const { return cells_.size(); }
+    Variant at(std::size_t i) const;
+    /// Value i into out, which keeps its storage where it can.
+    void copy(std::size_t i, Variant& out) const;
+    void clear();
+
+  private:
+    // Values in blocks of N, appended in place: growing never moves those stored.
+    template <class T, std::size_t N>
+    class Blocks {
+      public:
+        void push_back(T v) {
+            if (blocks_.empty() || blocks_.back().size() == N) blocks_.emplace_back().reserve(N);
+            blocks_.back().push_back(std::move(v));
+            ++size_;
+        }
+        const T& operator[](std::size_t i) const { return blocks_[i / N][i % N]; }
+        std::size_t size() const { return size_; }
+        void clear() {
+            blocks_.clear();
+            size_ = 0;
+        }
+
+      private:
+        std::vector<std::vector<T>> blocks_;
+        std::size_t size_ = 0;
+    };
+
+    static constexpr std::size_t inline_text = 14;
+    enum class Tag : unsigned char {
+        empty,
+        null,
+        integer,
+        long_value,
+        single,
+        dbl,
+        date,
+        boolean,
+        text,
+        boxed
+    };
+    struct Cell {
+        alignas(8) char bytes[inline_text];  // the scalar, the text, or the index of the Variant
+        unsigned char size;                  // of the text
+        Tag tag;
+    };
+    static_assert(sizeof(Cell) == 16);
+
+    Blocks<Cell, 4096> cells_;
+    Blocks<Variant, 1024> boxed_;
+};
+
+/// A read-only cursor over rows read at Open: RecordCount is known at once. values holds
+/// names.size() values for each of the rows.
 std::unique_ptr<CursorDriver> make_static_cursor(std::string_view source,
-                                                 std::vector<std::string> names,
-                                                 std::vector<Variant> cells, std::size_t rows);
+                                                 std::vector<std::string> names, StaticRows values,
+                                                 std::size_t rows);
 
 /// Reads every row of a cursor standing on its first row into a static cursor, and closes it
 /// (also when a read fails). Rows is the driver's forward cursor class: being final, its calls
@@ -63,19 +121,19 @@ std::unique_ptr<CursorDriver> load_static(std::string_view source, Rows& rows) {
     names.reserve(static_cast<std::size_t>(width));
     for (int32_t i = 0; i < width; ++i)
         names.push_back(rows.field_name(i));
-    std::vector<Variant> cells;
+    StaticRows values;
     std::size_t count = 0;
     try {
         for (; !rows.eof(); rows.move_next(), ++count) {
             for (int32_t i = 0; i < width; ++i)
-                cells.push_back(rows.value(i));
+                values.append(rows.value(i));
         }
     } catch (...) {
         rows.close();
         throw;
     }
     rows.close();
-    return make_static_cursor(source, std::move(names), std::move(cells), count);
+    return make_static_cursor(source, std::move(names), std::move(values), count);
 }
 
 }  // namespace ortiva::detail
