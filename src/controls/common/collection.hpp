@@ -7,7 +7,6 @@
 
 #include <cstdint>
 #include <memory>
-#include <string_view>
 
 #include "controls/common/control.hpp"
 

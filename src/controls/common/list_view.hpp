@@ -8,11 +8,10 @@
 #include <cstdint>
 #include <memory>
 #include <string>
-#include <string_view>
-#include <unordered_map>
 #include <vector>
 
 #include "controls/common/control.hpp"
+#include "controls/common/keys.hpp"
 #include "ortiva/host_object.hpp"
 
 namespace ortiva::controls {
@@ -20,7 +19,7 @@ namespace ortiva::controls {
 class ListViewCore;
 
 /// A row as a toolkit keeps it. Its key and tag live here; its texts in the toolkit.
-class ListRow : public Dispatched {
+class ListRow : public Keyed {
   public:
     std::string type_name() const override { return "ListItem"; }
 
@@ -36,7 +35,6 @@ class ListRow : public Dispatched {
     /// Whether the row can carry a key (rows a host added to a widget itself cannot).
     virtual bool keyable() const { return true; }
 
-    const std::string& key() const { return key_; }
     /// The list view, or 35605 once the row was removed.
     ListViewCore& view() const;
     /// 1 to "ColumnHeaders".Count - 1, else error (380 for "SubItems", 35600 for
@@ -46,11 +44,6 @@ class ListRow : public Dispatched {
   protected:
     Variant dispatch(Access access, const MemberRef& member, const Args& args,
                      const Variant* value) override;
-
-  private:
-    friend class ListViewCore;
-    std::string key_;
-    std::string tag_;
 };
 
 /// The list view's members over the rows and headers a toolkit keeps. Positions handed to the
@@ -74,7 +67,7 @@ class ListViewCore {
     /// carry one).
     void rekey(ListRow& row, std::string key);
     /// Drops a row that is going from the keys.
-    void forget(const ListRow& row);
+    void forget(const ListRow& row) { keys_.forget(row); }
 
     void add_column(const Args& args);
     void clear_columns();
@@ -121,7 +114,7 @@ class ListViewCore {
         double width = 1440;
     };
 
-    std::unordered_map<std::string, ListRow*> keys_;
+    KeyIndex keys_;
     std::vector<Column> columns_;
     std::shared_ptr<HostObject> items_;  // made on first use: they watch the control
     std::shared_ptr<HostObject> headers_;

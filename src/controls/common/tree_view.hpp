@@ -7,10 +7,9 @@
 #include <cstdint>
 #include <memory>
 #include <string>
-#include <string_view>
-#include <unordered_map>
 
 #include "controls/common/control.hpp"
+#include "controls/common/keys.hpp"
 #include "ortiva/host_object.hpp"
 
 namespace ortiva::controls {
@@ -18,7 +17,7 @@ namespace ortiva::controls {
 class TreeViewCore;
 
 /// A node as a toolkit keeps it.
-class TreeNode : public Dispatched {
+class TreeNode : public Keyed {
   public:
     std::string type_name() const override { return "Node"; }
 
@@ -39,16 +38,9 @@ class TreeNode : public Dispatched {
     virtual TreeNode* next() const = 0;
     virtual TreeNode* previous() const = 0;
 
-    const std::string& key() const { return key_; }
-
   protected:
     Variant dispatch(Access access, const MemberRef& member, const Args& args,
                      const Variant* value) override;
-
-  private:
-    friend class TreeViewCore;
-    std::string key_;
-    std::string tag_;
 };
 
 /// The tree view's members over the nodes a toolkit keeps.
@@ -67,10 +59,8 @@ class TreeViewCore {
     TreeNode& add(const Args& args);
     void remove(const Variant& index);
     void clear();
-    void rekey(TreeNode& node, std::string key);
     /// Drops a node that is going from the keys.
-    void forget(const TreeNode& node);
-    const std::string& path_separator() const { return separator_; }
+    void forget(const TreeNode& node) { keys_.forget(node); }
 
   protected:
     ~TreeViewCore() = default;
@@ -96,7 +86,7 @@ class TreeViewCore {
     friend class TreeNode;
     friend class Nodes;
 
-    std::unordered_map<std::string, TreeNode*> keys_;
+    KeyIndex keys_;
     std::string separator_ = "\\";
     std::shared_ptr<HostObject> collection_;  // made on first use: it watches the control
 };

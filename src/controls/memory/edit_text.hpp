@@ -7,6 +7,7 @@
 #include <string>
 
 #include "controls/common/edit_members.hpp"
+#include "ortiva/memory_controls.hpp"
 
 namespace ortiva::memory {
 
@@ -37,6 +38,14 @@ class EditText : public controls::EditArea {
     int32_t length_ = 0;
     int32_t start_ = 0;
     int32_t selected_ = 0;
+};
+
+/// Text boxes and combo boxes: the controls that take key presses.
+class KeyTarget {
+  public:
+    virtual ~KeyTarget() = default;
+    virtual EditText& key_text() = 0;
+    KeyPressHandler key_handler;
 };
 
 }  // namespace ortiva::memory

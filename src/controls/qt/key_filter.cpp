@@ -10,17 +10,26 @@
 
 namespace ortiva::qt {
 
+namespace {
+
+// The keys whose codes are control characters.
+struct Special {
+    int16_t code;
+    Qt::Key key;
+    const char* text;
+};
+constexpr Special specials[] = {
+    {8, Qt::Key_Backspace, "\b"},
+    {13, Qt::Key_Return, "\r"},
+    {27, Qt::Key_Escape, "\x1b"},
+};
+
+}  // namespace
+
 int16_t key_code(const QKeyEvent& event) {
-    switch (event.key()) {
-        case Qt::Key_Backspace:
-            return 8;
-        case Qt::Key_Return:
-        case Qt::Key_Enter:
-            return 13;
-        case Qt::Key_Escape:
-            return 27;
-        default:
-            break;
+    const int key = event.key() == Qt::Key_Enter ? Qt::Key_Return : event.key();
+    for (const Special& s : specials) {
+        if (s.key == key) return s.code;
     }
     const QString typed = event.text();
     if (typed.size() != 1) return 0;
@@ -36,9 +45,9 @@ int16_t key_code(const QKeyEvent& event) {
 namespace {
 
 QKeyEvent key_event(int16_t code) {
-    if (code == 8) return QKeyEvent(QEvent::KeyPress, Qt::Key_Backspace, Qt::NoModifier, "\b");
-    if (code == 13) return QKeyEvent(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, "\r");
-    if (code == 27) return QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier, "\x1b");
+    for (const Special& s : specials) {
+        if (s.code == code) return QKeyEvent(QEvent::KeyPress, s.key, Qt::NoModifier, s.text);
+    }
     const auto unit = static_cast<uint16_t>(code);
     const char16_t c = unit <= 255
                            ? static_cast<char16_t>(text::cp1252_char(static_cast<uint8_t>(unit)))

@@ -4,7 +4,6 @@
 // item's column c, header texts are the widget's; the members are controls::ListViewCore's.
 // Row objects refer to their item and fail with 35605 once it is gone.
 
-#include <QPointer>
 #include <QTreeWidget>
 #include <cstdint>
 #include <memory>
@@ -53,20 +52,19 @@ class ListView : public controls::KindControl<Control, controls::ListViewCore> {
     explicit ListView(QTreeWidget* tree);
     ~ListView() override;
 
-    QTreeWidget& tree() const;
+    /// The widget; 35605 once it is gone.
+    QTreeWidget& tree() const { return static_cast<QTreeWidget&>(*widget()); }
     int32_t row_count() const override;
     /// 1-based position of the row, 0 when it is not in the list view.
     int32_t position_of(const QTreeWidgetItem* item) const;
-    bool alive(const ListItem& row) const;
-    void select(QTreeWidgetItem* item);
     /// Hands buffered rows to the widget.
     void flush();
 
   protected:
     void visibility_changed(bool shown) override;
-    void widget_gone() override { tree_ = nullptr; }
 
   private:
+    friend class ListItem;
     std::shared_ptr<controls::ListRow> row_at(int32_t i) override;
     std::shared_ptr<controls::ListRow> insert_row(int32_t at, std::string text) override;
     void erase_row(controls::ListRow& row) override;
@@ -83,7 +81,6 @@ class ListView : public controls::KindControl<Control, controls::ListViewCore> {
     /// Turns the widget's sorting off so that positions hold, and lets a header click sort.
     void keep_positions();
 
-    QPointer<QTreeWidget> tree_;
     std::vector<QTreeWidgetItem*> pending_;  // appended while hidden, not yet in the widget
     QObject* watcher_ = nullptr;
     bool buffering_ = false;

@@ -12,19 +12,13 @@ namespace ortiva::qt {
 
 namespace {
 
+// The icon of each style from 0 to 4 (critical, question, exclamation, information).
 QMessageBox::Icon icon_of(int32_t style) {
-    switch (style & 0x70) {
-        case 16:
-            return QMessageBox::Critical;
-        case 32:
-            return QMessageBox::Question;
-        case 48:
-            return QMessageBox::Warning;
-        case 64:
-            return QMessageBox::Information;
-        default:
-            return QMessageBox::NoIcon;
-    }
+    constexpr QMessageBox::Icon icons[] = {QMessageBox::NoIcon, QMessageBox::Critical,
+                                           QMessageBox::Question, QMessageBox::Warning,
+                                           QMessageBox::Information};
+    const int32_t i = (style & 0x70) >> 4;
+    return i < 5 ? icons[i] : QMessageBox::NoIcon;
 }
 
 struct Button {

@@ -55,11 +55,6 @@ TreeView::~TreeView() {
         n->handle->tree_ = nullptr;
 }
 
-QTreeWidget& TreeView::tree() const {
-    if (!tree_) detail::removed();
-    return *tree_;
-}
-
 int32_t TreeView::index_of(const NodeItem* item) const {
     const auto it = std::find(nodes_.begin(), nodes_.end(), item);
     return it == nodes_.end() ? 0 : static_cast<int32_t>(it - nodes_.begin() + 1);

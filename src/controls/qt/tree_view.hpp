@@ -4,7 +4,6 @@
 // widget's; the members are controls::TreeViewCore's. Node objects fail with 35605 once their
 // item is gone.
 
-#include <QPointer>
 #include <QTreeWidget>
 #include <cstdint>
 #include <memory>
@@ -56,18 +55,16 @@ class Node : public controls::TreeNode {
 
 class TreeView : public controls::KindControl<Control, controls::TreeViewCore> {
   public:
-    explicit TreeView(QTreeWidget* tree) : KindControl("TreeView", tree, true), tree_(tree) {}
+    explicit TreeView(QTreeWidget* tree) : KindControl("TreeView", tree, true) {}
     ~TreeView() override;
 
-    QTreeWidget& tree() const;
+    /// The widget; 35605 once it is gone.
+    QTreeWidget& tree() const { return static_cast<QTreeWidget&>(*widget()); }
     int32_t count() const override { return static_cast<int32_t>(nodes_.size()); }
     /// 1-based, in the order added.
     int32_t index_of(const NodeItem* item) const;
     /// Drops a deleted item from the keys and the order.
     void forget_item(NodeItem* item);
-
-  protected:
-    void widget_gone() override { tree_ = nullptr; }
 
   private:
     TreeNode& node_at(int32_t i) override { return *nodes_[static_cast<std::size_t>(i)]->handle; }
@@ -78,7 +75,6 @@ class TreeView : public controls::KindControl<Control, controls::TreeViewCore> {
     TreeNode* selected_node() const override;
     void select_node(TreeNode* node) override;
 
-    QPointer<QTreeWidget> tree_;
     std::vector<NodeItem*> nodes_;
 };
 

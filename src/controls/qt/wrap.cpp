@@ -10,6 +10,7 @@
 #include <QTreeWidget>
 #include <cstring>
 
+#include "controls/common/args.hpp"
 #include "controls/qt/control.hpp"
 #include "controls/qt/key_filter.hpp"
 #include "controls/qt/kinds.hpp"
@@ -35,18 +36,6 @@ HostObjectPtr make_adapter(QWidget* w) {
         return make_form(w);
     std::string type = w->metaObject()->className();
     return make_plain(w, type);
-}
-
-KeyTarget& key_target(HostObject& control) {
-    auto* target = dynamic_cast<KeyTarget*>(&control);
-    if (!target) raise(err::type_mismatch);
-    return *target;
-}
-
-Control& control_of(HostObject& object) {
-    auto* control = dynamic_cast<Control*>(&object);
-    if (!control) raise(err::type_mismatch);
-    return *control;
 }
 
 }  // namespace
@@ -108,11 +97,8 @@ HostObjectPtr create_control(std::string_view kind, std::string_view name, QWidg
     } else if (same_name(kind, "Frame")) {
         w = new QGroupBox(parent);
     } else if (same_name(kind, "Form")) {
+        // A plain QWidget: wrap() makes it a form.
         w = new QWidget(parent, parent ? Qt::Window : Qt::WindowFlags());
-        w->setObjectName(detail::to_q(name));
-        HostObjectPtr form = make_form(w);
-        keep_adapter(w, form);
-        return form;
     } else {
         raise(err::invalid_call, {}, "No control kind named " + std::string(kind));
     }
@@ -127,8 +113,8 @@ QWidget* widget_of(const HostObject& control) {
 
 void add_control(HostObject& form, const HostObjectPtr& control) {
     if (form.type_name() != "Form" || !control) raise(err::type_mismatch);
-    QWidget* window = control_of(form).widget();
-    QWidget* w = control_of(*control).widget();
+    QWidget* window = controls::object_as<Control>(form).widget();
+    QWidget* w = controls::object_as<Control>(*control).widget();
     if (w == window) raise(err::invalid_call);
     const bool hidden = own_hidden(w);
     w->setParent(window);
@@ -137,12 +123,13 @@ void add_control(HostObject& form, const HostObjectPtr& control) {
 }
 
 void set_key_press_handler(HostObject& control, KeyPressHandler handler) {
-    key_target(control).key_filter(control_of(control)).set_handler(std::move(handler));
+    KeyTarget& target = controls::object_as<KeyTarget>(control);
+    target.key_filter(controls::object_as<Control>(control)).set_handler(std::move(handler));
 }
 
 int16_t press_key(HostObject& control, int16_t key_ascii) {
-    KeyTarget& target = key_target(control);
-    Control& c = control_of(control);
+    KeyTarget& target = controls::object_as<KeyTarget>(control);
+    Control& c = controls::object_as<Control>(control);
     if (!c.reachable()) return 0;
     return target.key_filter(c).press(key_ascii);
 }
