@@ -121,6 +121,7 @@ class ColumnHeader : public Dispatched {
         keep->check_alive();
         ListViewCore& view = *view_;
         if (c_ >= view.column_count()) removed();
+        ListViewCore::Column& column = view.columns_[static_cast<std::size_t>(c_)];
         switch (find_member<header_members>(member)) {
             case R::Text:
                 return property(
@@ -128,14 +129,19 @@ class ColumnHeader : public Dispatched {
                     [&](const Variant& v) { view.set_header_text(c_, text_value(v)); });
             case R::Key:
                 read_only_property(access, args);
-                return Variant(view.column_key(c_));
+                return Variant(column.key);
             case R::Index:
                 read_only_property(access, args);
                 return Variant(c_ + 1);
             case R::Width:
                 return property(
-                    access, args, value, [&] { return view.column_width(c_); },
-                    [&](const Variant& v) { view.set_column_width(c_, to_double(v)); });
+                    access, args, value, [&] { return column.width; },
+                    [&](const Variant& v) {
+                        const double twips = to_double(v);
+                        if (twips < 0) invalid_value();
+                        column.width = twips;
+                        view.show_width(c_, twips);
+                    });
             default:
                 break;
         }
@@ -315,12 +321,6 @@ int32_t ListViewCore::column(const Variant& index) const {
     return position_index(index, column_count());
 }
 
-void ListViewCore::set_column_width(int32_t c, double twips) {
-    if (twips < 0) invalid_value();
-    columns_[static_cast<std::size_t>(c)].width = twips;
-    show_width(c, twips);
-}
-
 Variant ListViewCore::dispatch_kind(Control& self, Access access, const MemberRef& member,
                                     const Args& args, const Variant* value) {
     self.check_alive();
@@ -332,15 +332,9 @@ Variant ListViewCore::dispatch_kind(Control& self, Access access, const MemberRe
     }
     switch (id) {
         case V::ListItems:
-            if (access == Access::let) read_only();
-            expect_args(args, 0, 1);
-            if (args.empty()) return object_variant(items_);
-            return object_variant(row(args[0]));
+            return items_->hand_out(access, args);
         case V::ColumnHeaders:
-            if (access == Access::let) read_only();
-            expect_args(args, 0, 1);
-            if (args.empty()) return object_variant(headers_);
-            return static_cast<ColumnHeaders&>(*headers_).header(column(args[0]));
+            return headers_->hand_out(access, args);
         default:
             break;
     }
@@ -350,12 +344,9 @@ Variant ListViewCore::dispatch_kind(Control& self, Access access, const MemberRe
         return selected ? object_variant(std::move(selected)) : nothing();
     }
     if (!value->is_object()) raise(err::type_mismatch);
-    if (!value->object()) {
-        select_row(nullptr);
-        return Variant();
-    }
+    // Nothing selects no row.
     auto* r = dynamic_cast<ListRow*>(value->object().get());
-    if (!r || !owns(*r)) invalid_value();
+    if (value->object() && (!r || r->holder() != this)) invalid_value();
     select_row(r);
     return Variant();
 }

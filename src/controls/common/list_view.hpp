@@ -16,6 +16,7 @@
 
 namespace ortiva::controls {
 
+class Collection;
 class ListViewCore;
 
 /// A row as a toolkit keeps it. Its key and tag live here; its texts in the toolkit.
@@ -51,10 +52,6 @@ class ListRow : public Keyed {
 class ListViewCore {
   public:
     int32_t column_count() const { return static_cast<int32_t>(columns_.size()); }
-    double column_width(int32_t c) const { return columns_[static_cast<std::size_t>(c)].width; }
-    const std::string& column_key(int32_t c) const {
-        return columns_[static_cast<std::size_t>(c)].key;
-    }
 
     /// A row by position (35600 outside 1..Count) or key (35601 when absent).
     std::shared_ptr<ListRow> row(const Variant& index);
@@ -73,7 +70,6 @@ class ListViewCore {
     void clear_columns();
     /// A column from 0 by position (35600 outside 1..Count) or key (35601 when absent).
     int32_t column(const Variant& index) const;
-    void set_column_width(int32_t c, double twips);
 
     virtual int32_t row_count() const = 0;
 
@@ -94,8 +90,6 @@ class ListViewCore {
     virtual std::shared_ptr<ListRow> selected_row() = 0;
     /// Selects the row (nullptr for none).
     virtual void select_row(ListRow* row) = 0;
-    /// Whether row is one of this list view's rows.
-    virtual bool owns(const ListRow& row) const { return row.holder() == this; }
 
     virtual std::string header_text(int32_t c) const = 0;
     virtual void set_header_text(int32_t c, const std::string& text) = 0;
@@ -107,8 +101,6 @@ class ListViewCore {
 
   private:
     friend class ColumnHeader;
-    friend class ColumnHeaders;
-    friend class ListItems;
     struct Column {
         std::string key;
         double width = 1440;
@@ -116,8 +108,8 @@ class ListViewCore {
 
     KeyIndex keys_;
     std::vector<Column> columns_;
-    std::shared_ptr<HostObject> items_;  // made on first use: they watch the control
-    std::shared_ptr<HostObject> headers_;
+    std::shared_ptr<Collection> items_;  // made on first use: they watch the control
+    std::shared_ptr<Collection> headers_;
 };
 
 }  // namespace ortiva::controls

@@ -147,7 +147,7 @@ TreeNode& TreeViewCore::node(const Variant& index) {
         if (!n || n->holder() != this) raise(err::ctl_element_not_found);
         return *n;
     }
-    return node_at(position_index(index, count()));
+    return *order_[static_cast<std::size_t>(position_index(index, count()))];
 }
 
 TreeNode& TreeViewCore::add(const Args& args) {
@@ -162,19 +162,33 @@ TreeNode& TreeViewCore::add(const Args& args) {
     }
     std::string key = key_value(arg(args, 2));
     keys_.check_free(key);
-    TreeNode& added =
+    auto added =
         insert_node(relative, static_cast<Relationship>(relationship), optional_text(arg(args, 3)));
-    keys_.assign(added, std::move(key));
-    return added;
+    keys_.assign(*added, std::move(key));
+    order_.push_back(added);
+    added->index_ = count();
+    return *added;
 }
 
 void TreeViewCore::remove(const Variant& index) {
     erase_node(node(index));
+    drop_removed();
 }
 
 void TreeViewCore::clear() {
     keys_.clear();
     erase_nodes();
+    order_.clear();
+}
+
+void TreeViewCore::drop_removed() {
+    std::erase_if(order_, [&](const std::shared_ptr<TreeNode>& n) {
+        if (n->holder()) return false;
+        keys_.forget(*n);
+        return true;
+    });
+    for (std::size_t i = 0; i < order_.size(); ++i)
+        order_[i]->index_ = static_cast<int32_t>(i + 1);
 }
 
 Variant TreeViewCore::dispatch_kind(Control& self, Access access, const MemberRef& member,
@@ -182,11 +196,8 @@ Variant TreeViewCore::dispatch_kind(Control& self, Access access, const MemberRe
     self.check_alive();
     switch (find_member<view_members>(member)) {
         case V::Nodes:
-            if (access == Access::let) read_only();
-            expect_args(args, 0, 1);
-            if (!args.empty()) return object(&node(args[0]));
             if (!collection_) collection_ = std::make_shared<Nodes>(self, this);
-            return object_variant(collection_);
+            return collection_->hand_out(access, args);
         case V::SelectedItem:
             plain_property(args);
             if (access != Access::let) return object(selected_node());

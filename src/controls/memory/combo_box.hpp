@@ -14,9 +14,9 @@ class ComboBox : public EditControl<ListControl> {
   protected:
     void selection_changed() override {
         const int32_t i = list_index();
-        edit_.set_text(i < 0 ? std::string() : entries()[static_cast<std::size_t>(i)].text);
+        edit_.set_edit_text(i < 0 ? std::string() : entries()[static_cast<std::size_t>(i)].text);
     }
-    void cleared() override { edit_.set_text({}); }
+    void cleared() override { edit_.set_edit_text({}); }
 };
 
 }  // namespace ortiva::memory

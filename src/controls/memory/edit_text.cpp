@@ -19,8 +19,8 @@ std::size_t whole(const std::u16string& s, std::size_t pos) {
 
 }  // namespace
 
-void EditText::set_text(std::string text) {
-    text_ = std::move(text);
+void EditText::set_edit_text(const std::string& text) {
+    text_ = text;
     length_ = text::utf16_length(text_);
     start_ = 0;
     selected_ = 0;

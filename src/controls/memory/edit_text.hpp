@@ -13,11 +13,8 @@ namespace ortiva::memory {
 
 class EditText : public controls::EditArea {
   public:
-    const std::string& text() const { return text_; }
-    /// Replaces the text; the caret goes to the start with nothing selected.
-    void set_text(std::string text);
     std::string edit_text() const override { return text_; }
-    void set_edit_text(const std::string& text) override { set_text(text); }
+    void set_edit_text(const std::string& text) override;
     int32_t edit_length() const override { return length_; }
     int32_t sel_start() const override { return start_; }
     int32_t sel_length() const override { return selected_; }

@@ -66,21 +66,17 @@ KeyFilter::KeyFilter(QWidget* widget, std::weak_ptr<HostObject> control)
     widget->installEventFilter(this);
 }
 
-void KeyFilter::forward(int16_t code) {
-    if (!widget_) return;
+void KeyFilter::send(int16_t code, bool& sending) {
     QKeyEvent event = key_event(code);
-    forwarding_ = true;
+    sending = true;
     QCoreApplication::sendEvent(widget_, &event);
-    forwarding_ = false;
+    sending = false;
 }
 
 int16_t KeyFilter::press(int16_t code) {
     if (!widget_) return 0;
     last_ = code;
-    QKeyEvent event = key_event(code);
-    pressing_ = true;
-    QCoreApplication::sendEvent(widget_, &event);
-    pressing_ = false;
+    send(code, pressing_);
     if (failure_) std::rethrow_exception(std::exchange(failure_, nullptr));
     return last_;
 }
@@ -111,7 +107,8 @@ bool KeyFilter::eventFilter(QObject* watched, QEvent* event) {
     }
     last_ = code;
     if (code == typed) return false;
-    if (code != 0) forward(code);
+    // The changed key goes to the widget past the handler.
+    if (code != 0 && widget_) send(code, forwarding_);
     return true;
 }
 

@@ -33,8 +33,8 @@ class KeyFilter : public QObject {
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
-    /// Sends code to the widget as a key event that skips the handler.
-    void forward(int16_t code);
+    /// Sends code to the widget as a key event, with sending set meanwhile.
+    void send(int16_t code, bool& sending);
 
     QPointer<QWidget> widget_;
     std::weak_ptr<HostObject> control_;

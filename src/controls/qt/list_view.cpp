@@ -47,14 +47,6 @@ controls::ListViewCore* ListItem::holder() const {
     return tracked_ || view_->position_of(item_) != 0 ? view_ : nullptr;
 }
 
-std::string ListItem::cell(int32_t c) const {
-    return item_->text(c).toStdString();
-}
-
-void ListItem::set_cell(int32_t c, std::string text) {
-    item_->setText(c, detail::to_q(text));
-}
-
 int32_t ListItem::position() const {
     return view_->position_of(item_);
 }
@@ -85,8 +77,7 @@ ListView::ListView(QTreeWidget* tree) : KindControl("ListView", tree, true) {
 
 ListView::~ListView() {
     if (!raw_widget()) {
-        for (QTreeWidgetItem* item : pending_)
-            delete item;
+        qDeleteAll(pending_);
         return;
     }
     static_cast<ShowWatcher*>(watcher_)->detach();
@@ -173,8 +164,7 @@ void ListView::erase_row(controls::ListRow& row) {
 }
 
 void ListView::erase_rows() {
-    for (QTreeWidgetItem* item : pending_)
-        delete item;
+    qDeleteAll(pending_);
     pending_.clear();
     tree().clear();
 }
@@ -198,14 +188,6 @@ std::shared_ptr<controls::ListRow> ListView::selected_row() {
         if (!item->parent()) return handle(item);
     }
     return nullptr;
-}
-
-std::string ListView::header_text(int32_t c) const {
-    return tree().headerItem()->text(c).toStdString();
-}
-
-void ListView::set_header_text(int32_t c, const std::string& text) {
-    tree().headerItem()->setText(c, detail::to_q(text));
 }
 
 void ListView::insert_header(int32_t at, const std::string& text) {

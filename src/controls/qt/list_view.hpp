@@ -32,8 +32,8 @@ class ListItem : public controls::ListRow {
         : view_(view), item_(item), tracked_(tracked) {}
 
     controls::ListViewCore* holder() const override;
-    std::string cell(int32_t c) const override;
-    void set_cell(int32_t c, std::string text) override;
+    std::string cell(int32_t c) const override { return item_->text(c).toStdString(); }
+    void set_cell(int32_t c, std::string text) override { item_->setText(c, detail::to_q(text)); }
     int32_t position() const override;
     bool selected() const override;
     void set_selected(bool on) override;
@@ -71,8 +71,12 @@ class ListView : public controls::KindControl<Control, controls::ListViewCore> {
     void erase_rows() override;
     std::shared_ptr<controls::ListRow> selected_row() override;
     void select_row(controls::ListRow* row) override;
-    std::string header_text(int32_t c) const override;
-    void set_header_text(int32_t c, const std::string& text) override;
+    std::string header_text(int32_t c) const override {
+        return tree().headerItem()->text(c).toStdString();
+    }
+    void set_header_text(int32_t c, const std::string& text) override {
+        tree().headerItem()->setText(c, detail::to_q(text));
+    }
     void insert_header(int32_t at, const std::string& text) override;
     void erase_headers() override;
     void show_width(int32_t c, double twips) override;

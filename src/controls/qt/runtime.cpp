@@ -26,23 +26,20 @@ struct Button {
     int32_t answer;
 };
 
-// The buttons of each style, left to right, with the answers they give.
+// The buttons of each style from vbOKOnly (0) to vbRetryCancel (5), left to right, with the
+// answers they give.
 std::vector<Button> buttons_of(int32_t style) {
     using B = QMessageBox;
-    switch (style & 7) {
-        case vbOKCancel:
-            return {{B::Ok, vbOK}, {B::Cancel, vbCancel}};
-        case vbAbortRetryIgnore:
-            return {{B::Abort, vbAbort}, {B::Retry, vbRetry}, {B::Ignore, vbIgnore}};
-        case vbYesNoCancel:
-            return {{B::Yes, vbYes}, {B::No, vbNo}, {B::Cancel, vbCancel}};
-        case vbYesNo:
-            return {{B::Yes, vbYes}, {B::No, vbNo}};
-        case vbRetryCancel:
-            return {{B::Retry, vbRetry}, {B::Cancel, vbCancel}};
-        default:
-            return {{B::Ok, vbOK}};
-    }
+    static const std::vector<Button> styles[] = {
+        {{B::Ok, vbOK}},
+        {{B::Ok, vbOK}, {B::Cancel, vbCancel}},
+        {{B::Abort, vbAbort}, {B::Retry, vbRetry}, {B::Ignore, vbIgnore}},
+        {{B::Yes, vbYes}, {B::No, vbNo}, {B::Cancel, vbCancel}},
+        {{B::Yes, vbYes}, {B::No, vbNo}},
+        {{B::Retry, vbRetry}, {B::Cancel, vbCancel}},
+    };
+    const int32_t i = style & 7;
+    return i <= vbRetryCancel ? styles[i] : styles[vbOKOnly];
 }
 
 bool is_form(QWidget* w) {

@@ -50,16 +50,12 @@ HostObjectPtr wrap(QWidget* widget) {
 
 HostObjectPtr wrap(QTreeWidget* tree, TreeKind kind) {
     if (!tree) raise(err::object_not_set);
+    // A tree widget with no adapter yet is wrapped as a list view unless a tree view is asked.
+    if (kind == TreeKind::TreeView && !adapter_of(tree)) keep_adapter(tree, make_tree_view(tree));
+    HostObjectPtr adapter = wrap(static_cast<QWidget*>(tree));
     const char* type = kind == TreeKind::ListView ? "ListView" : "TreeView";
-    if (HostObjectPtr existing = adapter_of(tree)) {
-        if (existing->type_name() != type) {
-            raise(err::invalid_call, {}, "The tree widget is already a " + existing->type_name());
-        }
-        return existing;
-    }
-    HostObjectPtr adapter =
-        kind == TreeKind::ListView ? make_list_view(tree) : make_tree_view(tree);
-    keep_adapter(tree, adapter);
+    if (adapter->type_name() != type)
+        raise(err::invalid_call, {}, "The tree widget is already a " + adapter->type_name());
     return adapter;
 }
 
@@ -135,10 +131,8 @@ int16_t press_key(HostObject& control, int16_t key_ascii) {
 }
 
 bool has_focus(const HostObject& control) {
-    const auto* c = dynamic_cast<const Control*>(&control);
-    if (!c || !c->raw_widget()) return false;
-    const QWidget* w = c->raw_widget();
-    return w->window()->focusWidget() == w;
+    const QWidget* w = widget_of(control);
+    return w && w->window()->focusWidget() == w;
 }
 
 }  // namespace ortiva::qt
