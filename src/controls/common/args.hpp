@@ -1,6 +1,7 @@
 #pragma once
 
-// Text arguments of the control kinds' members, in UTF-8 as the library hands them over.
+// Arguments of the control kinds' members (texts in UTF-8, as the library hands them over,
+// positions, objects) and the shape of a plain property.
 
 #include <cstddef>
 #include <cstdint>

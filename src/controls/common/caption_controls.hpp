@@ -11,7 +11,6 @@
 
 namespace ortiva::controls {
 
-/// A caption as a toolkit keeps it.
 class Captioned {
   public:
     virtual std::string caption() const = 0;

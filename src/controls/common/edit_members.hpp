@@ -12,7 +12,6 @@
 
 namespace ortiva::controls {
 
-/// An edit area as a toolkit keeps it.
 class EditArea {
   public:
     virtual std::string edit_text() const = 0;

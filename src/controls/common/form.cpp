@@ -53,11 +53,9 @@ Variant FormCore::dispatch_kind(Control& self, Access access, const MemberRef& m
             return Variant(control_count());
         case M::Caption:
             return Captioned::dispatch_kind(self, access, member, args, value);
-        case M::ActiveControl: {
+        case M::ActiveControl:
             read_only_property(access, args);
-            auto active = active_control();
-            return active ? object_variant(std::move(active)) : nothing();
-        }
+            return object_variant(active_control());
         case M::Show:
         case M::Hide:
             method(access);

@@ -1,8 +1,7 @@
 #pragma once
 
 // Keys of the rows of a list view and the nodes of a tree view: unique among a control's
-// elements, "" for none. The index points at elements it does not own; an element that goes
-// is forgotten first.
+// elements, "" for none. The index does not own the elements; one that goes is forgotten.
 
 #include <string>
 #include <unordered_map>

@@ -213,7 +213,12 @@ Variant ListRow::dispatch(Access access, const MemberRef& member, const Args& ar
         case R::Key:
             return property(
                 access, args, value, [&] { return key(); },
-                [&](const Variant& v) { owner.rekey(*this, text_value(v)); });
+                [&](const Variant& v) {
+                    std::string wanted = text_value(v);
+                    // Rows a host added to the widget itself cannot carry a key.
+                    if (wanted != key() && !wanted.empty() && !keyable()) invalid_value();
+                    owner.keys_.rekey(*this, std::move(wanted));
+                });
         case R::Index:
             read_only_property(access, args);
             return Variant(position());
@@ -281,11 +286,6 @@ void ListViewCore::clear_rows() {
     erase_rows();
 }
 
-void ListViewCore::rekey(ListRow& r, std::string key) {
-    if (key != r.key() && !key.empty() && !r.keyable()) invalid_value();
-    keys_.rekey(r, std::move(key));
-}
-
 void ListViewCore::add_column(const Args& args) {
     expect_args(args, 0, 6);  // index, key, text, width, alignment, icon
     const int32_t count = column_count();
@@ -339,10 +339,7 @@ Variant ListViewCore::dispatch_kind(Control& self, Access access, const MemberRe
             break;
     }
     plain_property(args);  // "SelectedItem"
-    if (access != Access::let) {
-        auto selected = selected_row();
-        return selected ? object_variant(std::move(selected)) : nothing();
-    }
+    if (access != Access::let) return object_variant(selected_row());
     if (!value->is_object()) raise(err::type_mismatch);
     // Nothing selects no row.
     auto* r = dynamic_cast<ListRow*>(value->object().get());

@@ -60,9 +60,6 @@ class ListViewCore {
     std::shared_ptr<ListRow> add_row(const Args& args);
     void remove_row(const Variant& index);
     void clear_rows();
-    /// Gives the row a new key (35602 when another row has it; 380 for a row that cannot
-    /// carry one).
-    void rekey(ListRow& row, std::string key);
     /// Drops a row that is going from the keys.
     void forget(const ListRow& row) { keys_.forget(row); }
 
@@ -101,6 +98,7 @@ class ListViewCore {
 
   private:
     friend class ColumnHeader;
+    friend class ListRow;
     struct Column {
         std::string key;
         double width = 1440;

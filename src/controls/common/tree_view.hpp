@@ -18,7 +18,6 @@ namespace ortiva::controls {
 class Collection;
 class TreeViewCore;
 
-/// A node as a toolkit keeps it.
 class TreeNode : public Keyed {
   public:
     std::string type_name() const override { return "Node"; }

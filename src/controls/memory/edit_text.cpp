@@ -21,7 +21,6 @@ std::size_t whole(const std::u16string& s, std::size_t pos) {
 
 void EditText::set_edit_text(const std::string& text) {
     text_ = text;
-    length_ = text::utf16_length(text_);
     start_ = 0;
     selected_ = 0;
 }
@@ -39,7 +38,6 @@ void EditText::replace_selection(const std::string& with) {
     const std::u16string inserted = text::to_utf16(with);
     units.replace(from, to - from, inserted);
     text_ = text::from_utf16(units);
-    length_ = static_cast<int32_t>(units.size());
     start_ = static_cast<int32_t>(from + inserted.size());
     selected_ = 0;
 }

@@ -8,6 +8,7 @@
 
 #include "controls/common/edit_members.hpp"
 #include "ortiva/memory_controls.hpp"
+#include "ortiva/text.hpp"
 
 namespace ortiva::memory {
 
@@ -15,7 +16,7 @@ class EditText : public controls::EditArea {
   public:
     std::string edit_text() const override { return text_; }
     void set_edit_text(const std::string& text) override;
-    int32_t edit_length() const override { return length_; }
+    int32_t edit_length() const override { return text::utf16_length(text_); }
     int32_t sel_start() const override { return start_; }
     int32_t sel_length() const override { return selected_; }
     void set_selection(int32_t start, int32_t length) override {
@@ -32,7 +33,6 @@ class EditText : public controls::EditArea {
 
   private:
     std::string text_;
-    int32_t length_ = 0;
     int32_t start_ = 0;
     int32_t selected_ = 0;
 };

@@ -20,11 +20,6 @@ void Node::set_selected(bool on) {
     }
 }
 
-TreeView::~TreeView() {
-    for (const auto& n : order_)
-        static_cast<Node&>(*n).owner_ = nullptr;
-}
-
 void TreeView::walk(const std::function<void(const Node&, int)>& visit) const {
     // Iterative, so that a deep tree cannot exhaust the stack.
     const Node* n = first_root_;

@@ -83,8 +83,7 @@ int16_t KeyFilter::press(int16_t code) {
 
 bool KeyFilter::eventFilter(QObject* watched, QEvent* event) {
     if (forwarding_ || watched != widget_ || event->type() != QEvent::KeyPress) return false;
-    auto& key = static_cast<QKeyEvent&>(*event);
-    const int16_t typed = key_code(key);
+    const int16_t typed = key_code(static_cast<QKeyEvent&>(*event));
     last_ = typed;
     if (typed == 0 || !handler_) return false;
     auto control = control_.lock();
@@ -110,11 +109,6 @@ bool KeyFilter::eventFilter(QObject* watched, QEvent* event) {
     // The changed key goes to the widget past the handler.
     if (code != 0 && widget_) send(code, forwarding_);
     return true;
-}
-
-KeyFilter& KeyTarget::key_filter(Control& control) {
-    if (!filter_) filter_ = new KeyFilter(control.widget(), control.weak_from_this());
-    return *filter_;
 }
 
 }  // namespace ortiva::qt

@@ -50,7 +50,10 @@ class KeyTarget {
   public:
     virtual ~KeyTarget() = default;
     /// The filter on the control's widget, installed on first use.
-    KeyFilter& key_filter(Control& control);
+    KeyFilter& key_filter(Control& control) {
+        if (!filter_) filter_ = new KeyFilter(control.widget(), control.weak_from_this());
+        return *filter_;
+    }
 
   private:
     QPointer<KeyFilter> filter_;

@@ -2,7 +2,6 @@
 #include <QComboBox>
 #include <QCursor>
 #include <QMessageBox>
-#include <QPushButton>
 #include <algorithm>
 
 #include "controls/qt/control.hpp"

@@ -2,7 +2,6 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
-#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -30,12 +29,13 @@ HostObjectPtr make_adapter(QWidget* w) {
     if (auto* check = qobject_cast<QCheckBox*>(w)) return make_check_box(check);
     if (auto* label = qobject_cast<QLabel*>(w)) return make_label(label);
     if (auto* group = qobject_cast<QGroupBox*>(w)) return make_frame(group);
-    if (qobject_cast<QAbstractButton*>(w)) return make_plain(w, "CommandButton");
+    if (qobject_cast<QAbstractButton*>(w))
+        return std::make_shared<Control>("CommandButton", w, true);
     // A window, or a plain container such as a tab page, holds controls as a form does.
     if (w->isWindow() || std::strcmp(w->metaObject()->className(), "QWidget") == 0)
         return make_form(w);
-    std::string type = w->metaObject()->className();
-    return make_plain(w, type);
+    // Any other widget has the common members only, under its class name.
+    return std::make_shared<Control>(w->metaObject()->className(), w, true);
 }
 
 }  // namespace
@@ -73,17 +73,16 @@ HostObjectPtr create_control(std::string_view kind, std::string_view name, QWidg
         w = combo;
     } else if (same_name(kind, "ListBox")) {
         w = new QListWidget(parent);
-    } else if (same_name(kind, "ListView") || same_name(kind, "TreeView")) {
+    } else if (same_name(kind, "ListView")) {
+        auto* tree = new QTreeWidget(parent);
+        tree->setRootIsDecorated(false);
+        tree->setUniformRowHeights(true);
+        w = tree;
+    } else if (same_name(kind, "TreeView")) {
         auto* tree = new QTreeWidget(parent);
         tree->setObjectName(detail::to_q(name));
-        const bool list = same_name(kind, "ListView");
-        if (list) {
-            tree->setRootIsDecorated(false);
-            tree->setUniformRowHeights(true);
-        } else {
-            tree->setHeaderHidden(true);
-        }
-        return wrap(tree, list ? TreeKind::ListView : TreeKind::TreeView);
+        tree->setHeaderHidden(true);
+        return wrap(tree, TreeKind::TreeView);
     } else if (same_name(kind, "MSFlexGrid")) {
         w = new QTableWidget(2, 2, parent);
     } else if (same_name(kind, "CheckBox")) {
