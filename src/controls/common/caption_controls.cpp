@@ -13,10 +13,9 @@ constexpr Member<K> check_members[] = {
 
 Variant caption_property(Captioned& control, Access access, const Args& args,
                          const Variant* value) {
-    plain_property(args);
-    if (access != Access::let) return Variant(control.caption());
-    control.set_caption(text_value(*value));
-    return {};
+    return property(
+        access, args, value, [&] { return control.caption(); },
+        [&](const Variant& v) { control.set_caption(text_value(v)); });
 }
 
 }  // namespace

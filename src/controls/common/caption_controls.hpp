@@ -6,13 +6,11 @@
 
 #include <cstdint>
 #include <string>
-#include <string_view>
 
 #include "controls/common/control.hpp"
 
 namespace ortiva::controls {
 
-/// A caption as a toolkit keeps it.
 class Captioned {
   public:
     virtual std::string caption() const = 0;

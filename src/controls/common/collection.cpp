@@ -12,6 +12,12 @@ constexpr Member<C> members[] = {
 
 }  // namespace
 
+Variant Collection::hand_out(Access access, const Args& args) {
+    if (access == Access::let) read_only();
+    expect_args(args, 0, 1);
+    return args.empty() ? object_variant(shared_from_this()) : item(args[0]);
+}
+
 Variant Collection::dispatch(Access access, const MemberRef& member, const Args& args,
                              const Variant*) {
     const auto keep = control_.lock();

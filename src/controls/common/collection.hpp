@@ -7,7 +7,6 @@
 
 #include <cstdint>
 #include <memory>
-#include <string_view>
 
 #include "controls/common/control.hpp"
 
@@ -17,6 +16,10 @@ class Collection : public Dispatched {
   public:
     explicit Collection(Control& control)
         : control_(std::static_pointer_cast<Control>(control.shared_from_this())) {}
+
+    /// The control's property that hands the collection out ("Nodes"): read only, and with an
+    /// index the item instead.
+    Variant hand_out(Access access, const Args& args);
 
   protected:
     virtual Variant item(const Variant& index) = 0;

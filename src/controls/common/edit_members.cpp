@@ -27,39 +27,33 @@ int32_t position_value(const Variant& v) {
 
 std::optional<Variant> dispatch_edit(EditArea& edit, Access access, const MemberRef& member,
                                      const Args& args, const Variant* value) {
-    const M id = find_member<members>(member);
-    if (id == M::none) return std::nullopt;
-    plain_property(args);
-    if (access != Access::let) {
-        switch (id) {
-            case M::SelStart:
-                return Variant(edit.sel_start());
-            case M::SelLength:
-                return Variant(edit.sel_length());
-            case M::SelText:
-                return Variant(edit.sel_text());
-            default:
-                return Variant(edit.edit_text());
-        }
-    }
-    const int32_t length = edit.edit_length();
-    switch (id) {
+    switch (find_member<members>(member)) {
+        case M::Text:
+            return property(
+                access, args, value, [&] { return edit.edit_text(); },
+                [&](const Variant& v) { edit.set_edit_text(text_value(v)); });
         case M::SelStart:
-            edit.set_selection(std::min(position_value(*value), length), 0);
-            break;
-        case M::SelLength: {
-            const int32_t start = edit.sel_start();
-            edit.set_selection(start, std::min(position_value(*value), length - start));
-            break;
-        }
+            return property(
+                access, args, value, [&] { return edit.sel_start(); },
+                [&](const Variant& v) {
+                    edit.set_selection(std::min(position_value(v), edit.edit_length()), 0);
+                });
+        case M::SelLength:
+            return property(
+                access, args, value, [&] { return edit.sel_length(); },
+                [&](const Variant& v) {
+                    const int32_t start = edit.sel_start();
+                    const int32_t room = edit.edit_length() - start;
+                    edit.set_selection(start, std::min(position_value(v), room));
+                });
         case M::SelText:
-            edit.replace_selection(text_value(*value));
-            break;
-        default:
-            edit.set_edit_text(text_value(*value));
+            return property(
+                access, args, value, [&] { return edit.sel_text(); },
+                [&](const Variant& v) { edit.replace_selection(text_value(v)); });
+        case M::none:
             break;
     }
-    return Variant();
+    return std::nullopt;
 }
 
 }  // namespace ortiva::controls

@@ -7,13 +7,11 @@
 #include <cstdint>
 #include <optional>
 #include <string>
-#include <string_view>
 
 #include "controls/common/dispatch.hpp"
 
 namespace ortiva::controls {
 
-/// An edit area as a toolkit keeps it.
 class EditArea {
   public:
     virtual std::string edit_text() const = 0;

@@ -15,7 +15,6 @@ constexpr Member<M> members[] = {
     {"Hide", M::Hide},
 };
 
-// The "Controls" collection.
 class FormControls : public Collection {
   public:
     FormControls(Control& control, FormCore* form) : Collection(control), form_(form) {}
@@ -47,21 +46,16 @@ Variant FormCore::dispatch_kind(Control& self, Access access, const MemberRef& m
     const M id = find_member<members>(member);
     switch (id) {
         case M::Controls:
-            if (access == Access::let) read_only();
-            expect_args(args, 0, 1);
-            if (!args.empty()) return item(args[0]);
             if (!collection_) collection_ = std::make_shared<FormControls>(self, this);
-            return object_variant(collection_);
+            return collection_->hand_out(access, args);
         case M::Count:
             read_only_property(access, args);
             return Variant(control_count());
         case M::Caption:
             return Captioned::dispatch_kind(self, access, member, args, value);
-        case M::ActiveControl: {
+        case M::ActiveControl:
             read_only_property(access, args);
-            auto active = active_control();
-            return active ? object_variant(std::move(active)) : nothing();
-        }
+            return object_variant(active_control());
         case M::Show:
         case M::Hide:
             method(access);

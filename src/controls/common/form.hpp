@@ -14,6 +14,8 @@
 
 namespace ortiva::controls {
 
+class Collection;
+
 class FormCore : public Captioned {
   public:
     virtual int32_t control_count() const = 0;
@@ -37,7 +39,7 @@ class FormCore : public Captioned {
                           const Variant* value);
 
   private:
-    std::shared_ptr<HostObject> collection_;  // made on first use: it watches the form
+    std::shared_ptr<Collection> collection_;  // made on first use: it watches the form
 };
 
 }  // namespace ortiva::controls

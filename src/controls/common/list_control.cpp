@@ -109,10 +109,9 @@ Variant ListMembers::dispatch_kind(Control& self, Access access, const MemberRef
             read_only_property(access, args);
             return Variant(new_index_);
         case M::ListIndex:
-            plain_property(args);
-            if (access != Access::let) return Variant(selected_entry());
-            select(int_value(*value));
-            return Variant();
+            return property(
+                access, args, value, [&] { return selected_entry(); },
+                [&](const Variant& v) { select(int_value(v)); });
         case M::Text: {
             plain_property(args);
             const int32_t selected = selected_entry();

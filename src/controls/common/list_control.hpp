@@ -5,7 +5,6 @@
 
 #include <cstdint>
 #include <string>
-#include <string_view>
 
 #include "controls/common/control.hpp"
 #include "ortiva/host_object.hpp"
@@ -27,8 +26,6 @@ bool is_text_member(const MemberRef& member);
 /// The toolkit keeps the entries; callers have checked every position.
 class ListMembers {
   public:
-    int32_t new_index() const { return new_index_; }
-
     virtual int32_t entry_count() const = 0;
     virtual std::string entry_text(int32_t i) const = 0;
     virtual void set_entry_text(int32_t i, const std::string& text) = 0;

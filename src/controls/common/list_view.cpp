@@ -37,15 +37,6 @@ constexpr Member<R> header_members[] = {
     {"", R::Text}, {"Text", R::Text}, {"Key", R::Key}, {"Index", R::Index}, {"Width", R::Width},
 };
 
-// A plain read-write text property over a getter and a setter.
-template <typename Get, typename Set>
-Variant text_property(Access access, const Args& args, const Variant* value, Get get, Set set) {
-    plain_property(args);
-    if (access != Access::let) return Variant(get());
-    set(text_value(*value));
-    return {};
-}
-
 // One sub-item of a row, as "ListSubItems"(c) hands it out: its text is the row's column c.
 class ListSubItem : public Dispatched {
   public:
@@ -59,9 +50,10 @@ class ListSubItem : public Dispatched {
         row_->view();
         const R id = find_member<sub_item_members>(member);
         if (id == R::Text) {
-            return text_property(
+            return property(
                 access, args, value, [&] { return row_->cell(column_); },
-                [&](const std::string& text) {
+                [&](const Variant& v) {
+                    const std::string text = text_value(v);
                     row_->check_column(column_, err::ctl_index_out_of_bounds);
                     row_->set_cell(column_, text);
                 });
@@ -129,22 +121,27 @@ class ColumnHeader : public Dispatched {
         keep->check_alive();
         ListViewCore& view = *view_;
         if (c_ >= view.column_count()) removed();
+        ListViewCore::Column& column = view.columns_[static_cast<std::size_t>(c_)];
         switch (find_member<header_members>(member)) {
             case R::Text:
-                return text_property(
+                return property(
                     access, args, value, [&] { return view.header_text(c_); },
-                    [&](const std::string& text) { view.set_header_text(c_, text); });
+                    [&](const Variant& v) { view.set_header_text(c_, text_value(v)); });
             case R::Key:
                 read_only_property(access, args);
-                return Variant(view.column_key(c_));
+                return Variant(column.key);
             case R::Index:
                 read_only_property(access, args);
                 return Variant(c_ + 1);
             case R::Width:
-                plain_property(args);
-                if (access != Access::let) return Variant(view.column_width(c_));
-                view.set_column_width(c_, to_double(*value));
-                return {};
+                return property(
+                    access, args, value, [&] { return column.width; },
+                    [&](const Variant& v) {
+                        const double twips = to_double(v);
+                        if (twips < 0) invalid_value();
+                        column.width = twips;
+                        view.show_width(c_, twips);
+                    });
             default:
                 break;
         }
@@ -210,13 +207,18 @@ Variant ListRow::dispatch(Access access, const MemberRef& member, const Args& ar
     ListViewCore& owner = view();
     switch (find_member<row_members>(member)) {
         case R::Text:
-            return text_property(
+            return property(
                 access, args, value, [&] { return cell(0); },
-                [&](std::string text) { set_cell(0, std::move(text)); });
+                [&](const Variant& v) { set_cell(0, text_value(v)); });
         case R::Key:
-            return text_property(
-                access, args, value, [&] { return key_; },
-                [&](std::string key) { owner.rekey(*this, std::move(key)); });
+            return property(
+                access, args, value, [&] { return key(); },
+                [&](const Variant& v) {
+                    std::string wanted = text_value(v);
+                    // Rows a host added to the widget itself cannot carry a key.
+                    if (wanted != key() && !wanted.empty() && !keyable()) invalid_value();
+                    owner.keys_.rekey(*this, std::move(wanted));
+                });
         case R::Index:
             read_only_property(access, args);
             return Variant(position());
@@ -236,14 +238,13 @@ Variant ListRow::dispatch(Access access, const MemberRef& member, const Args& ar
             return ListSubItems::item(self, args[0]);
         }
         case R::Selected:
-            plain_property(args);
-            if (access != Access::let) return Variant(selected());
-            set_selected(bool_value(*value));
-            return {};
+            return property(
+                access, args, value, [&] { return selected(); },
+                [&](const Variant& v) { set_selected(bool_value(v)); });
         case R::Tag:
-            return text_property(
+            return property(
                 access, args, value, [&] { return tag_; },
-                [&](std::string tag) { tag_ = std::move(tag); });
+                [&](const Variant& v) { tag_ = text_value(v); });
         default:
             break;
     }
@@ -251,30 +252,20 @@ Variant ListRow::dispatch(Access access, const MemberRef& member, const Args& ar
 }
 
 std::shared_ptr<ListRow> ListViewCore::row(const Variant& index) {
-    if (index.is_string()) {
-        const auto it = keys_.find(index.str());
-        if (it == keys_.end()) raise(err::ctl_element_not_found);
-        return std::static_pointer_cast<ListRow>(it->second->shared_from_this());
-    }
-    const int32_t i = int_value(index);
-    if (i < 1 || i > row_count()) raise(err::ctl_index_out_of_bounds);
-    return row_at(i - 1);
+    if (index.is_string())
+        return std::static_pointer_cast<ListRow>(keys_.at(index.str()).shared_from_this());
+    return row_at(position_index(index, row_count()));
 }
 
 std::shared_ptr<ListRow> ListViewCore::add_row(const Args& args) {
     expect_args(args, 0, 5);  // index, key, text, icon, small icon
     const int32_t count = row_count();
     check_room(static_cast<std::size_t>(count), max_entries);
-    int64_t position = int64_t{count} + 1;
-    if (given(args, 0)) {
-        position = int_value(args[0]);
-        if (position < 1 || position > int64_t{count} + 1) raise(err::ctl_index_out_of_bounds);
-    }
+    const int32_t at = add_position(args, 0, count);
     std::string key = key_value(arg(args, 1));
-    if (!key.empty() && keys_.count(key) != 0) raise(err::ctl_key_not_unique);
-    auto added = insert_row(static_cast<int32_t>(position - 1), optional_text(arg(args, 2)));
-    if (!key.empty()) keys_.emplace(key, added.get());
-    added->key_ = std::move(key);
+    keys_.check_free(key);
+    auto added = insert_row(at, optional_text(arg(args, 2)));
+    keys_.assign(*added, std::move(key));
     return added;
 }
 
@@ -295,30 +286,11 @@ void ListViewCore::clear_rows() {
     erase_rows();
 }
 
-void ListViewCore::rekey(ListRow& r, std::string key) {
-    if (key == r.key_) return;
-    if (!key.empty() && !r.keyable()) invalid_value();
-    if (!key.empty() && keys_.count(key) != 0) raise(err::ctl_key_not_unique);
-    forget(r);
-    r.key_ = std::move(key);
-    if (!r.key_.empty()) keys_.emplace(r.key_, &r);
-}
-
-void ListViewCore::forget(const ListRow& r) {
-    if (r.key_.empty()) return;
-    const auto it = keys_.find(r.key_);
-    if (it != keys_.end() && it->second == &r) keys_.erase(it);
-}
-
 void ListViewCore::add_column(const Args& args) {
     expect_args(args, 0, 6);  // index, key, text, width, alignment, icon
     const int32_t count = column_count();
     check_room(static_cast<std::size_t>(count), max_columns);
-    int64_t position = int64_t{count} + 1;
-    if (given(args, 0)) {
-        position = int_value(args[0]);
-        if (position < 1 || position > int64_t{count} + 1) raise(err::ctl_index_out_of_bounds);
-    }
+    const int32_t at = add_position(args, 0, count);
     Column info;
     info.key = given(args, 1) ? text_value(args[1]) : std::string();
     if (!info.key.empty()) {
@@ -328,7 +300,6 @@ void ListViewCore::add_column(const Args& args) {
     }
     const std::string text = optional_text(arg(args, 2));
     if (given(args, 3)) info.width = to_double(args[3]);
-    const auto at = static_cast<int32_t>(position - 1);
     insert_header(at, text);
     columns_.insert(columns_.begin() + at, info);
     if (given(args, 3)) show_width(at, info.width);
@@ -347,15 +318,7 @@ int32_t ListViewCore::column(const Variant& index) const {
         }
         raise(err::ctl_element_not_found);
     }
-    const int32_t i = int_value(index);
-    if (i < 1 || i > column_count()) raise(err::ctl_index_out_of_bounds);
-    return i - 1;
-}
-
-void ListViewCore::set_column_width(int32_t c, double twips) {
-    if (twips < 0) invalid_value();
-    columns_[static_cast<std::size_t>(c)].width = twips;
-    show_width(c, twips);
+    return position_index(index, column_count());
 }
 
 Variant ListViewCore::dispatch_kind(Control& self, Access access, const MemberRef& member,
@@ -369,30 +332,18 @@ Variant ListViewCore::dispatch_kind(Control& self, Access access, const MemberRe
     }
     switch (id) {
         case V::ListItems:
-            if (access == Access::let) read_only();
-            expect_args(args, 0, 1);
-            if (args.empty()) return object_variant(items_);
-            return object_variant(row(args[0]));
+            return items_->hand_out(access, args);
         case V::ColumnHeaders:
-            if (access == Access::let) read_only();
-            expect_args(args, 0, 1);
-            if (args.empty()) return object_variant(headers_);
-            return static_cast<ColumnHeaders&>(*headers_).header(column(args[0]));
+            return headers_->hand_out(access, args);
         default:
             break;
     }
     plain_property(args);  // "SelectedItem"
-    if (access != Access::let) {
-        auto selected = selected_row();
-        return selected ? object_variant(std::move(selected)) : nothing();
-    }
+    if (access != Access::let) return object_variant(selected_row());
     if (!value->is_object()) raise(err::type_mismatch);
-    if (!value->object()) {
-        select_row(nullptr);
-        return Variant();
-    }
+    // Nothing selects no row.
     auto* r = dynamic_cast<ListRow*>(value->object().get());
-    if (!r || !owns(*r)) invalid_value();
+    if (value->object() && (!r || r->holder() != this)) invalid_value();
     select_row(r);
     return Variant();
 }

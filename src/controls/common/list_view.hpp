@@ -8,19 +8,19 @@
 #include <cstdint>
 #include <memory>
 #include <string>
-#include <string_view>
-#include <unordered_map>
 #include <vector>
 
 #include "controls/common/control.hpp"
+#include "controls/common/keys.hpp"
 #include "ortiva/host_object.hpp"
 
 namespace ortiva::controls {
 
+class Collection;
 class ListViewCore;
 
 /// A row as a toolkit keeps it. Its key and tag live here; its texts in the toolkit.
-class ListRow : public Dispatched {
+class ListRow : public Keyed {
   public:
     std::string type_name() const override { return "ListItem"; }
 
@@ -36,7 +36,6 @@ class ListRow : public Dispatched {
     /// Whether the row can carry a key (rows a host added to a widget itself cannot).
     virtual bool keyable() const { return true; }
 
-    const std::string& key() const { return key_; }
     /// The list view, or 35605 once the row was removed.
     ListViewCore& view() const;
     /// 1 to "ColumnHeaders".Count - 1, else error (380 for "SubItems", 35600 for
@@ -46,11 +45,6 @@ class ListRow : public Dispatched {
   protected:
     Variant dispatch(Access access, const MemberRef& member, const Args& args,
                      const Variant* value) override;
-
-  private:
-    friend class ListViewCore;
-    std::string key_;
-    std::string tag_;
 };
 
 /// The list view's members over the rows and headers a toolkit keeps. Positions handed to the
@@ -58,10 +52,6 @@ class ListRow : public Dispatched {
 class ListViewCore {
   public:
     int32_t column_count() const { return static_cast<int32_t>(columns_.size()); }
-    double column_width(int32_t c) const { return columns_[static_cast<std::size_t>(c)].width; }
-    const std::string& column_key(int32_t c) const {
-        return columns_[static_cast<std::size_t>(c)].key;
-    }
 
     /// A row by position (35600 outside 1..Count) or key (35601 when absent).
     std::shared_ptr<ListRow> row(const Variant& index);
@@ -70,17 +60,13 @@ class ListViewCore {
     std::shared_ptr<ListRow> add_row(const Args& args);
     void remove_row(const Variant& index);
     void clear_rows();
-    /// Gives the row a new key (35602 when another row has it; 380 for a row that cannot
-    /// carry one).
-    void rekey(ListRow& row, std::string key);
     /// Drops a row that is going from the keys.
-    void forget(const ListRow& row);
+    void forget(const ListRow& row) { keys_.forget(row); }
 
     void add_column(const Args& args);
     void clear_columns();
     /// A column from 0 by position (35600 outside 1..Count) or key (35601 when absent).
     int32_t column(const Variant& index) const;
-    void set_column_width(int32_t c, double twips);
 
     virtual int32_t row_count() const = 0;
 
@@ -101,8 +87,6 @@ class ListViewCore {
     virtual std::shared_ptr<ListRow> selected_row() = 0;
     /// Selects the row (nullptr for none).
     virtual void select_row(ListRow* row) = 0;
-    /// Whether row is one of this list view's rows.
-    virtual bool owns(const ListRow& row) const { return row.holder() == this; }
 
     virtual std::string header_text(int32_t c) const = 0;
     virtual void set_header_text(int32_t c, const std::string& text) = 0;
@@ -114,17 +98,16 @@ class ListViewCore {
 
   private:
     friend class ColumnHeader;
-    friend class ColumnHeaders;
-    friend class ListItems;
+    friend class ListRow;
     struct Column {
         std::string key;
         double width = 1440;
     };
 
-    std::unordered_map<std::string, ListRow*> keys_;
+    KeyIndex keys_;
     std::vector<Column> columns_;
-    std::shared_ptr<HostObject> items_;  // made on first use: they watch the control
-    std::shared_ptr<HostObject> headers_;
+    std::shared_ptr<Collection> items_;  // made on first use: they watch the control
+    std::shared_ptr<Collection> headers_;
 };
 
 }  // namespace ortiva::controls

@@ -81,34 +81,27 @@ Variant TreeNode::dispatch(Access access, const MemberRef& member, const Args& a
     if (!tree) removed();
     const NodeMember id = find_member<node_members>(member);
     if (id == NodeMember::none) no_member();
-    const bool let = access == Access::let;
     switch (id) {
         case NodeMember::Text:
+            return property(
+                access, args, value, [&] { return text(); },
+                [&](const Variant& v) { set_text(text_value(v)); });
         case NodeMember::Key:
+            return property(
+                access, args, value, [&] { return key(); },
+                [&](const Variant& v) { tree->keys_.rekey(*this, text_value(v)); });
         case NodeMember::Tag:
-            plain_property(args);
-            if (!let)
-                return Variant(id == NodeMember::Text  ? text()
-                               : id == NodeMember::Key ? key_
-                                                       : tag_);
-            if (id == NodeMember::Text) {
-                set_text(text_value(*value));
-            } else if (id == NodeMember::Key) {
-                tree->rekey(*this, text_value(*value));
-            } else {
-                tag_ = text_value(*value);
-            }
-            return {};
+            return property(
+                access, args, value, [&] { return tag_; },
+                [&](const Variant& v) { tag_ = text_value(v); });
         case NodeMember::Expanded:
-            plain_property(args);
-            if (!let) return Variant(expanded());
-            set_expanded(bool_value(*value));
-            return {};
+            return property(
+                access, args, value, [&] { return expanded(); },
+                [&](const Variant& v) { set_expanded(bool_value(v)); });
         case NodeMember::Selected:
-            plain_property(args);
-            if (!let) return Variant(selected());
-            set_selected(bool_value(*value));
-            return {};
+            return property(
+                access, args, value, [&] { return selected(); },
+                [&](const Variant& v) { set_selected(bool_value(v)); });
         default:
             break;
     }
@@ -141,26 +134,20 @@ Variant TreeNode::dispatch(Access access, const MemberRef& member, const Args& a
         default: {
             std::string path = text();  // "FullPath"
             for (TreeNode* p = parent(); p; p = p->parent())
-                path = p->text() + tree->path_separator() + path;
+                path = p->text() + tree->separator_ + path;
             return Variant(path);
         }
     }
 }
 
 TreeNode& TreeViewCore::node(const Variant& index) {
-    if (index.is_string()) {
-        const auto it = keys_.find(index.str());
-        if (it == keys_.end()) raise(err::ctl_element_not_found);
-        return *it->second;
-    }
+    if (index.is_string()) return static_cast<TreeNode&>(keys_.at(index.str()));
     if (index.is_object()) {
         auto* n = dynamic_cast<TreeNode*>(index.object().get());
         if (!n || n->holder() != this) raise(err::ctl_element_not_found);
         return *n;
     }
-    const int32_t i = int_value(index);
-    if (i < 1 || i > count()) raise(err::ctl_index_out_of_bounds);
-    return node_at(i - 1);
+    return *order_[static_cast<std::size_t>(position_index(index, count()))];
 }
 
 TreeNode& TreeViewCore::add(const Args& args) {
@@ -174,35 +161,34 @@ TreeNode& TreeViewCore::add(const Args& args) {
         if (relationship < first || relationship > child) raise(err::invalid_call);
     }
     std::string key = key_value(arg(args, 2));
-    if (!key.empty() && keys_.count(key) != 0) raise(err::ctl_key_not_unique);
-    TreeNode& added =
+    keys_.check_free(key);
+    auto added =
         insert_node(relative, static_cast<Relationship>(relationship), optional_text(arg(args, 3)));
-    if (!key.empty()) keys_.emplace(key, &added);
-    added.key_ = std::move(key);
-    return added;
+    keys_.assign(*added, std::move(key));
+    order_.push_back(added);
+    added->index_ = count();
+    return *added;
 }
 
 void TreeViewCore::remove(const Variant& index) {
     erase_node(node(index));
+    drop_removed();
 }
 
 void TreeViewCore::clear() {
     keys_.clear();
     erase_nodes();
+    order_.clear();
 }
 
-void TreeViewCore::rekey(TreeNode& n, std::string key) {
-    if (key == n.key_) return;
-    if (!key.empty() && keys_.count(key) != 0) raise(err::ctl_key_not_unique);
-    forget(n);
-    n.key_ = std::move(key);
-    if (!n.key_.empty()) keys_.emplace(n.key_, &n);
-}
-
-void TreeViewCore::forget(const TreeNode& n) {
-    if (n.key_.empty()) return;
-    const auto it = keys_.find(n.key_);
-    if (it != keys_.end() && it->second == &n) keys_.erase(it);
+void TreeViewCore::drop_removed() {
+    std::erase_if(order_, [&](const std::shared_ptr<TreeNode>& n) {
+        if (n->holder()) return false;
+        keys_.forget(*n);
+        return true;
+    });
+    for (std::size_t i = 0; i < order_.size(); ++i)
+        order_[i]->index_ = static_cast<int32_t>(i + 1);
 }
 
 Variant TreeViewCore::dispatch_kind(Control& self, Access access, const MemberRef& member,
@@ -210,11 +196,8 @@ Variant TreeViewCore::dispatch_kind(Control& self, Access access, const MemberRe
     self.check_alive();
     switch (find_member<view_members>(member)) {
         case V::Nodes:
-            if (access == Access::let) read_only();
-            expect_args(args, 0, 1);
-            if (!args.empty()) return object(&node(args[0]));
             if (!collection_) collection_ = std::make_shared<Nodes>(self, this);
-            return object_variant(collection_);
+            return collection_->hand_out(access, args);
         case V::SelectedItem:
             plain_property(args);
             if (access != Access::let) return object(selected_node());
@@ -222,10 +205,9 @@ Variant TreeViewCore::dispatch_kind(Control& self, Access access, const MemberRe
             select_node(value->object() ? &node(*value) : nullptr);
             return Variant();
         case V::PathSeparator:
-            plain_property(args);
-            if (access != Access::let) return Variant(separator_);
-            separator_ = text_value(*value);
-            return Variant();
+            return property(
+                access, args, value, [&] { return separator_; },
+                [&](const Variant& v) { separator_ = text_value(v); });
         case V::none:
             break;
     }

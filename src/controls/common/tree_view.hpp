@@ -7,18 +7,18 @@
 #include <cstdint>
 #include <memory>
 #include <string>
-#include <string_view>
-#include <unordered_map>
+#include <vector>
 
 #include "controls/common/control.hpp"
+#include "controls/common/keys.hpp"
 #include "ortiva/host_object.hpp"
 
 namespace ortiva::controls {
 
+class Collection;
 class TreeViewCore;
 
-/// A node as a toolkit keeps it.
-class TreeNode : public Dispatched {
+class TreeNode : public Keyed {
   public:
     std::string type_name() const override { return "Node"; }
 
@@ -31,7 +31,7 @@ class TreeNode : public Dispatched {
     virtual bool selected() const = 0;
     virtual void set_selected(bool on) = 0;
     /// 1-based, in the order the nodes were added.
-    virtual int32_t index() const = 0;
+    int32_t index() const { return index_; }
     virtual int32_t children() const = 0;
     /// The neighbours; nullptr where there is none.
     virtual TreeNode* parent() const = 0;
@@ -39,16 +39,13 @@ class TreeNode : public Dispatched {
     virtual TreeNode* next() const = 0;
     virtual TreeNode* previous() const = 0;
 
-    const std::string& key() const { return key_; }
-
   protected:
     Variant dispatch(Access access, const MemberRef& member, const Args& args,
                      const Variant* value) override;
 
   private:
     friend class TreeViewCore;
-    std::string key_;
-    std::string tag_;
+    int32_t index_ = 0;
 };
 
 /// The tree view's members over the nodes a toolkit keeps.
@@ -57,7 +54,7 @@ class TreeViewCore {
     /// Where "Add" puts a node relative to another.
     enum Relationship { first = 0, last = 1, next = 2, previous = 3, child = 4 };
 
-    virtual int32_t count() const = 0;
+    int32_t count() const { return static_cast<int32_t>(order_.size()); }
     /// By index (35600 outside 1..Count), key (35601 when absent) or node object (35601 for
     /// one of another tree).
     TreeNode& node(const Variant& index);
@@ -67,10 +64,8 @@ class TreeViewCore {
     TreeNode& add(const Args& args);
     void remove(const Variant& index);
     void clear();
-    void rekey(TreeNode& node, std::string key);
-    /// Drops a node that is going from the keys.
-    void forget(const TreeNode& node);
-    const std::string& path_separator() const { return separator_; }
+    /// Drops the nodes that left the tree (holder() is nullptr) from the keys and the order.
+    void drop_removed();
 
   protected:
     ~TreeViewCore() = default;
@@ -79,26 +74,26 @@ class TreeViewCore {
     Variant dispatch_kind(Control& self, Access access, const MemberRef& member, const Args& args,
                           const Variant* value);
 
-    /// Node i from 0, in the order added.
-    virtual TreeNode& node_at(int32_t i) = 0;
     /// The first node at the top; nullptr for an empty tree.
     virtual TreeNode* first_root() const = 0;
     /// Makes a node relative to another (nullptr: last at the top).
-    virtual TreeNode& insert_node(TreeNode* relative, Relationship where,
-                                  const std::string& text) = 0;
-    /// Removes the node and its branch; forget() each one.
+    virtual std::shared_ptr<TreeNode> insert_node(TreeNode* relative, Relationship where,
+                                                  const std::string& text) = 0;
+    /// Removes the node and its branch from the tree.
     virtual void erase_node(TreeNode& node) = 0;
     virtual void erase_nodes() = 0;
     virtual TreeNode* selected_node() const = 0;
     virtual void select_node(TreeNode* node) = 0;
 
+    /// The nodes in the order added, kept alive while they are in the tree.
+    std::vector<std::shared_ptr<TreeNode>> order_;
+
   private:
     friend class TreeNode;
-    friend class Nodes;
 
-    std::unordered_map<std::string, TreeNode*> keys_;
+    KeyIndex keys_;
     std::string separator_ = "\\";
-    std::shared_ptr<HostObject> collection_;  // made on first use: it watches the control
+    std::shared_ptr<Collection> collection_;  // made on first use: it watches the control
 };
 
 }  // namespace ortiva::controls

@@ -11,32 +11,32 @@
 
 namespace ortiva::memory {
 
-/// "CheckBox": "Value" 0, 1 or 2, the default property, and "Caption".
-class CheckBox : public controls::KindControl<Control, controls::Checkable> {
+/// A control of a kind with a "Caption", kept as a string.
+template <typename Kind>
+class WithCaption : public controls::KindControl<Control, Kind> {
   public:
-    explicit CheckBox(std::string name) : KindControl("CheckBox", std::move(name), true) {}
+    using controls::KindControl<Control, Kind>::KindControl;
 
-    int32_t check_value() const override { return value_; }
-    void set_check_value(int32_t v) override { value_ = v; }
     std::string caption() const override { return caption_; }
     void set_caption(const std::string& text) override { caption_ = text; }
 
   private:
     std::string caption_;
-    int32_t value_ = 0;
 };
 
 /// "Label" (no window, cannot take the focus) and "Frame": "Caption", the default property.
-class CaptionControl : public controls::KindControl<Control, controls::Captioned> {
-  public:
-    CaptionControl(std::string type, std::string name, bool windowed)
-        : KindControl(std::move(type), std::move(name), windowed) {}
+using CaptionControl = WithCaption<controls::Captioned>;
 
-    std::string caption() const override { return caption_; }
-    void set_caption(const std::string& text) override { caption_ = text; }
+/// "CheckBox": "Value" 0, 1 or 2, the default property, and "Caption".
+class CheckBox : public WithCaption<controls::Checkable> {
+  public:
+    explicit CheckBox(std::string name) : WithCaption("CheckBox", std::move(name), true) {}
+
+    int32_t check_value() const override { return value_; }
+    void set_check_value(int32_t v) override { value_ = v; }
 
   private:
-    std::string caption_;
+    int32_t value_ = 0;
 };
 
 }  // namespace ortiva::memory

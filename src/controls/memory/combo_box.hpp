@@ -1,30 +1,22 @@
 #pragma once
 
-#include "controls/memory/edit_text.hpp"
-#include "controls/memory/key_target.hpp"
 #include "controls/memory/list_control.hpp"
+#include "controls/memory/text_box.hpp"
 
 namespace ortiva::memory {
 
 /// "ComboBox": a list of entries and an edit area. Setting "Text" changes only the edit area;
 /// selecting an entry ("ListIndex") shows its text there, and -1 or "Clear" empties it.
-class ComboBox : public ListControl, public KeyTarget {
+class ComboBox : public EditControl<ListControl> {
   public:
-    explicit ComboBox(std::string name) : ListControl("ComboBox", std::move(name), true) {}
-
-    EditText& key_text() override { return edit_; }
-
-    EditText& edit() { return edit_; }
-    const EditText& edit() const { return edit_; }
+    explicit ComboBox(std::string name) : EditControl("ComboBox", std::move(name), true) {}
 
   protected:
-    Variant dispatch(controls::Access access, const controls::MemberRef& member, const Args& args,
-                     const Variant* value) override;
-    void selection_changed() override;
-    void cleared() override { edit_.set_text({}); }
-
-  private:
-    EditText edit_;
+    void selection_changed() override {
+        const int32_t i = list_index();
+        edit_.set_edit_text(i < 0 ? std::string() : entries()[static_cast<std::size_t>(i)].text);
+    }
+    void cleared() override { edit_.set_edit_text({}); }
 };
 
 }  // namespace ortiva::memory

@@ -19,9 +19,8 @@ std::size_t whole(const std::u16string& s, std::size_t pos) {
 
 }  // namespace
 
-void EditText::set_text(std::string text) {
-    text_ = std::move(text);
-    length_ = text::utf16_length(text_);
+void EditText::set_edit_text(const std::string& text) {
+    text_ = text;
     start_ = 0;
     selected_ = 0;
 }
@@ -39,7 +38,6 @@ void EditText::replace_selection(const std::string& with) {
     const std::u16string inserted = text::to_utf16(with);
     units.replace(from, to - from, inserted);
     text_ = text::from_utf16(units);
-    length_ = static_cast<int32_t>(units.size());
     start_ = static_cast<int32_t>(from + inserted.size());
     selected_ = 0;
 }
@@ -48,15 +46,12 @@ void EditText::apply_key(int16_t code) {
     if (code == 8) {
         if (selected_ == 0) {
             if (start_ == 0) return;
-            std::u16string units = text::to_utf16(text_);
-            std::size_t pos = whole(units, static_cast<std::size_t>(start_));
+            // Nothing selected: the character before the caret, both halves of a pair.
+            const std::u16string units = text::to_utf16(text_);
+            const std::size_t pos = whole(units, static_cast<std::size_t>(start_));
             std::size_t from = pos - 1;
             if (from > 0 && is_low_surrogate(units[from])) --from;
-            units.erase(from, pos - from);
-            text_ = text::from_utf16(units);
-            length_ = static_cast<int32_t>(units.size());
-            start_ = static_cast<int32_t>(from);
-            return;
+            set_selection(static_cast<int32_t>(from), static_cast<int32_t>(pos - from));
         }
         replace_selection({});
         return;

@@ -7,17 +7,16 @@
 #include <string>
 
 #include "controls/common/edit_members.hpp"
+#include "ortiva/memory_controls.hpp"
+#include "ortiva/text.hpp"
 
 namespace ortiva::memory {
 
 class EditText : public controls::EditArea {
   public:
-    const std::string& text() const { return text_; }
-    /// Replaces the text; the caret goes to the start with nothing selected.
-    void set_text(std::string text);
     std::string edit_text() const override { return text_; }
-    void set_edit_text(const std::string& text) override { set_text(text); }
-    int32_t edit_length() const override { return length_; }
+    void set_edit_text(const std::string& text) override;
+    int32_t edit_length() const override { return text::utf16_length(text_); }
     int32_t sel_start() const override { return start_; }
     int32_t sel_length() const override { return selected_; }
     void set_selection(int32_t start, int32_t length) override {
@@ -34,9 +33,16 @@ class EditText : public controls::EditArea {
 
   private:
     std::string text_;
-    int32_t length_ = 0;
     int32_t start_ = 0;
     int32_t selected_ = 0;
+};
+
+/// Text boxes and combo boxes: the controls that take key presses.
+class KeyTarget {
+  public:
+    virtual ~KeyTarget() = default;
+    virtual EditText& key_text() = 0;
+    KeyPressHandler key_handler;
 };
 
 }  // namespace ortiva::memory

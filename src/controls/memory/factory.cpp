@@ -1,10 +1,10 @@
 #include <memory>
 
+#include "controls/common/args.hpp"
 #include "controls/memory/caption_controls.hpp"
 #include "controls/memory/combo_box.hpp"
 #include "controls/memory/flex_grid.hpp"
 #include "controls/memory/form.hpp"
-#include "controls/memory/key_target.hpp"
 #include "controls/memory/list_view.hpp"
 #include "controls/memory/text_box.hpp"
 #include "controls/memory/tree_view.hpp"
@@ -47,22 +47,12 @@ void add_control(HostObject& form, const HostObjectPtr& control) {
     owner->add(child);
 }
 
-namespace {
-
-KeyTarget& key_target(HostObject& control) {
-    auto* target = dynamic_cast<KeyTarget*>(&control);
-    if (!target) raise(err::type_mismatch);
-    return *target;
-}
-
-}  // namespace
-
 void set_key_press_handler(HostObject& control, KeyPressHandler handler) {
-    key_target(control).key_handler = std::move(handler);
+    controls::object_as<KeyTarget>(control).key_handler = std::move(handler);
 }
 
 int16_t press_key(HostObject& control, int16_t key_ascii) {
-    KeyTarget& target = key_target(control);
+    KeyTarget& target = controls::object_as<KeyTarget>(control);
     if (!dynamic_cast<Control&>(control).reachable()) return 0;
     // A copy, so that a handler may replace itself while it runs.
     if (KeyPressHandler handler = target.key_handler) handler(control, key_ascii);
@@ -76,11 +66,10 @@ bool has_focus(const HostObject& control) {
 }
 
 std::vector<TreeNodeInfo> tree_nodes(const HostObject& tree) {
-    const auto* view = dynamic_cast<const TreeView*>(&tree);
-    if (!view) raise(err::type_mismatch);
+    const TreeView& view = controls::object_as<const TreeView>(tree);
     std::vector<TreeNodeInfo> out;
-    out.reserve(static_cast<std::size_t>(view->count()));
-    view->walk([&](const Node& n, int depth) {
+    out.reserve(static_cast<std::size_t>(view.count()));
+    view.walk([&](const Node& n, int depth) {
         out.push_back({n.key(), n.text(), n.parent() ? n.parent()->key() : std::string(), depth});
     });
     return out;

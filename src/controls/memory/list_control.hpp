@@ -36,9 +36,24 @@ class ListControl : public controls::KindControl<Control, controls::ListMembers>
     void set_entry_text(int32_t i, const std::string& text) override { entry(i).text = text; }
     int32_t entry_data(int32_t i) const override { return entry(i).data; }
     void set_entry_data(int32_t i, int32_t data) override { entry(i).data = data; }
-    void insert_entry(int32_t at, const std::string& text) override;
-    void remove_entry(int32_t at) override;
-    void clear_entries() override;
+    void insert_entry(int32_t at, const std::string& text) override {
+        entries_.insert(entries_.begin() + at, Entry{text, 0});
+        if (list_index_ >= at) ++list_index_;
+    }
+    void remove_entry(int32_t at) override {
+        entries_.erase(entries_.begin() + at);
+        // The edit text of a combo box stays when its selected entry goes.
+        if (list_index_ == at) {
+            list_index_ = -1;
+        } else if (list_index_ > at) {
+            --list_index_;
+        }
+    }
+    void clear_entries() override {
+        entries_.clear();
+        list_index_ = -1;
+        cleared();
+    }
     int32_t selected_entry() const override { return list_index_; }
     void select_entry(int32_t i) override {
         list_index_ = i;

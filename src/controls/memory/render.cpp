@@ -64,7 +64,7 @@ void render_list(std::ostream& out, const ListControl& list) {
 }
 
 void render_edit(std::ostream& out, const EditText& edit) {
-    out << " text=" << quoted(edit.text());
+    out << " text=" << quoted(edit.edit_text());
     if (edit.sel_start() != 0 || edit.sel_length() != 0)
         out << " sel=" << edit.sel_start() << '+' << edit.sel_length();
     out << '\n';

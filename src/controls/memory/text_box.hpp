@@ -2,14 +2,14 @@
 
 #include "controls/memory/control.hpp"
 #include "controls/memory/edit_text.hpp"
-#include "controls/memory/key_target.hpp"
 
 namespace ortiva::memory {
 
-/// "TextBox": a single-line edit area; "Text" is its default property.
-class TextBox : public Control, public KeyTarget {
+/// A control with an edit area that takes key presses: the edit members first, then Base's.
+template <typename Base>
+class EditControl : public Base, public KeyTarget {
   public:
-    explicit TextBox(std::string name) : Control("TextBox", std::move(name), true) {}
+    using Base::Base;
 
     EditText& key_text() override { return edit_; }
     const EditText& edit() const { return edit_; }
@@ -19,11 +19,16 @@ class TextBox : public Control, public KeyTarget {
                      const Variant* value) override {
         if (auto result = controls::dispatch_edit(edit_, access, member, args, value))
             return std::move(*result);
-        return dispatch_common(access, member, args, value);
+        return Base::dispatch(access, member, args, value);
     }
 
-  private:
     EditText edit_;
+};
+
+/// "TextBox": a single-line edit area; "Text" is its default property.
+class TextBox : public EditControl<Control> {
+  public:
+    explicit TextBox(std::string name) : EditControl("TextBox", std::move(name), true) {}
 };
 
 }  // namespace ortiva::memory

@@ -1,6 +1,6 @@
 #include "controls/memory/tree_view.hpp"
 
-#include <algorithm>
+#include <vector>
 
 namespace ortiva::memory {
 
@@ -18,11 +18,6 @@ void Node::set_selected(bool on) {
     } else if (selected()) {
         owner_->selected_ = nullptr;
     }
-}
-
-TreeView::~TreeView() {
-    for (const auto& n : nodes_)
-        n->owner_ = nullptr;
 }
 
 void TreeView::walk(const std::function<void(const Node&, int)>& visit) const {
@@ -63,64 +58,40 @@ void TreeView::unlink(Node* node) {
     node->prev_ = node->next_ = node->parent_ = nullptr;
 }
 
-controls::TreeNode& TreeView::insert_node(TreeNode* relative_node, Relationship where,
-                                          const std::string& text) {
+std::shared_ptr<TreeNode> TreeView::insert_node(TreeNode* relative_node, Relationship where,
+                                                const std::string& text) {
     auto n = std::make_shared<Node>(this);
     n->text_ = text;
-    n->index_ = count() + 1;
     auto* relative = static_cast<Node*>(relative_node);
-    if (!relative) {
-        link(n.get(), nullptr, nullptr);
-    } else {
-        Node* parent = relative->parent_;
-        switch (where) {
-            case first:
-                link(n.get(), parent, parent ? parent->first_ : first_root_);
-                break;
-            case last:
-                link(n.get(), parent, nullptr);
-                break;
-            case next:
-                link(n.get(), parent, relative->next_);
-                break;
-            case previous:
-                link(n.get(), parent, relative);
-                break;
-            default:
-                link(n.get(), relative, nullptr);
-                break;
-        }
-    }
-    nodes_.push_back(n);
-    return *n;
+    Node* parent = relative ? relative->parent_ : nullptr;
+    Node* before = nullptr;  // the end of the siblings
+    if (relative && where == first) before = parent ? parent->first_ : first_root_;
+    if (relative && where == next) before = relative->next_;
+    if (relative && where == previous) before = relative;
+    if (relative && where == child) parent = relative;
+    link(n.get(), parent, before);
+    return n;
 }
 
 void TreeView::erase_node(TreeNode& node) {
     auto& top = static_cast<Node&>(node);
     unlink(&top);
     // Detach the node and everything below it; links inside the removed branch are no longer
-    // followed, as removed nodes answer nothing.
+    // followed, as removed nodes answer nothing. The tree then drops them from its order.
     std::vector<Node*> pending{&top};
     while (!pending.empty()) {
         Node* n = pending.back();
         pending.pop_back();
         for (Node* c = n->first_; c; c = c->next_)
             pending.push_back(c);
-        forget(*n);
         if (selected_ == n) selected_ = nullptr;
         n->owner_ = nullptr;
     }
-    nodes_.erase(std::remove_if(nodes_.begin(), nodes_.end(),
-                                [](const auto& n) { return n->owner_ == nullptr; }),
-                 nodes_.end());
-    for (std::size_t i = 0; i < nodes_.size(); ++i)
-        nodes_[i]->index_ = static_cast<int32_t>(i + 1);
 }
 
 void TreeView::erase_nodes() {
-    for (const auto& n : nodes_)
-        n->owner_ = nullptr;
-    nodes_.clear();
+    for (const auto& n : order_)
+        static_cast<Node&>(*n).owner_ = nullptr;
     first_root_ = last_root_ = selected_ = nullptr;
 }
 

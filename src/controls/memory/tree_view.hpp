@@ -8,7 +8,6 @@
 #include <functional>
 #include <memory>
 #include <string>
-#include <vector>
 
 #include "controls/common/tree_view.hpp"
 #include "controls/memory/control.hpp"
@@ -29,7 +28,6 @@ class Node : public controls::TreeNode {
     void set_expanded(bool on) override { expanded_ = on; }
     bool selected() const override;
     void set_selected(bool on) override;
-    int32_t index() const override { return index_; }
     int32_t children() const override { return children_; }
     TreeNode* parent() const override { return parent_; }
     TreeNode* first_child() const override { return first_; }
@@ -46,32 +44,30 @@ class Node : public controls::TreeNode {
     Node* prev_ = nullptr;
     Node* next_ = nullptr;
     int32_t children_ = 0;
-    int32_t index_ = 0;
     bool expanded_ = false;
 };
 
 class TreeView : public controls::KindControl<Control, controls::TreeViewCore> {
   public:
     explicit TreeView(std::string name) : KindControl("TreeView", std::move(name), true) {}
-    ~TreeView() override;
+    // Nodes that outlive the tree answer 35605.
+    ~TreeView() override { erase_nodes(); }
 
-    int32_t count() const override { return static_cast<int32_t>(nodes_.size()); }
     TreeNode* selected_node() const override { return selected_; }
     /// Visits every node in display order with its depth (0 at the top).
     void walk(const std::function<void(const Node&, int)>& visit) const;
 
   private:
     friend class Node;
-    TreeNode& node_at(int32_t i) override { return *nodes_[static_cast<std::size_t>(i)]; }
     TreeNode* first_root() const override { return first_root_; }
-    TreeNode& insert_node(TreeNode* relative, Relationship where, const std::string& text) override;
+    std::shared_ptr<TreeNode> insert_node(TreeNode* relative, Relationship where,
+                                          const std::string& text) override;
     void erase_node(TreeNode& node) override;
     void erase_nodes() override;
     void select_node(TreeNode* node) override { selected_ = static_cast<Node*>(node); }
     void link(Node* node, Node* parent, Node* before);
     void unlink(Node* node);
 
-    std::vector<std::shared_ptr<Node>> nodes_;  // by index, in the order added
     Node* first_root_ = nullptr;
     Node* last_root_ = nullptr;
     Node* selected_ = nullptr;

@@ -8,8 +8,6 @@
 
 namespace ortiva::qt {
 
-using detail::Access;
-
 namespace {
 
 // "CheckBox" over a QCheckBox: "Value" 0 unchecked, 1 checked, 2 grayed.
@@ -63,10 +61,6 @@ HostObjectPtr make_label(QLabel* label) {
 
 HostObjectPtr make_frame(QGroupBox* group) {
     return std::make_shared<CaptionControl<QGroupBox>>("Frame", group, true);
-}
-
-HostObjectPtr make_plain(QWidget* widget, std::string type) {
-    return std::make_shared<Control>(std::move(type), widget, true);
 }
 
 }  // namespace ortiva::qt

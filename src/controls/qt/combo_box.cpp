@@ -58,10 +58,7 @@ class ComboBox : public controls::KindControl<Control, controls::ListMembers>, p
         const int before = combo_->currentIndex();
         const EditState kept = edit_state();
         combo_->insertItem(at, detail::to_q(text));
-        if (before == -1 && combo_->currentIndex() != -1) {
-            combo_->setCurrentIndex(-1);
-            restore(kept);
-        }
+        if (before == -1 && combo_->currentIndex() != -1) unselect(kept);
     }
 
     void remove_entry(int32_t at) override {
@@ -69,10 +66,7 @@ class ComboBox : public controls::KindControl<Control, controls::ListMembers>, p
         const bool was_current = combo_->currentIndex() == at;
         const EditState kept = edit_state();
         combo_->removeItem(at);
-        if (was_current) {
-            combo_->setCurrentIndex(-1);
-            restore(kept);
-        }
+        if (was_current) unselect(kept);
     }
 
     void clear_entries() override {
@@ -98,7 +92,9 @@ class ComboBox : public controls::KindControl<Control, controls::ListMembers>, p
         QLineEdit* edit = combo_->lineEdit();
         return edit ? EditState{edit->text(), edit->cursorPosition()} : EditState{};
     }
-    void restore(const EditState& kept) {
+    // Selects no entry and puts back the edit text Qt replaced.
+    void unselect(const EditState& kept) {
+        combo_->setCurrentIndex(-1);
         if (QLineEdit* edit = combo_->lineEdit()) {
             edit->setText(kept.text);
             edit->setCursorPosition(kept.cursor);

@@ -3,7 +3,6 @@
 #include <QAbstractSlider>
 #include <QAbstractSpinBox>
 #include <QComboBox>
-#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QTabBar>
@@ -15,8 +14,6 @@
 #include "ortiva/qt_controls.hpp"
 
 namespace ortiva::qt {
-
-using detail::Access;
 
 namespace {
 

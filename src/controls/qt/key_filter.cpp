@@ -10,17 +10,26 @@
 
 namespace ortiva::qt {
 
+namespace {
+
+// The keys whose codes are control characters.
+struct Special {
+    int16_t code;
+    Qt::Key key;
+    const char* text;
+};
+constexpr Special specials[] = {
+    {8, Qt::Key_Backspace, "\b"},
+    {13, Qt::Key_Return, "\r"},
+    {27, Qt::Key_Escape, "\x1b"},
+};
+
+}  // namespace
+
 int16_t key_code(const QKeyEvent& event) {
-    switch (event.key()) {
-        case Qt::Key_Backspace:
-            return 8;
-        case Qt::Key_Return:
-        case Qt::Key_Enter:
-            return 13;
-        case Qt::Key_Escape:
-            return 27;
-        default:
-            break;
+    const int key = event.key() == Qt::Key_Enter ? Qt::Key_Return : event.key();
+    for (const Special& s : specials) {
+        if (s.key == key) return s.code;
     }
     const QString typed = event.text();
     if (typed.size() != 1) return 0;
@@ -36,9 +45,9 @@ int16_t key_code(const QKeyEvent& event) {
 namespace {
 
 QKeyEvent key_event(int16_t code) {
-    if (code == 8) return QKeyEvent(QEvent::KeyPress, Qt::Key_Backspace, Qt::NoModifier, "\b");
-    if (code == 13) return QKeyEvent(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, "\r");
-    if (code == 27) return QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier, "\x1b");
+    for (const Special& s : specials) {
+        if (s.code == code) return QKeyEvent(QEvent::KeyPress, s.key, Qt::NoModifier, s.text);
+    }
     const auto unit = static_cast<uint16_t>(code);
     const char16_t c = unit <= 255
                            ? static_cast<char16_t>(text::cp1252_char(static_cast<uint8_t>(unit)))
@@ -57,29 +66,24 @@ KeyFilter::KeyFilter(QWidget* widget, std::weak_ptr<HostObject> control)
     widget->installEventFilter(this);
 }
 
-void KeyFilter::forward(int16_t code) {
-    if (!widget_) return;
+void KeyFilter::send(int16_t code, bool& sending) {
     QKeyEvent event = key_event(code);
-    forwarding_ = true;
+    sending = true;
     QCoreApplication::sendEvent(widget_, &event);
-    forwarding_ = false;
+    sending = false;
 }
 
 int16_t KeyFilter::press(int16_t code) {
     if (!widget_) return 0;
     last_ = code;
-    QKeyEvent event = key_event(code);
-    pressing_ = true;
-    QCoreApplication::sendEvent(widget_, &event);
-    pressing_ = false;
+    send(code, pressing_);
     if (failure_) std::rethrow_exception(std::exchange(failure_, nullptr));
     return last_;
 }
 
 bool KeyFilter::eventFilter(QObject* watched, QEvent* event) {
     if (forwarding_ || watched != widget_ || event->type() != QEvent::KeyPress) return false;
-    auto& key = static_cast<QKeyEvent&>(*event);
-    const int16_t typed = key_code(key);
+    const int16_t typed = key_code(static_cast<QKeyEvent&>(*event));
     last_ = typed;
     if (typed == 0 || !handler_) return false;
     auto control = control_.lock();
@@ -102,13 +106,9 @@ bool KeyFilter::eventFilter(QObject* watched, QEvent* event) {
     }
     last_ = code;
     if (code == typed) return false;
-    if (code != 0) forward(code);
+    // The changed key goes to the widget past the handler.
+    if (code != 0 && widget_) send(code, forwarding_);
     return true;
-}
-
-KeyFilter& KeyTarget::key_filter(Control& control) {
-    if (!filter_) filter_ = new KeyFilter(control.widget(), control.weak_from_this());
-    return *filter_;
 }
 
 }  // namespace ortiva::qt

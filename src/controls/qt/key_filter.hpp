@@ -33,8 +33,8 @@ class KeyFilter : public QObject {
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
-    /// Sends code to the widget as a key event that skips the handler.
-    void forward(int16_t code);
+    /// Sends code to the widget as a key event, with sending set meanwhile.
+    void send(int16_t code, bool& sending);
 
     QPointer<QWidget> widget_;
     std::weak_ptr<HostObject> control_;
@@ -50,7 +50,10 @@ class KeyTarget {
   public:
     virtual ~KeyTarget() = default;
     /// The filter on the control's widget, installed on first use.
-    KeyFilter& key_filter(Control& control);
+    KeyFilter& key_filter(Control& control) {
+        if (!filter_) filter_ = new KeyFilter(control.widget(), control.weak_from_this());
+        return *filter_;
+    }
 
   private:
     QPointer<KeyFilter> filter_;

@@ -27,7 +27,5 @@ HostObjectPtr make_check_box(QCheckBox* check);
 HostObjectPtr make_label(QLabel* label);
 HostObjectPtr make_frame(QGroupBox* group);
 HostObjectPtr make_form(QWidget* window);
-/// Any other named widget: the common members under type.
-HostObjectPtr make_plain(QWidget* widget, std::string type);
 
 }  // namespace ortiva::qt

@@ -43,15 +43,8 @@ RowItem::~RowItem() {
 }
 
 controls::ListViewCore* ListItem::holder() const {
-    return view_ && view_->alive(*this) ? view_ : nullptr;
-}
-
-std::string ListItem::cell(int32_t c) const {
-    return item_->text(c).toStdString();
-}
-
-void ListItem::set_cell(int32_t c, std::string text) {
-    item_->setText(c, detail::to_q(text));
+    if (!view_ || !item_ || !view_->raw_widget()) return nullptr;
+    return tracked_ || view_->position_of(item_) != 0 ? view_ : nullptr;
 }
 
 int32_t ListItem::position() const {
@@ -65,14 +58,14 @@ bool ListItem::selected() const {
 
 void ListItem::set_selected(bool on) {
     if (on) {
-        view_->select(item_);
+        view_->select_row(this);
     } else {
         view_->flush();
         item_->setSelected(false);
     }
 }
 
-ListView::ListView(QTreeWidget* tree) : KindControl("ListView", tree, true), tree_(tree) {
+ListView::ListView(QTreeWidget* tree) : KindControl("ListView", tree, true) {
     // A new QTreeWidget has one column headed "1", Qt's placeholder: that is no column
     // header yet.
     const int columns = tree->columnCount();
@@ -83,22 +76,17 @@ ListView::ListView(QTreeWidget* tree) : KindControl("ListView", tree, true), tre
 }
 
 ListView::~ListView() {
-    if (!tree_) {
-        for (QTreeWidgetItem* item : pending_)
-            delete item;
+    if (!raw_widget()) {
+        qDeleteAll(pending_);
         return;
     }
     static_cast<ShowWatcher*>(watcher_)->detach();
     flush();
-    for (int i = 0; i < tree_->topLevelItemCount(); ++i) {
-        if (auto* row = dynamic_cast<RowItem*>(tree_->topLevelItem(i)); row && row->handle)
+    QTreeWidget& t = tree();
+    for (int i = 0; i < t.topLevelItemCount(); ++i) {
+        if (auto* row = dynamic_cast<RowItem*>(t.topLevelItem(i)); row && row->handle)
             row->handle->view_ = nullptr;
     }
-}
-
-QTreeWidget& ListView::tree() const {
-    if (!tree_) detail::removed();
-    return *tree_;
 }
 
 int32_t ListView::row_count() const {
@@ -106,9 +94,9 @@ int32_t ListView::row_count() const {
 }
 
 std::shared_ptr<controls::ListRow> ListView::row_at(int32_t i) {
-    const int32_t shown = static_cast<int32_t>(tree_->topLevelItemCount());
-    return handle(i < shown ? tree_->topLevelItem(i)
-                            : pending_[static_cast<std::size_t>(i - shown)]);
+    QTreeWidget& t = tree();
+    const int32_t shown = static_cast<int32_t>(t.topLevelItemCount());
+    return handle(i < shown ? t.topLevelItem(i) : pending_[static_cast<std::size_t>(i - shown)]);
 }
 
 int32_t ListView::position_of(const QTreeWidgetItem* item) const {
@@ -116,12 +104,7 @@ int32_t ListView::position_of(const QTreeWidgetItem* item) const {
     if (i >= 0) return static_cast<int32_t>(i + 1);
     const auto it = std::find(pending_.begin(), pending_.end(), item);
     if (it == pending_.end()) return 0;
-    return static_cast<int32_t>(tree_->topLevelItemCount() + (it - pending_.begin()) + 1);
-}
-
-bool ListView::alive(const ListItem& row) const {
-    if (!row.item_ || row.view_ != this || !tree_) return false;
-    return row.tracked_ || position_of(row.item_) != 0;
+    return static_cast<int32_t>(tree().topLevelItemCount() + (it - pending_.begin()) + 1);
 }
 
 std::shared_ptr<ListItem> ListView::handle(QTreeWidgetItem* item) {
@@ -134,10 +117,10 @@ std::shared_ptr<ListItem> ListView::handle(QTreeWidgetItem* item) {
 }
 
 void ListView::flush() {
-    if (pending_.empty() || !tree_) return;
+    if (pending_.empty() || !raw_widget()) return;
     QList<QTreeWidgetItem*> rows(pending_.begin(), pending_.end());
     pending_.clear();
-    tree_->addTopLevelItems(rows);
+    tree().addTopLevelItems(rows);
 }
 
 void ListView::visibility_changed(bool shown) {
@@ -170,7 +153,7 @@ std::shared_ptr<controls::ListRow> ListView::insert_row(int32_t at, std::string 
         pending_.push_back(item);
     } else {
         flush();
-        tree_->insertTopLevelItem(at, item);
+        tree().insertTopLevelItem(at, item);
     }
     return item->handle;
 }
@@ -181,23 +164,19 @@ void ListView::erase_row(controls::ListRow& row) {
 }
 
 void ListView::erase_rows() {
-    for (QTreeWidgetItem* item : pending_)
-        delete item;
+    qDeleteAll(pending_);
     pending_.clear();
     tree().clear();
 }
 
-void ListView::select(QTreeWidgetItem* item) {
+void ListView::select_row(controls::ListRow* row) {
     flush();
     QTreeWidget& t = tree();
     t.clearSelection();
-    if (!item) return;
+    if (!row) return;
+    QTreeWidgetItem* item = static_cast<ListItem*>(row)->item_;
     t.setCurrentItem(item);
     item->setSelected(true);
-}
-
-void ListView::select_row(controls::ListRow* row) {
-    select(row ? static_cast<ListItem*>(row)->item_ : nullptr);
 }
 
 std::shared_ptr<controls::ListRow> ListView::selected_row() {
@@ -209,14 +188,6 @@ std::shared_ptr<controls::ListRow> ListView::selected_row() {
         if (!item->parent()) return handle(item);
     }
     return nullptr;
-}
-
-std::string ListView::header_text(int32_t c) const {
-    return tree().headerItem()->text(c).toStdString();
-}
-
-void ListView::set_header_text(int32_t c, const std::string& text) {
-    tree().headerItem()->setText(c, detail::to_q(text));
 }
 
 void ListView::insert_header(int32_t at, const std::string& text) {

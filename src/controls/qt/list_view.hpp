@@ -4,7 +4,6 @@
 // item's column c, header texts are the widget's; the members are controls::ListViewCore's.
 // Row objects refer to their item and fail with 35605 once it is gone.
 
-#include <QPointer>
 #include <QTreeWidget>
 #include <cstdint>
 #include <memory>
@@ -33,8 +32,8 @@ class ListItem : public controls::ListRow {
         : view_(view), item_(item), tracked_(tracked) {}
 
     controls::ListViewCore* holder() const override;
-    std::string cell(int32_t c) const override;
-    void set_cell(int32_t c, std::string text) override;
+    std::string cell(int32_t c) const override { return item_->text(c).toStdString(); }
+    void set_cell(int32_t c, std::string text) override { item_->setText(c, detail::to_q(text)); }
     int32_t position() const override;
     bool selected() const override;
     void set_selected(bool on) override;
@@ -53,28 +52,31 @@ class ListView : public controls::KindControl<Control, controls::ListViewCore> {
     explicit ListView(QTreeWidget* tree);
     ~ListView() override;
 
-    QTreeWidget& tree() const;
+    /// The widget; 35605 once it is gone.
+    QTreeWidget& tree() const { return static_cast<QTreeWidget&>(*widget()); }
     int32_t row_count() const override;
     /// 1-based position of the row, 0 when it is not in the list view.
     int32_t position_of(const QTreeWidgetItem* item) const;
-    bool alive(const ListItem& row) const;
-    void select(QTreeWidgetItem* item);
     /// Hands buffered rows to the widget.
     void flush();
 
   protected:
     void visibility_changed(bool shown) override;
-    void widget_gone() override { tree_ = nullptr; }
 
   private:
+    friend class ListItem;
     std::shared_ptr<controls::ListRow> row_at(int32_t i) override;
     std::shared_ptr<controls::ListRow> insert_row(int32_t at, std::string text) override;
     void erase_row(controls::ListRow& row) override;
     void erase_rows() override;
     std::shared_ptr<controls::ListRow> selected_row() override;
     void select_row(controls::ListRow* row) override;
-    std::string header_text(int32_t c) const override;
-    void set_header_text(int32_t c, const std::string& text) override;
+    std::string header_text(int32_t c) const override {
+        return tree().headerItem()->text(c).toStdString();
+    }
+    void set_header_text(int32_t c, const std::string& text) override {
+        tree().headerItem()->setText(c, detail::to_q(text));
+    }
     void insert_header(int32_t at, const std::string& text) override;
     void erase_headers() override;
     void show_width(int32_t c, double twips) override;
@@ -83,7 +85,6 @@ class ListView : public controls::KindControl<Control, controls::ListViewCore> {
     /// Turns the widget's sorting off so that positions hold, and lets a header click sort.
     void keep_positions();
 
-    QPointer<QTreeWidget> tree_;
     std::vector<QTreeWidgetItem*> pending_;  // appended while hidden, not yet in the widget
     QObject* watcher_ = nullptr;
     bool buffering_ = false;

@@ -4,22 +4,22 @@
 // QString; adapters derive from the shared Dispatched.
 
 #include <QString>
-#include <cstddef>
-#include <cstdint>
 #include <string>
 #include <string_view>
 
+#include "ortiva/conversions.hpp"
 #include "seams/common/member_dispatch.hpp"
 
 namespace ortiva::qt::detail {
 
 using namespace ortiva::member_dispatch;
 
-/// Null fails with 94, objects and errors with 13.
-QString qtext(const Variant& v);
-
 inline QString to_q(std::string_view s) {
     return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
+}
+/// Null fails with 94, objects and errors with 13.
+inline QString qtext(const Variant& v) {
+    return v.is_string() ? to_q(v.str()) : to_q(to_text(v));
 }
 inline Variant from_q(const QString& s) {
     return Variant(s.toStdString());

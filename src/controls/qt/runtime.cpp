@@ -2,7 +2,6 @@
 #include <QComboBox>
 #include <QCursor>
 #include <QMessageBox>
-#include <QPushButton>
 #include <algorithm>
 
 #include "controls/qt/control.hpp"
@@ -12,19 +11,13 @@ namespace ortiva::qt {
 
 namespace {
 
+// The icon of each style from 0 to 4 (critical, question, exclamation, information).
 QMessageBox::Icon icon_of(int32_t style) {
-    switch (style & 0x70) {
-        case 16:
-            return QMessageBox::Critical;
-        case 32:
-            return QMessageBox::Question;
-        case 48:
-            return QMessageBox::Warning;
-        case 64:
-            return QMessageBox::Information;
-        default:
-            return QMessageBox::NoIcon;
-    }
+    constexpr QMessageBox::Icon icons[] = {QMessageBox::NoIcon, QMessageBox::Critical,
+                                           QMessageBox::Question, QMessageBox::Warning,
+                                           QMessageBox::Information};
+    const int32_t i = (style & 0x70) >> 4;
+    return i < 5 ? icons[i] : QMessageBox::NoIcon;
 }
 
 struct Button {
@@ -32,23 +25,20 @@ struct Button {
     int32_t answer;
 };
 
-// The buttons of each style, left to right, with the answers they give.
+// The buttons of each style from vbOKOnly (0) to vbRetryCancel (5), left to right, with the
+// answers they give.
 std::vector<Button> buttons_of(int32_t style) {
     using B = QMessageBox;
-    switch (style & 7) {
-        case vbOKCancel:
-            return {{B::Ok, vbOK}, {B::Cancel, vbCancel}};
-        case vbAbortRetryIgnore:
-            return {{B::Abort, vbAbort}, {B::Retry, vbRetry}, {B::Ignore, vbIgnore}};
-        case vbYesNoCancel:
-            return {{B::Yes, vbYes}, {B::No, vbNo}, {B::Cancel, vbCancel}};
-        case vbYesNo:
-            return {{B::Yes, vbYes}, {B::No, vbNo}};
-        case vbRetryCancel:
-            return {{B::Retry, vbRetry}, {B::Cancel, vbCancel}};
-        default:
-            return {{B::Ok, vbOK}};
-    }
+    static const std::vector<Button> styles[] = {
+        {{B::Ok, vbOK}},
+        {{B::Ok, vbOK}, {B::Cancel, vbCancel}},
+        {{B::Abort, vbAbort}, {B::Retry, vbRetry}, {B::Ignore, vbIgnore}},
+        {{B::Yes, vbYes}, {B::No, vbNo}, {B::Cancel, vbCancel}},
+        {{B::Yes, vbYes}, {B::No, vbNo}},
+        {{B::Retry, vbRetry}, {B::Cancel, vbCancel}},
+    };
+    const int32_t i = style & 7;
+    return i <= vbRetryCancel ? styles[i] : styles[vbOKOnly];
 }
 
 bool is_form(QWidget* w) {

@@ -9,8 +9,7 @@ namespace ortiva::qt {
 
 namespace {
 
-// "TextBox" over a QLineEdit: the edit members (the text is the default property), then the
-// common ones.
+// "TextBox" over a QLineEdit; "Text" is its default property.
 class TextBox : public Control, public KeyTarget {
   public:
     explicit TextBox(QLineEdit* edit) : Control("TextBox", edit, true), edit_(edit) {}

@@ -1,7 +1,5 @@
 #include "controls/qt/tree_view.hpp"
 
-#include <algorithm>
-
 #include "controls/qt/kinds.hpp"
 
 namespace ortiva::qt {
@@ -13,8 +11,8 @@ controls::TreeNode* node_of(QTreeWidgetItem* item) {
 
 NodeItem::~NodeItem() {
     if (!handle) return;
-    if (handle->tree_) handle->tree_->forget_item(this);
     handle->item_ = nullptr;
+    if (handle->tree_) handle->tree_->drop_removed();
 }
 
 controls::TreeViewCore* Node::holder() const {
@@ -29,18 +27,6 @@ void Node::set_selected(bool on) {
     item_->setSelected(on);
 }
 
-int32_t Node::index() const {
-    return tree_->index_of(item_);
-}
-
-controls::TreeNode* Node::parent() const {
-    return node_of(item_->parent());
-}
-
-controls::TreeNode* Node::first_child() const {
-    return node_of(item_->child(0));
-}
-
 controls::TreeNode* Node::sibling(int step) const {
     QTreeWidget& t = tree_->tree();
     QTreeWidgetItem* parent = item_->parent();
@@ -51,73 +37,37 @@ controls::TreeNode* Node::sibling(int step) const {
 }
 
 TreeView::~TreeView() {
-    for (NodeItem* n : nodes_)
-        n->handle->tree_ = nullptr;
+    for (const auto& n : order_)
+        static_cast<Node&>(*n).tree_ = nullptr;
 }
 
-QTreeWidget& TreeView::tree() const {
-    if (!tree_) detail::removed();
-    return *tree_;
-}
-
-int32_t TreeView::index_of(const NodeItem* item) const {
-    const auto it = std::find(nodes_.begin(), nodes_.end(), item);
-    return it == nodes_.end() ? 0 : static_cast<int32_t>(it - nodes_.begin() + 1);
-}
-
-controls::TreeNode* TreeView::first_root() const {
-    return node_of(tree().topLevelItem(0));
-}
-
-controls::TreeNode& TreeView::insert_node(TreeNode* relative_node, Relationship where,
-                                          const std::string& text) {
+std::shared_ptr<TreeNode> TreeView::insert_node(TreeNode* relative_node, Relationship where,
+                                                const std::string& text) {
     QTreeWidget& t = tree();
     auto* n = new NodeItem;
     n->setText(0, detail::to_q(text));
     n->handle = std::make_shared<Node>(this, n);
     QTreeWidgetItem* relative = relative_node ? static_cast<Node*>(relative_node)->item_ : nullptr;
     QTreeWidgetItem* parent = relative ? relative->parent() : nullptr;
-    auto place = [&] {
-        if (!relative) return t.topLevelItemCount();
-        const int at = parent ? parent->indexOfChild(relative) : t.indexOfTopLevelItem(relative);
-        switch (where) {
-            case first:
-                return 0;
-            case last:
-                return parent ? parent->childCount() : t.topLevelItemCount();
-            case next:
-                return at + 1;
-            default:
-                return at;
-        }
-    };
-    if (relative && where == child) {
-        relative->addChild(n);
-    } else if (parent) {
-        parent->insertChild(place(), n);
-    } else {
-        t.insertTopLevelItem(place(), n);
+    if (relative && where == child) parent = relative;
+    int at = parent ? parent->childCount() : t.topLevelItemCount();  // the end of the siblings
+    if (relative && where != child && where != last) {
+        const int mine = parent ? parent->indexOfChild(relative) : t.indexOfTopLevelItem(relative);
+        at = where == first ? 0 : where == next ? mine + 1 : mine;
     }
-    nodes_.push_back(n);
-    return *n->handle;
-}
-
-void TreeView::forget_item(NodeItem* item) {
-    forget(*item->handle);
-    nodes_.erase(std::remove(nodes_.begin(), nodes_.end(), item), nodes_.end());
-}
-
-void TreeView::erase_node(TreeNode& node) {
-    // Deleting the item deletes its branch; each node forgets itself as it goes.
-    delete static_cast<Node&>(node).item_;
+    if (parent) {
+        parent->insertChild(at, n);
+    } else {
+        t.insertTopLevelItem(at, n);
+    }
+    return n->handle;
 }
 
 void TreeView::erase_nodes() {
     QTreeWidget& t = tree();
-    // Detached first, so that the items do not each search the order as they go.
-    for (NodeItem* n : nodes_)
-        n->handle->tree_ = nullptr;
-    nodes_.clear();
+    // Detached first, so that the items do not each sweep the order as they go.
+    for (const auto& n : order_)
+        static_cast<Node&>(*n).tree_ = nullptr;
     t.clear();
 }
 

@@ -4,11 +4,9 @@
 // widget's; the members are controls::TreeViewCore's. Node objects fail with 35605 once their
 // item is gone.
 
-#include <QPointer>
 #include <QTreeWidget>
 #include <cstdint>
 #include <memory>
-#include <vector>
 
 #include "controls/common/tree_view.hpp"
 #include "controls/qt/control.hpp"
@@ -18,6 +16,9 @@ namespace ortiva::qt {
 class TreeView;
 using controls::TreeNode;
 class Node;
+
+/// The node object of a widget item (nullptr for none, or an item the adapter did not make).
+controls::TreeNode* node_of(QTreeWidgetItem* item);
 
 class NodeItem : public QTreeWidgetItem {
   public:
@@ -38,10 +39,9 @@ class Node : public controls::TreeNode {
     void set_expanded(bool on) override { item_->setExpanded(on); }
     bool selected() const override { return item_->isSelected(); }
     void set_selected(bool on) override;
-    int32_t index() const override;
     int32_t children() const override { return static_cast<int32_t>(item_->childCount()); }
-    TreeNode* parent() const override;
-    TreeNode* first_child() const override;
+    TreeNode* parent() const override { return node_of(item_->parent()); }
+    TreeNode* first_child() const override { return node_of(item_->child(0)); }
     TreeNode* next() const override { return sibling(1); }
     TreeNode* previous() const override { return sibling(-1); }
 
@@ -56,33 +56,21 @@ class Node : public controls::TreeNode {
 
 class TreeView : public controls::KindControl<Control, controls::TreeViewCore> {
   public:
-    explicit TreeView(QTreeWidget* tree) : KindControl("TreeView", tree, true), tree_(tree) {}
+    explicit TreeView(QTreeWidget* tree) : KindControl("TreeView", tree, true) {}
     ~TreeView() override;
 
-    QTreeWidget& tree() const;
-    int32_t count() const override { return static_cast<int32_t>(nodes_.size()); }
-    /// 1-based, in the order added.
-    int32_t index_of(const NodeItem* item) const;
-    /// Drops a deleted item from the keys and the order.
-    void forget_item(NodeItem* item);
-
-  protected:
-    void widget_gone() override { tree_ = nullptr; }
+    /// The widget; 35605 once it is gone.
+    QTreeWidget& tree() const { return static_cast<QTreeWidget&>(*widget()); }
 
   private:
-    TreeNode& node_at(int32_t i) override { return *nodes_[static_cast<std::size_t>(i)]->handle; }
-    TreeNode* first_root() const override;
-    TreeNode& insert_node(TreeNode* relative, Relationship where, const std::string& text) override;
-    void erase_node(TreeNode& node) override;
+    TreeNode* first_root() const override { return node_of(tree().topLevelItem(0)); }
+    std::shared_ptr<TreeNode> insert_node(TreeNode* relative, Relationship where,
+                                          const std::string& text) override;
+    // Deleting the item deletes its branch; each node forgets itself as it goes.
+    void erase_node(TreeNode& node) override { delete static_cast<Node&>(node).item_; }
     void erase_nodes() override;
     TreeNode* selected_node() const override;
     void select_node(TreeNode* node) override;
-
-    QPointer<QTreeWidget> tree_;
-    std::vector<NodeItem*> nodes_;
 };
-
-/// The node object of a widget item (nullptr for none, or an item the adapter did not make).
-controls::TreeNode* node_of(QTreeWidgetItem* item);
 
 }  // namespace ortiva::qt

@@ -2,7 +2,6 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
-#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -10,6 +9,7 @@
 #include <QTreeWidget>
 #include <cstring>
 
+#include "controls/common/args.hpp"
 #include "controls/qt/control.hpp"
 #include "controls/qt/key_filter.hpp"
 #include "controls/qt/kinds.hpp"
@@ -29,24 +29,13 @@ HostObjectPtr make_adapter(QWidget* w) {
     if (auto* check = qobject_cast<QCheckBox*>(w)) return make_check_box(check);
     if (auto* label = qobject_cast<QLabel*>(w)) return make_label(label);
     if (auto* group = qobject_cast<QGroupBox*>(w)) return make_frame(group);
-    if (qobject_cast<QAbstractButton*>(w)) return make_plain(w, "CommandButton");
+    if (qobject_cast<QAbstractButton*>(w))
+        return std::make_shared<Control>("CommandButton", w, true);
     // A window, or a plain container such as a tab page, holds controls as a form does.
     if (w->isWindow() || std::strcmp(w->metaObject()->className(), "QWidget") == 0)
         return make_form(w);
-    std::string type = w->metaObject()->className();
-    return make_plain(w, type);
-}
-
-KeyTarget& key_target(HostObject& control) {
-    auto* target = dynamic_cast<KeyTarget*>(&control);
-    if (!target) raise(err::type_mismatch);
-    return *target;
-}
-
-Control& control_of(HostObject& object) {
-    auto* control = dynamic_cast<Control*>(&object);
-    if (!control) raise(err::type_mismatch);
-    return *control;
+    // Any other widget has the common members only, under its class name.
+    return std::make_shared<Control>(w->metaObject()->className(), w, true);
 }
 
 }  // namespace
@@ -61,16 +50,12 @@ HostObjectPtr wrap(QWidget* widget) {
 
 HostObjectPtr wrap(QTreeWidget* tree, TreeKind kind) {
     if (!tree) raise(err::object_not_set);
+    // A tree widget with no adapter yet is wrapped as a list view unless a tree view is asked.
+    if (kind == TreeKind::TreeView && !adapter_of(tree)) keep_adapter(tree, make_tree_view(tree));
+    HostObjectPtr adapter = wrap(static_cast<QWidget*>(tree));
     const char* type = kind == TreeKind::ListView ? "ListView" : "TreeView";
-    if (HostObjectPtr existing = adapter_of(tree)) {
-        if (existing->type_name() != type) {
-            raise(err::invalid_call, {}, "The tree widget is already a " + existing->type_name());
-        }
-        return existing;
-    }
-    HostObjectPtr adapter =
-        kind == TreeKind::ListView ? make_list_view(tree) : make_tree_view(tree);
-    keep_adapter(tree, adapter);
+    if (adapter->type_name() != type)
+        raise(err::invalid_call, {}, "The tree widget is already a " + adapter->type_name());
     return adapter;
 }
 
@@ -88,17 +73,16 @@ HostObjectPtr create_control(std::string_view kind, std::string_view name, QWidg
         w = combo;
     } else if (same_name(kind, "ListBox")) {
         w = new QListWidget(parent);
-    } else if (same_name(kind, "ListView") || same_name(kind, "TreeView")) {
+    } else if (same_name(kind, "ListView")) {
+        auto* tree = new QTreeWidget(parent);
+        tree->setRootIsDecorated(false);
+        tree->setUniformRowHeights(true);
+        w = tree;
+    } else if (same_name(kind, "TreeView")) {
         auto* tree = new QTreeWidget(parent);
         tree->setObjectName(detail::to_q(name));
-        const bool list = same_name(kind, "ListView");
-        if (list) {
-            tree->setRootIsDecorated(false);
-            tree->setUniformRowHeights(true);
-        } else {
-            tree->setHeaderHidden(true);
-        }
-        return wrap(tree, list ? TreeKind::ListView : TreeKind::TreeView);
+        tree->setHeaderHidden(true);
+        return wrap(tree, TreeKind::TreeView);
     } else if (same_name(kind, "MSFlexGrid")) {
         w = new QTableWidget(2, 2, parent);
     } else if (same_name(kind, "CheckBox")) {
@@ -108,11 +92,8 @@ HostObjectPtr create_control(std::string_view kind, std::string_view name, QWidg
     } else if (same_name(kind, "Frame")) {
         w = new QGroupBox(parent);
     } else if (same_name(kind, "Form")) {
+        // A plain QWidget: wrap() makes it a form.
         w = new QWidget(parent, parent ? Qt::Window : Qt::WindowFlags());
-        w->setObjectName(detail::to_q(name));
-        HostObjectPtr form = make_form(w);
-        keep_adapter(w, form);
-        return form;
     } else {
         raise(err::invalid_call, {}, "No control kind named " + std::string(kind));
     }
@@ -127,8 +108,8 @@ QWidget* widget_of(const HostObject& control) {
 
 void add_control(HostObject& form, const HostObjectPtr& control) {
     if (form.type_name() != "Form" || !control) raise(err::type_mismatch);
-    QWidget* window = control_of(form).widget();
-    QWidget* w = control_of(*control).widget();
+    QWidget* window = controls::object_as<Control>(form).widget();
+    QWidget* w = controls::object_as<Control>(*control).widget();
     if (w == window) raise(err::invalid_call);
     const bool hidden = own_hidden(w);
     w->setParent(window);
@@ -137,21 +118,20 @@ void add_control(HostObject& form, const HostObjectPtr& control) {
 }
 
 void set_key_press_handler(HostObject& control, KeyPressHandler handler) {
-    key_target(control).key_filter(control_of(control)).set_handler(std::move(handler));
+    KeyTarget& target = controls::object_as<KeyTarget>(control);
+    target.key_filter(controls::object_as<Control>(control)).set_handler(std::move(handler));
 }
 
 int16_t press_key(HostObject& control, int16_t key_ascii) {
-    KeyTarget& target = key_target(control);
-    Control& c = control_of(control);
+    KeyTarget& target = controls::object_as<KeyTarget>(control);
+    Control& c = controls::object_as<Control>(control);
     if (!c.reachable()) return 0;
     return target.key_filter(c).press(key_ascii);
 }
 
 bool has_focus(const HostObject& control) {
-    const auto* c = dynamic_cast<const Control*>(&control);
-    if (!c || !c->raw_widget()) return false;
-    const QWidget* w = c->raw_widget();
-    return w->window()->focusWidget() == w;
+    const QWidget* w = widget_of(control);
+    return w && w->window()->focusWidget() == w;
 }
 
 }  // namespace ortiva::qt
