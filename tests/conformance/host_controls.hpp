@@ -413,8 +413,10 @@ TEST_P(HostControls, SubItemsFollowTheColumns) {
     get_object(*lvw, "ColumnHeaders", {v(2)})->let("Text", Variant("Item code"));
     EXPECT_EQ("Item code", text(*get_object(*headers, "Item", {v(2)}), "Text"));
     ORTIVA_EXPECT_ERROR(35600, headers->get("Item", {v(4)}));
-    // A column added among the others moves the sub-items after it one to the right.
-    headers->call("Add", {v(2)});
+    // A column added among the others moves the sub-items after it one to the right, and
+    // Add answers the header it made, not the last one.
+    const Variant added = headers->call("Add", {v(2), Variant::missing(), Variant("Qty")});
+    EXPECT_EQ("Qty", text(*added.object(), "Text"));
     EXPECT_EQ("", text(*row, "SubItems", {v(1)}));
     EXPECT_EQ("42", text(*row, "SubItems", {v(3)}));
 }

@@ -166,10 +166,7 @@ class ColumnHeaders : public Collection {
   protected:
     Variant item(const Variant& index) override { return header(view_->column(index)); }
     int32_t count() override { return view_->column_count(); }
-    Variant add(const Args& args) override {
-        view_->add_column(args);
-        return header(view_->column_count() - 1);
-    }
+    Variant add(const Args& args) override { return header(view_->add_column(args)); }
     void clear() override { view_->clear_columns(); }
 
   private:
@@ -286,7 +283,7 @@ void ListViewCore::clear_rows() {
     erase_rows();
 }
 
-void ListViewCore::add_column(const Args& args) {
+int32_t ListViewCore::add_column(const Args& args) {
     expect_args(args, 0, 6);  // index, key, text, width, alignment, icon
     const int32_t count = column_count();
     check_room(static_cast<std::size_t>(count), max_columns);
@@ -303,6 +300,7 @@ void ListViewCore::add_column(const Args& args) {
     insert_header(at, text);
     columns_.insert(columns_.begin() + at, info);
     if (given(args, 3)) show_width(at, info.width);
+    return at;
 }
 
 void ListViewCore::clear_columns() {

@@ -63,7 +63,8 @@ class ListViewCore {
     /// Drops a row that is going from the keys.
     void forget(const ListRow& row) { keys_.forget(row); }
 
-    void add_column(const Args& args);
+    /// The new column's position from 0.
+    int32_t add_column(const Args& args);
     void clear_columns();
     /// A column from 0 by position (35600 outside 1..Count) or key (35601 when absent).
     int32_t column(const Variant& index) const;
