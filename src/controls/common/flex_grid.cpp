@@ -44,11 +44,12 @@ Variant FlexGridMembers::dispatch_kind(Control& self, Access access, const Membe
     self.check_alive();
     const bool set = access == Access::let;
     const M id = find_member<members>(member);
-    // A cell read asks the toolkit once, for the cell; the other members read the size first.
+    // A cell read (the hot path of grid scans, kept inline) asks the toolkit once, for the
+    // cell; the other members read the size first.
     const bool cell_read = id == M::TextMatrix && !set;
     const int32_t rows = cell_read ? 0 : row_count();
     const int32_t cols = cell_read ? 0 : col_count();
-    const auto read_cell = [this](int32_t row, int32_t col) {
+    const auto read_cell = [this](int32_t row, int32_t col) __attribute__((always_inline)) {
         if (const std::string* text = cell_text(row, col)) return Variant(*text);
         raise(err::invalid_property_index);
     };
