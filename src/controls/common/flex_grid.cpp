@@ -44,8 +44,7 @@ Variant FlexGridMembers::dispatch_kind(Control& self, Access access, const Membe
     self.check_alive();
     const bool set = access == Access::let;
     const M id = find_member<members>(member);
-    // A cell read (the hot path of grid scans, kept inline) asks the toolkit once, for the
-    // cell; the other members read the size first.
+    // A cell read, the hot path of grid scans, asks only for its cell; the rest read the size.
     const bool cell_read = id == M::TextMatrix && !set;
     const int32_t rows = cell_read ? 0 : row_count();
     const int32_t cols = cell_read ? 0 : col_count();
