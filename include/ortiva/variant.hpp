@@ -104,7 +104,7 @@ class ORTIVA_API Variant {
     /// The kind of the held value.
     VariantKind kind() const {
         // Indexed as Storage lists its alternatives.
-        constexpr VariantKind kinds[] = {
+        static constexpr VariantKind kinds[] = {
             VariantKind::Empty,  VariantKind::Null,   VariantKind::Integer, VariantKind::Long,
             VariantKind::Single, VariantKind::Double, VariantKind::Date,    VariantKind::String,
             VariantKind::Object, VariantKind::Error,  VariantKind::Boolean, VariantKind::Array};

@@ -53,11 +53,12 @@ class Control : public Dispatched {
 /// A toolkit's control of one kind: Base is the toolkit's control class, Kind the kind's
 /// members (its dispatch_kind), over the storage the toolkit's class supplies.
 template <typename Base, typename Kind>
-class KindControl : public Base, public Kind {
+class KindControl : public Dispatching<Base, KindControl<Base, Kind>>, public Kind {
   public:
-    using Base::Base;
+    using Dispatching<Base, KindControl>::Dispatching;
 
   protected:
+    friend Dispatching<Base, KindControl>;
     Variant dispatch(Access access, const MemberRef& member, const Args& args,
                      const Variant* value) override {
         return Kind::dispatch_kind(*this, access, member, args, value);

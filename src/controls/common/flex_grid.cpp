@@ -43,9 +43,15 @@ Variant FlexGridMembers::dispatch_kind(Control& self, Access access, const Membe
                                        const Args& args, const Variant* value) {
     self.check_alive();
     const bool set = access == Access::let;
-    const int32_t rows = row_count();
-    const int32_t cols = col_count();
     const M id = find_member<members>(member);
+    // A cell read, the hot path of grid scans, asks only for its cell; the rest read the size.
+    const bool cell_read = id == M::TextMatrix && !set;
+    const int32_t rows = cell_read ? 0 : row_count();
+    const int32_t cols = cell_read ? 0 : col_count();
+    const auto read_cell = [this](int32_t row, int32_t col) __attribute__((always_inline)) {
+        if (const std::string* text = cell_text(row, col)) return Variant(*text);
+        raise(err::invalid_property_index);
+    };
     switch (id) {
         case M::Rows:
         case M::Cols: {
@@ -72,9 +78,9 @@ Variant FlexGridMembers::dispatch_kind(Control& self, Access access, const Membe
             expect_args(args, 2, 2);
             const int32_t row = int_value(args[0]);
             const int32_t col = int_value(args[1]);
+            if (cell_read) return read_cell(row, col);
             if (row < 0 || row >= rows || col < 0 || col >= cols)
                 raise(err::invalid_property_index);
-            if (!set) return read_cell(row, col);
             write_cell(row, col, to_text(*value));
             return Variant();
         }
@@ -93,11 +99,7 @@ Variant FlexGridMembers::dispatch_kind(Control& self, Access access, const Membe
                 if (by_row) raise(err::grid_invalid_row, {}, "Invalid Row value");
                 raise(err::grid_invalid_col, {}, "Invalid Col value");
             }
-            if (by_row) {
-                set_current(v, current_col());
-            } else {
-                set_current(current_row(), v);
-            }
+            set_current(by_row ? v : current_row(), by_row ? current_col() : v);
             return Variant();
         }
         case M::Text: {

@@ -18,7 +18,7 @@ namespace ortiva::controls {
 /// with 30009 or 30010. Fewer rows or columns than the fixed ones reduce the fixed ones.
 ///
 /// The toolkit keeps the cells: rows and columns from 0, a cell never set reads as "".
-/// Callers have checked every position and size.
+/// Callers have checked every position and size, except cell_text's.
 class FlexGridMembers {
   public:
     int32_t fixed_rows() const { return fixed_rows_; }
@@ -28,7 +28,8 @@ class FlexGridMembers {
     virtual int32_t col_count() const = 0;
     /// Takes a size check_grid_size accepted; cells outside it are dropped.
     virtual void resize_cells(int32_t rows, int32_t cols) = 0;
-    virtual Variant read_cell(int32_t row, int32_t col) const = 0;
+    /// A cell's text, valid until the next call; nullptr outside the grid.
+    virtual const std::string* cell_text(int32_t row, int32_t col) const = 0;
     virtual void write_cell(int32_t row, int32_t col, const std::string& text) = 0;
     /// Empties every cell and keeps the size.
     virtual void clear_cells() = 0;

@@ -23,7 +23,9 @@ class FlexGrid : public controls::KindControl<Control, controls::FlexGridMembers
     int32_t row_count() const override { return rows_; }
     int32_t col_count() const override { return cols_; }
     void resize_cells(int32_t rows, int32_t cols) override;
-    Variant read_cell(int32_t row, int32_t col) const override { return Variant(cell(row, col)); }
+    const std::string* cell_text(int32_t row, int32_t col) const override {
+        return row < 0 || row >= rows_ || col < 0 || col >= cols_ ? nullptr : &cell(row, col);
+    }
     void write_cell(int32_t row, int32_t col, const std::string& text) override;
     void clear_cells() override;
     int32_t current_row() const override { return row_; }

@@ -23,9 +23,11 @@ class FlexGrid : public controls::KindControl<Control, controls::FlexGridMembers
         table_->setRowCount(rows);
         table_->setColumnCount(cols);
     }
-    Variant read_cell(int32_t row, int32_t col) const override {
+    const std::string* cell_text(int32_t row, int32_t col) const override {
+        if (!table_->model()->hasIndex(row, col)) return nullptr;
         const QTableWidgetItem* item = table_->item(row, col);
-        return item ? detail::from_q(item->text()) : Variant(std::string());
+        text_ = item ? item->text().toStdString() : std::string();
+        return &text_;
     }
     void write_cell(int32_t row, int32_t col, const std::string& text) override {
         if (QTableWidgetItem* item = table_->item(row, col)) {
@@ -40,6 +42,7 @@ class FlexGrid : public controls::KindControl<Control, controls::FlexGridMembers
     void set_current(int32_t row, int32_t col) override { table_->setCurrentCell(row, col); }
 
     QPointer<QTableWidget> table_;
+    mutable std::string text_;  // the cell last read
 };
 
 }  // namespace

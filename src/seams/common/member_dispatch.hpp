@@ -62,29 +62,29 @@ inline constexpr int32_t cached_ids = 1024;
 template <const auto& table>
 auto find_member(const MemberRef& member) {
     using Id = decltype(table[0].id);
-    constexpr std::size_t n = std::size(table);
-    static_assert(n < 255);
+    static_assert([] {
+        for (const auto& m : table) {
+            if (static_cast<int>(m.id) < 0 || static_cast<int>(m.id) >= 255) return false;
+        }
+        return true;
+    }());
     const auto scan = [&] {
         const std::string_view name = member.name();
-        std::size_t i = 0;
-        while (i < n && !same_name(table[i].name, name))
-            ++i;
-        return i;
+        for (const auto& m : table) {
+            if (same_name(m.name, name)) return m.id;
+        }
+        return Id{};
     };
     const int32_t id = member.id();
-    if (id < 0 || id >= cached_ids) {
-        const std::size_t i = scan();
-        return i < n ? table[i].id : Id{};
+    if (id < 0 || id >= cached_ids) return scan();
+    // 0: not met yet, else the member's Id + 1. Racing threads store the same value.
+    static constinit std::atomic<unsigned char> ids[cached_ids] = {};
+    unsigned char found = ids[id].load(std::memory_order_relaxed);
+    if (found == 0) {
+        found = static_cast<unsigned char>(static_cast<int>(scan()) + 1);
+        ids[id].store(found, std::memory_order_relaxed);
     }
-    // 0: not met yet, else the table position + 1 (n + 1 for none). Racing threads store the
-    // same value.
-    static constinit std::atomic<unsigned char> positions[cached_ids] = {};
-    unsigned char slot = positions[id].load(std::memory_order_relaxed);
-    if (slot == 0) {
-        slot = static_cast<unsigned char>(scan() + 1);
-        positions[id].store(slot, std::memory_order_relaxed);
-    }
-    return slot <= n ? table[slot - 1].id : Id{};
+    return static_cast<Id>(found - 1);
 }
 
 /// Argument i, or the missing marker when the caller gave fewer.
@@ -125,35 +125,47 @@ inline void method(Access access) {
     if (access == Access::let) no_member();
 }
 
-/// The base of the toolkits' objects: get, let and call, by name or by id, meet in one
-/// dispatch function per class.
-class Dispatched : public HostObject {
-  public:
-    Variant get(std::string_view member, const Args& index) final {
-        return dispatch(Access::get, member, index, nullptr);
-    }
-    void let(std::string_view member, const Variant& value, const Args& index) final {
-        dispatch(Access::let, member, index, &value);
-    }
-    Variant call(std::string_view member, const Args& args) final {
-        return dispatch(Access::call, member, args, nullptr);
-    }
-    Variant get_by_id(MemberId id, const Args& index) final {
-        return dispatch(Access::get, MemberRef(id), index, nullptr);
-    }
-    void let_by_id(MemberId id, const Variant& value, const Args& index) final {
-        dispatch(Access::let, MemberRef(id), index, &value);
-    }
-    Variant call_by_id(MemberId id, const Args& args) final {
-        return dispatch(Access::call, MemberRef(id), args, nullptr);
-    }
-
+/// Where a dispatch function is declared: each class answers get, let and call, by name or
+/// by id, in one of them.
+class DispatchRoot : public HostObject {
   protected:
     /// value is the assigned value for a let, nullptr otherwise. A get of a method calls it
     /// and a call of a property reads it, as late binding allows.
     virtual Variant dispatch(Access access, const MemberRef& member, const Args& args,
                              const Variant* value) = 0;
 };
+
+/// Base with the entry points handed to Self's dispatch, called as Self's: where the compiler
+/// sees Self's override it calls that directly, not through a second virtual call.
+template <typename Base, typename Self>
+class Dispatching : public Base {
+  public:
+    using Base::Base;
+    Variant get(std::string_view member, const Args& index) override {
+        return self().dispatch(Access::get, member, index, nullptr);
+    }
+    void let(std::string_view member, const Variant& value, const Args& index) override {
+        self().dispatch(Access::let, member, index, &value);
+    }
+    Variant call(std::string_view member, const Args& args) override {
+        return self().dispatch(Access::call, member, args, nullptr);
+    }
+    Variant get_by_id(MemberId id, const Args& index) override {
+        return self().dispatch(Access::get, MemberRef(id), index, nullptr);
+    }
+    void let_by_id(MemberId id, const Variant& value, const Args& index) override {
+        self().dispatch(Access::let, MemberRef(id), index, &value);
+    }
+    Variant call_by_id(MemberId id, const Args& args) override {
+        return self().dispatch(Access::call, MemberRef(id), args, nullptr);
+    }
+
+  private:
+    Self& self() { return static_cast<Self&>(*this); }
+};
+
+/// The base of the toolkits' objects: every call meets in the class's dispatch function.
+class Dispatched : public Dispatching<DispatchRoot, Dispatched> {};
 
 inline Variant object_variant(HostObjectPtr object) {
     return Variant(std::move(object));
